@@ -1,0 +1,46 @@
+#pragma once
+
+#include <cstdint>
+
+// The scanner library: the thirteen operations through which the program talks to the
+// scanner. Each takes 32-bit integers or byte buffers, returns a 32-bit result and blocks
+// until done. The program uses one process-wide instance (scannerLibrary()); tests may
+// install another.
+class ScannerLibrary {
+public:
+    virtual ~ScannerLibrary() = default;
+
+    // Forgets the current session, so the next operation starts a fresh one.
+    virtual int32_t ResetScannerLink() = 0;
+    // Opens port index 0-15 (COM1-COM16). 0 = open, negative = failure.
+    virtual int32_t OpenScannerPort(int32_t portIndex) = 0;
+    // 0 = closed; non-zero when no port was open.
+    virtual int32_t CloseScannerPort() = 0;
+    // Ends the exchange with the unit (powers it down).
+    virtual int32_t EndScannerExchange() = 0;
+    // Number of stored barcodes; negative = no connection.
+    virtual int32_t CountStoredBarcodes() = 0;
+    // Writes the barcode packet of `index` (length byte, code type, barcode, stamp) into
+    // `buffer`; returns its length. 5 or less means "skip it".
+    virtual int32_t FetchBarcode(uint8_t* buffer, int32_t index, int32_t capacity) = 0;
+    virtual int32_t EraseStoredBarcodes() = 0;
+    // Bytes 0-7 of `buffer` receive the serial number. 0 = success.
+    virtual int32_t ReadSerialNumber(uint8_t* buffer, int32_t capacity) = 0;
+    // buffer[0] receives the value of parameter `code`. 0 = success.
+    virtual int32_t ReadParameter(int32_t code, uint8_t* buffer, int32_t capacity) = 0;
+    virtual int32_t WriteParameter(int32_t code, const uint8_t* value, int32_t length) = 0;
+    // Restores the factory parameters; the unit also clears its barcodes.
+    virtual int32_t RestoreFactoryDefaults() = 0;
+    // `clock`: 6 bytes second, minute, hour, day, month, year of century.
+    virtual int32_t WriteScannerClock(const uint8_t* clock) = 0;
+    // Writes a NUL-terminated text for a 4-byte stamp: characters 1-12 the time of day
+    // "hh:mm:ss" padded with blanks, characters 13-20 the date "MM/DD/YY".
+    virtual int32_t FormatTimeStamp(const uint8_t* stamp, char* text, int32_t capacity) = 0;
+};
+
+// The process-wide library. Until one is installed it is a library whose every operation
+// fails (no port can be opened).
+ScannerLibrary& scannerLibrary();
+// Installs `library` (not owned) as the process-wide one; nullptr goes back to the failing
+// default. Returns the one installed before.
+ScannerLibrary* setScannerLibrary(ScannerLibrary* library);

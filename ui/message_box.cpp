@@ -1,0 +1,56 @@
+#include "ui/message_box.h"
+
+#include <QApplication>
+#include <QDialog>
+
+namespace {
+MessageBoxHandler& messageHandler() {
+    static MessageBoxHandler handler;
+    return handler;
+}
+ModalHandler& modalHandler() {
+    static ModalHandler handler;
+    return handler;
+}
+}  // namespace
+
+QMessageBox::StandardButton showMessageBox(const MessageBoxRequest& request) {
+    if (messageHandler()) return messageHandler()(request);
+    QMessageBox box(request.icon, request.caption, request.text, request.buttons,
+                    QApplication::activeWindow());
+    if (request.defaultButton != QMessageBox::NoButton) box.setDefaultButton(request.defaultButton);
+    return static_cast<QMessageBox::StandardButton>(box.exec());
+}
+
+void showPlainMessage(const QString& text) {
+    showMessageBox({text, QApplication::applicationName(), QMessageBox::NoIcon, QMessageBox::Ok,
+                    QMessageBox::Ok});
+}
+
+void showErrorMessage(const QString& text) {
+    showMessageBox({text, QApplication::applicationName(), QMessageBox::Critical, QMessageBox::Ok,
+                    QMessageBox::Ok});
+}
+
+int showModal(QDialog* dialog) {
+    if (modalHandler()) return modalHandler()(dialog);
+    return dialog->exec();
+}
+
+void setMessageBoxHandler(MessageBoxHandler handler) { messageHandler() = std::move(handler); }
+void setModalHandler(ModalHandler handler) { modalHandler() = std::move(handler); }
+
+MessageBoxRecorder::MessageBoxRecorder() {
+    setMessageBoxHandler([this](const MessageBoxRequest& request) {
+        shown_.push_back(request);
+        if (!script_.empty()) {
+            const auto button = script_.front();
+            script_.erase(script_.begin());
+            return button;
+        }
+        return request.defaultButton != QMessageBox::NoButton ? request.defaultButton
+                                                              : QMessageBox::Ok;
+    });
+}
+
+MessageBoxRecorder::~MessageBoxRecorder() { setMessageBoxHandler({}); }

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QMessageBox>
+#include <QString>
+#include <functional>
+#include <vector>
+
+class QDialog;
+class QWidget;
+
+// Every message box of the program goes through showMessageBox, and every modal window
+// through showModal, so that tests can answer them with a script and look at them after.
+struct MessageBoxRequest {
+    QString text;
+    QString caption;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QMessageBox::StandardButtons buttons = QMessageBox::Ok;
+    QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
+};
+
+// Shows a modal message box and returns the button pressed.
+QMessageBox::StandardButton showMessageBox(const MessageBoxRequest& request);
+
+// The framework's plain message: application title as caption, OK button.
+void showPlainMessage(const QString& text);
+
+// The application's default error display: application title as caption, the error's
+// message, an error icon and an OK button. The program carries on afterwards.
+void showErrorMessage(const QString& text);
+
+// Shows `dialog` modally and returns its result (QDialog::Accepted = 1, Rejected = 0; the
+// program's own forms use 1 for OK and 2 for Cancel).
+int showModal(QDialog* dialog);
+
+// Test seams. A handler answers message boxes instead of the user; the modal handler
+// stands in for the nested loop of a modal window.
+using MessageBoxHandler = std::function<QMessageBox::StandardButton(const MessageBoxRequest&)>;
+using ModalHandler = std::function<int(QDialog*)>;
+void setMessageBoxHandler(MessageBoxHandler handler);
+void setModalHandler(ModalHandler handler);
+
+// Records every message box shown and answers each with the next scripted button (or the
+// request's default, else OK, when the script has run out). Installs itself while alive.
+class MessageBoxRecorder {
+public:
+    MessageBoxRecorder();
+    ~MessageBoxRecorder();
+    MessageBoxRecorder(const MessageBoxRecorder&) = delete;
+    MessageBoxRecorder& operator=(const MessageBoxRecorder&) = delete;
+
+    void answerNext(QMessageBox::StandardButton button) { script_.push_back(button); }
+    const std::vector<MessageBoxRequest>& shown() const { return shown_; }
+    void clear() { shown_.clear(); }
+
+private:
+    std::vector<MessageBoxRequest> shown_;
+    std::vector<QMessageBox::StandardButton> script_;
+};
