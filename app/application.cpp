@@ -1,0 +1,62 @@
+#include "app/application.h"
+
+#include <QLocale>
+#include <QTranslator>
+#include <exception>
+
+#include "app/info_form.h"
+#include "app/main_form.h"
+#include "app/pass_form.h"
+#include "scanner/clock_dialog.h"
+#include "settings/config_form.h"
+#include "transfer/receive_form.h"
+#include "ui/message_box.h"
+
+static void initResources() {
+    Q_INIT_RESOURCE(resources);
+}
+
+LorvantApplication::LorvantApplication(int& argc, char** argv) : QApplication(argc, argv) {
+    initResources();
+    setApplicationName("Lorvant");
+    // Standard buttons read "Ja", "Nein", "Abbrechen".
+    auto* translator = new QTranslator(this);
+    if (translator->load(QLocale(QLocale::German), "qtbase", "_", "/usr/share/qt6/translations"))
+        installTranslator(translator);
+}
+
+bool LorvantApplication::notify(QObject* receiver, QEvent* event) {
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const std::exception& error) {
+        showErrorMessage(QString::fromLocal8Bit(error.what()));
+    } catch (...) {
+        showErrorMessage("Unbekannter Fehler");
+    }
+    return false;
+}
+
+void createApplicationWindows() {
+    initResources();
+    MainForm = new TMainForm;
+    ConfigForm = new TConfigForm(MainForm);
+    InfoForm = new TInfoForm(MainForm);
+    ReceiveForm = new TReceiveForm(MainForm);
+    dlgTime = new TdlgTime(MainForm);
+    PassForm = new TPassForm(MainForm);
+}
+
+void destroyApplicationWindows() {
+    delete PassForm;
+    PassForm = nullptr;
+    delete dlgTime;
+    dlgTime = nullptr;
+    delete ReceiveForm;
+    ReceiveForm = nullptr;
+    delete InfoForm;
+    InfoForm = nullptr;
+    delete ConfigForm;
+    ConfigForm = nullptr;
+    delete MainForm;
+    MainForm = nullptr;
+}

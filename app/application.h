@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QApplication>
+
+// The application object: shows an error that escapes an event handler through the default
+// error display and carries on.
+class LorvantApplication : public QApplication {
+  public:
+    LorvantApplication(int& argc, char** argv);
+    bool notify(QObject* receiver, QEvent* event) override;
+};
+
+// Creates the six windows, one global instance each, in this order: main window,
+// configuration window (which loads the settings), info dialog, receive window, clock dialog,
+// password dialog.
+void createApplicationWindows();
+// Destroys them in reverse order; the configuration window saves the settings on its way.
+void destroyApplicationWindows();

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QMainWindow>
+
+class QFrame;
+class QLabel;
+class QStatusBar;
+class PictureButton;
+class PictureList;
+
+// The main window: three picture buttons, a menu and a one-line status bar. Closing it
+// ends the program.
+class TMainForm : public QMainWindow {
+    Q_OBJECT
+  public:
+    explicit TMainForm(QWidget* parent = nullptr);
+    ~TMainForm() override;
+
+    QFrame* Panel1 = nullptr;
+    PictureButton* SpeedButton1 = nullptr;
+    PictureButton* RecvButton = nullptr;
+    PictureButton* ScanChangeButton = nullptr;
+    QStatusBar* KeyStatus = nullptr;
+    QLabel* KeyStatusText = nullptr;
+    PictureList* ButtonLMDBitmapList = nullptr;
+
+    // The picture RecvButton shows: 0 "Warning", 1 "CS1504", 2 "Opticon".
+    int recvPicture() const { return recvPicture_; }
+    void setRecvPicture(int index);
+    // The status bar's background colour.
+    void setStatusColor(const QColor& color);
+    QColor statusColor() const;
+
+    void Empfangen1Click();
+    void ScanChangeButtonClick();
+    void Ende1Click();
+    void Konfiguration1Click();
+    void Info1Click();
+
+  private:
+    void createControls();
+    void createMenu();
+    int recvPicture_ = 0;
+};
+
+extern TMainForm* MainForm;

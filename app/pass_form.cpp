@@ -1,0 +1,57 @@
+#include "app/pass_form.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "ui/cp1252.h"
+#include "ui/qt_text.h"
+
+TPassForm* PassForm = nullptr;
+const char* const kConfigurationPassword = "TR$WX";
+
+bool passwordMatches(const std::string& typed) {
+    return cp1252::toUpper(typed) == kConfigurationPassword;
+}
+
+TPassForm::TPassForm(QWidget* parent) : QDialog(parent) {
+    setWindowTitle("Konfigurations Passwort");
+    setFixedSize(233, 93);
+    setPalette(QPalette());
+    Label1 = new QLabel("Passwort Eingabe", this);
+    Label1->move(8, 9);
+    Password = new QLineEdit(this);
+    Password->setGeometry(8, 27, 217, 21);
+    Password->setEchoMode(QLineEdit::Password);
+    QPalette tooltip = Password->palette();
+    tooltip.setColor(QPalette::Base, tooltip.color(QPalette::ToolTipBase));
+    Password->setPalette(tooltip);
+    OKBtn = new QPushButton("OK", this);
+    OKBtn->setGeometry(70, 59, 75, 25);
+    OKBtn->setDefault(true);
+    CancelBtn = new QPushButton("Cancel", this);
+    CancelBtn->setGeometry(150, 59, 75, 25);
+    CancelBtn->setAutoDefault(false);
+    setTabOrder(Password, OKBtn);
+    setTabOrder(OKBtn, CancelBtn);
+    connect(OKBtn, &QPushButton::clicked, this, &TPassForm::OKBtnClick);
+    connect(CancelBtn, &QPushButton::clicked, this, &TPassForm::reject);
+}
+
+void TPassForm::FormShow() {
+    Password->clear();
+    Password->setFocus();
+}
+
+void TPassForm::OKBtnClick() {
+    done(passwordMatches(toCp1252(Password->text())) ? 1 : 2);
+}
+
+void TPassForm::reject() {
+    done(2);
+}
+
+void TPassForm::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    FormShow();
+}

@@ -1,0 +1,103 @@
+#include "scanner/clock_dialog.h"
+
+#include <QCalendarWidget>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFrame>
+#include <QPushButton>
+#include <QTimeEdit>
+
+#include "scanner/scanner_library.h"
+#include "settings/config_form.h"
+#include "ui/date_time_format.h"
+#include "ui/message_box.h"
+
+TdlgTime* dlgTime = nullptr;
+
+std::array<uint8_t, 6> clockBuffer(const LocalDateTime& value) {
+    // Two-digit fields "ss nn hh" and "dd mm yy", read back pair by pair.
+    const std::string time = formatDateTime("ss nn hh", value);
+    const std::string date = formatDateTime("dd mm yy", value);
+    auto pair = [](const std::string& text, size_t at) {
+        return static_cast<uint8_t>((text[at] - '0') * 10 + (text[at + 1] - '0'));
+    };
+    return {pair(time, 0), pair(time, 3), pair(time, 6),
+            pair(date, 0), pair(date, 3), pair(date, 6)};
+}
+
+TdlgTime::TdlgTime(QWidget* parent) : QDialog(parent) {
+    setWindowTitle("Set KeyFob Time");
+    setFixedSize(229, 271);
+    Bevel1 = new QFrame(this);
+    Bevel1->setFrameStyle(QFrame::Box | QFrame::Sunken);
+    Bevel1->setGeometry(8, 8, 209, 209);
+    Calendar = new QCalendarWidget(this);
+    Calendar->setGeometry(19, 21, 191, 154);
+    Calendar->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
+    pckTime = new QTimeEdit(this);
+    pckTime->setDisplayFormat("HH:mm:ss");
+    pckTime->setGeometry(19, 181, 191, 21);
+    OKBtn = new QPushButton("OK", this);
+    OKBtn->setGeometry(13, 232, 75, 25);
+    OKBtn->setDefault(true);
+    CancelBtn = new QPushButton("Cancel", this);
+    CancelBtn->setGeometry(141, 232, 75, 25);
+    setTabOrder(OKBtn, CancelBtn);
+    setTabOrder(CancelBtn, Calendar);
+    setTabOrder(Calendar, pckTime);
+    connect(OKBtn, &QPushButton::clicked, this, &TdlgTime::OKBtnClick);
+    connect(CancelBtn, &QPushButton::clicked, this, &TdlgTime::CancelBtnClick);
+}
+
+void TdlgTime::ResetToNow() {
+    const LocalDateTime now = currentDateTime();
+    Calendar->setSelectedDate(QDate(now.year, now.month, now.day));
+    pckTime->setTime(QTime(now.hour, now.minute, now.second));
+}
+
+void TdlgTime::FormShow() {
+    ResetToNow();
+}
+void TdlgTime::OKBtnClick() {
+    done(1);
+}
+void TdlgTime::CancelBtnClick() {
+    done(2);
+}
+void TdlgTime::reject() {
+    done(2);
+}
+
+void TdlgTime::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    FormShow();
+}
+
+LocalDateTime TdlgTime::value() const {
+    const QDate date = Calendar->selectedDate();
+    const QTime time = pckTime->time();
+    LocalDateTime v;
+    v.year = date.year();
+    v.month = date.month();
+    v.day = date.day();
+    v.hour = time.hour();
+    v.minute = time.minute();
+    v.second = time.second();
+    return v;
+}
+
+void TConfigForm::SetScannerClock() {
+    ScannerLibrary& scanner = scannerLibrary();
+    scanner.ResetScannerLink();
+    if (scanner.OpenScannerPort(cbPortID->currentIndex()) != 0) {
+        scanner.EndScannerExchange();
+        return;
+    }
+    const auto buffer = clockBuffer(dlgTime->value());
+    scanner.WriteScannerClock(buffer.data());
+    scanner.EndScannerExchange();
+}
+
+void TConfigForm::SetTimeDateButtonClick() {
+    if (showModal(dlgTime) == 1) SetScannerClock();
+}

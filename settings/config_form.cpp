@@ -1,0 +1,168 @@
+#include "settings/config_form.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "app/main_form.h"
+#include "platform/global_hotkeys.h"
+#include "platform/program_dir.h"
+#include "scanner/parameter_file.h"
+#include "settings/profile_file.h"
+#include "settings/scanner_list.h"
+#include "ui/delimited_list_box.h"
+#include "ui/message_box.h"
+#include "ui/qt_text.h"
+#include "ui/radio_group.h"
+#include "ui/save_file_dialog.h"
+
+TConfigForm* ConfigForm = nullptr;
+
+namespace {
+constexpr int kSendHotkeyId = 66;
+constexpr int kClearHotkeyId = 99;
+
+std::string settingsPath() {
+    return programDirectory() + "LVconfig.ini";
+}
+std::string scannerListPath() {
+    return programDirectory() + "LVserial.dat";
+}
+}  // namespace
+
+TConfigForm::TConfigForm(QWidget* parent) : QDialog(parent) {
+    createControls();
+    connectHandlers();
+    FormCreate();
+}
+
+TConfigForm::~TConfigForm() {
+    FormDestroy();
+    delete DataSaveDialog;
+}
+
+void TConfigForm::connectHandlers() {
+    connect(BitBtn1, &QPushButton::clicked, this, &QDialog::close);
+    connect(SynchDateTimeCheckBox, &QCheckBox::toggled, this, &TConfigForm::FormShow);
+    connect(BrowseButton, &QPushButton::clicked, this, &TConfigForm::BrowseButtonClick);
+}
+
+void TConfigForm::FormCreate() {
+    settingsFile = std::make_unique<ProfileFile>(settingsPath());
+    loadSettings();
+    // The scanner list: a missing or unreadable file is reported, the list then starts
+    // empty and loading goes on, so parameters, status and hotkeys still come up.
+    std::string error;
+    auto rows = loadScannerList(scannerListPath(), &error);
+    if (!rows) showErrorMessage(fromCp1252(error));
+    SerieListBox->setRows(rows ? std::move(*rows) : std::vector<std::string>{});
+    openParameterFile();
+    showParameterTable();
+    UpdateMainWindowStatus();
+    RegisterHotkeys();
+    // In keyboard-wedge mode the program starts minimised.
+    if (RadioModeGroup->itemIndex() != 0 && MainForm)
+        MainForm->setWindowState(MainForm->windowState() | Qt::WindowMinimized);
+}
+
+void TConfigForm::loadSettings() {
+    ProfileFile& ini = *settingsFile;
+    DataSaveDialog->fileName =
+        fromCp1252(ini.readString("DataFile", "PathAndName", programDirectory() + "Data.txt"));
+    FileNamePathEdit->setText(DataSaveDialog->fileName);
+    FileNamePathEdit->setToolTip(DataSaveDialog->fileName);
+    FileSaveOptionRadioGroup->setItemIndex(ini.readInteger("DataFile", "SaveOption", 0));
+    FileCountCheckBox->setChecked(ini.readBool("DataFile", "CounterActive", false));
+    fileCounter = ini.readInteger("DataFile", "FileCounter", 0);
+    FieldSepEdit->setText(fromCp1252(ini.readString("DataFile", "FieldSeparator", ";")));
+    ScanRecToFileBox->setChecked(ini.readBool("DataFile", "ScanRecToFile", false));
+    RadioModeGroup->setItemIndex(ini.readInteger("DataFile", "TransMode", 0));
+    setComboIndex(cbPortID, ini.readInteger("ScannerOptions", "Port", 0));
+    ScannerOptionGroup->setItemIndex(ini.readInteger("ScannerOptions", "DataFormat", 0));
+    TransDelCheckBox->setChecked(ini.readBool("ScannerOptions", "TransDel", false));
+    SynchDateTimeCheckBox->setChecked(ini.readBool("ScannerOptions", "SynchDateTime", false));
+    setComboIndex(FieldSepCombo, ini.readInteger("SendOptions", "FieldSep", 0));
+    setComboIndex(StringTermCombo, ini.readInteger("SendOptions", "RecTerm", 0));
+    SendHotkeyEdit->setText(fromCp1252(ini.readString("SendOptions", "SendHot", "")));
+    ClearHotkeyEdit->setText(fromCp1252(ini.readString("ClrOptions", "ClrHot", "")));
+    sendHotkeyModifiers = ini.readInteger("SendOptions", "Mod", 0);
+    sendHotkeyKey = ini.readInteger("SendOptions", "V_Key", 0);
+    clearHotkeyModifiers = ini.readInteger("ClrOptions", "Mod", 0);
+    clearHotkeyKey = ini.readInteger("ClrOptions", "V_key", 0);
+}
+
+void TConfigForm::FormDestroy() {
+    if (settingsFile) {
+        ProfileFile& ini = *settingsFile;
+        ini.writeString("DataFile", "PathAndName", toCp1252(FileNamePathEdit->text()));
+        ini.writeInteger("DataFile", "SaveOption", FileSaveOptionRadioGroup->itemIndex());
+        ini.writeBool("DataFile", "CounterActive", FileCountCheckBox->isChecked());
+        ini.writeInteger("DataFile", "FileCounter", fileCounter);
+        ini.writeString("DataFile", "FieldSeparator", toCp1252(FieldSepEdit->text()));
+        ini.writeBool("DataFile", "ScanRecToFile", ScanRecToFileBox->isChecked());
+        ini.writeInteger("DataFile", "TransMode", RadioModeGroup->itemIndex());
+        ini.writeInteger("ScannerOptions", "Port", cbPortID->currentIndex());
+        ini.writeInteger("ScannerOptions", "DataFormat", ScannerOptionGroup->itemIndex());
+        ini.writeBool("ScannerOptions", "TransDel", TransDelCheckBox->isChecked());
+        ini.writeBool("ScannerOptions", "SynchDateTime", SynchDateTimeCheckBox->isChecked());
+        ini.writeInteger("SendOptions", "FieldSep", FieldSepCombo->currentIndex());
+        ini.writeInteger("SendOptions", "RecTerm", StringTermCombo->currentIndex());
+        ini.writeString("SendOptions", "SendHot", toCp1252(SendHotkeyEdit->text()));
+        ini.writeInteger("SendOptions", "Mod", sendHotkeyModifiers);
+        ini.writeInteger("SendOptions", "V_Key", sendHotkeyKey);
+        ini.writeString("ClrOptions", "ClrHot", toCp1252(ClearHotkeyEdit->text()));
+        ini.writeInteger("ClrOptions", "Mod", clearHotkeyModifiers);
+        ini.writeInteger("ClrOptions", "V_key", clearHotkeyKey);
+        // Reported, but the scanner list below is saved all the same.
+        std::string error;
+        if (!ini.save(&error))
+            showErrorMessage(
+                QStringLiteral("Unable to write to %1").arg(fromCp1252(settingsPath())));
+        settingsFile.reset();
+    }
+    std::string error;
+    if (!saveScannerList(scannerListPath(), SerieListBox->rows(), &error))
+        showErrorMessage(fromCp1252(error));
+}
+
+void TConfigForm::FormShow() {
+    SetTimeDateButton->setEnabled(!SynchDateTimeCheckBox->isChecked());
+}
+
+void TConfigForm::BrowseButtonClick() {
+    if (!DataSaveDialog->execute(this)) return;
+    FileNamePathEdit->setText(DataSaveDialog->fileName);
+    FileNamePathEdit->setToolTip(DataSaveDialog->fileName);
+}
+
+void TConfigForm::RegisterHotkeys() {
+    globalHotkeys().registerHotkey(kSendHotkeyId, sendHotkeyModifiers, sendHotkeyKey);
+    globalHotkeys().registerHotkey(kClearHotkeyId, clearHotkeyModifiers, clearHotkeyKey);
+}
+
+void TConfigForm::FormClose() {
+    RegisterHotkeys();
+}
+
+void TConfigForm::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    FormShow();
+}
+
+void TConfigForm::done(int result) {
+    QDialog::done(result);
+    FormClose();
+}
+
+void TConfigForm::keyPressEvent(QKeyEvent* event) {
+    // Neither Escape nor Enter closes this window; only "Schliessen" and the close box do.
+    if (event->key() == Qt::Key_Escape || event->key() == Qt::Key_Return ||
+        event->key() == Qt::Key_Enter) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}

@@ -1,0 +1,164 @@
+#pragma once
+
+#include <QDialog>
+#include <QTimer>
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "scanner/parameter_table.h"
+
+class QCheckBox;
+class QComboBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPlainTextEdit;
+class QPushButton;
+class QTabWidget;
+class DelimitedListBox;
+class ProfileFile;
+class RadioGroup;
+class SaveFileDialog;
+class ParameterFile;
+
+// The configuration window. It is also the settings store of the whole run: every setting
+// that has a control is held by that control (item index, check state, text), the others
+// by the fields below, and every part of the program reads them here directly. Creating the
+// window loads the settings (FormCreate), destroying it saves them (FormDestroy).
+class TConfigForm : public QDialog {
+    Q_OBJECT
+  public:
+    explicit TConfigForm(QWidget* parent = nullptr);
+    ~TConfigForm() override;
+
+    // --- Page "Transfer"
+    QLabel* Label1 = nullptr;
+    QLabel* Label38 = nullptr;
+    QComboBox* cbPortID = nullptr;
+    RadioGroup* ScannerOptionGroup = nullptr;
+    RadioGroup* RadioModeGroup = nullptr;
+    QCheckBox* TransDelCheckBox = nullptr;
+    QCheckBox* SynchDateTimeCheckBox = nullptr;
+    QPushButton* SetTimeDateButton = nullptr;
+    // --- Page "File Optionen"
+    QLabel* Label2 = nullptr;
+    RadioGroup* FileSaveOptionRadioGroup = nullptr;
+    QCheckBox* ScanRecToFileBox = nullptr;
+    QCheckBox* FileCountCheckBox = nullptr;
+    QLabel* Label4 = nullptr;
+    QLineEdit* FileNamePathEdit = nullptr;
+    QPushButton* BrowseButton = nullptr;
+    QLineEdit* FieldSepEdit = nullptr;
+    QLabel* Label5 = nullptr;
+    // --- Page "KB-Wedge"
+    QLabel* Label12 = nullptr;
+    QLineEdit* SendHotkeyEdit = nullptr;
+    QLabel* Label17 = nullptr;
+    QLabel* Label14 = nullptr;
+    QLineEdit* ClearHotkeyEdit = nullptr;
+    QLabel* Label16 = nullptr;
+    QLabel* Label13 = nullptr;
+    QComboBox* FieldSepCombo = nullptr;
+    QLabel* Label15 = nullptr;
+    QComboBox* StringTermCombo = nullptr;
+    // --- Page "Einstellungen"
+    QLabel* Label3 = nullptr;
+    QListWidget* ParamCheckListBox = nullptr;
+    QLabel* Label6 = nullptr;
+    QPlainTextEdit* Memo1 = nullptr;
+    QPushButton* LoadScannerButton = nullptr;
+    QPushButton* ReadParaButton = nullptr;
+    QPushButton* FactoryDefaultButton = nullptr;
+    QPushButton* OpenConfigButton = nullptr;
+    QPushButton* SaveConfigButton = nullptr;
+    // --- Page "Serie Nummern"
+    QLabel* Label8 = nullptr;
+    DelimitedListBox* SerieListBox = nullptr;
+    QFrame* Panel1 = nullptr;
+    QLabel* ScannerLabel = nullptr;
+    QLineEdit* PersNumEdit = nullptr;
+    QLineEdit* PersNameEdit = nullptr;
+    QPushButton* EinlesenButton = nullptr;
+    QPushButton* DeleteButton = nullptr;
+    // --- Frame, close button, non-visual parts
+    QFrame* TabControl1 = nullptr;
+    QTabWidget* ConfigPages = nullptr;
+    QPushButton* BitBtn1 = nullptr;
+    SaveFileDialog* DataSaveDialog = nullptr;
+    QTimer SendTimer;
+
+    // --- Settings and run-time values without a control
+    int32_t fileCounter = 0;
+    int32_t sendHotkeyModifiers = 0;
+    int32_t sendHotkeyKey = 0;
+    int32_t clearHotkeyModifiers = 0;
+    int32_t clearHotkeyKey = 0;
+    int32_t columnCount = 0;
+    // Lines of ID, separator character, name and CR LF of the identified scanner
+    // (Windows-1252 bytes).
+    std::string scannerRecord;
+    std::unique_ptr<ProfileFile> settingsFile;
+    std::unique_ptr<ParameterFile> parameterFile;
+    // Codes and the last saved or loaded values of the scanner parameters.
+    ParameterTable parameterTable{};
+
+    // Loading and saving the settings (run by the constructor and the destructor).
+    void FormCreate();
+    void FormDestroy();
+    // Enables SetTimeDateButton exactly while the clock is not synchronised automatically.
+    void FormShow();
+    void BrowseButtonClick();
+
+    // Main window status, from the first row of the scanner list.
+    void UpdateMainWindowStatus();
+    // Looks the connected scanner up in the scanner list; true when found, the scanner
+    // record then holding its line.
+    bool IdentifyScanner();
+    // The field separator text; an empty one counts as ";".
+    std::string fieldSeparator() const;
+
+    // Scanner clock.
+    void SetScannerClock();
+    void SetTimeDateButtonClick();
+
+    // Keyboard wedge.
+    void SendHotkeyEditKeyDown(int virtualKey, bool shift, bool alt, bool ctrl);
+    void ClearHotkeyEditKeyDown(int virtualKey, bool shift, bool alt, bool ctrl);
+    void RegisterHotkeys();
+    void SwitchHotKey(int id);
+    void SendTimerTimer();
+
+    // Scanner parameters.
+    void LoadScannerButtonClick();
+    void ReadParaButtonClick();
+    void FactoryDefaultButtonClick();
+    void OpenConfigButtonClick();
+    void SaveConfigButtonClick();
+
+    // Scanner list editing.
+    void Scannereinlesen1Click();
+    void SerieListBoxSelect();
+    void PersNumEditExit();
+    void DeleteButtonClick();
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    // Every way of closing the window ends here.
+    void done(int result) override;
+
+  private:
+    void createControls();
+    void connectHandlers();
+    // Runs when the modal showing ends, however the window was closed.
+    void FormClose();
+    void loadSettings();
+    // The parameter file and the check list of the page "Einstellungen".
+    void openParameterFile();
+    void showParameterTable();
+};
+
+extern TConfigForm* ConfigForm;

@@ -1,0 +1,66 @@
+// Saving the received list to the data file, and closing the receive window.
+#include <QCheckBox>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "scanner/clock_dialog.h"
+#include "scanner/scanner_library.h"
+#include "settings/config_form.h"
+#include "transfer/data_file.h"
+#include "transfer/receive_form.h"
+#include "ui/delimited_list_box.h"
+#include "ui/message_box.h"
+#include "ui/radio_group.h"
+
+void TReceiveForm::ListeSpeichernButtonClick() {
+    std::string path = QFile::encodeName(ConfigForm->FileNamePathEdit->text()).toStdString();
+    if (ConfigForm->FileCountCheckBox->isChecked()) {
+        // The counter advances with every save, whatever its outcome, so a failed save
+        // never makes two files share a number.
+        path = counterFileName(path, ConfigForm->fileCounter);
+        ++ConfigForm->fileCounter;
+    }
+    const std::string block = dataFileBlock(
+        ConfigForm->scannerRecord, ConfigForm->ScanRecToFileBox->isChecked(), ListBoxAll->rows());
+    const bool append = ConfigForm->FileSaveOptionRadioGroup->itemIndex() == 1;
+    std::string reason;
+    if (!writeDataFile(path, block, append, reason)) {
+        // The list stays unsaved and can be saved again once the cause is mended.
+        showMessageBox({QStringLiteral("Die Daten konnten nicht gespeichert werden.\n\n"
+                                       "Datei: %1\nGrund: %2")
+                            .arg(QFile::decodeName(path.c_str()), QString::fromUtf8(reason)),
+                        " Fehler beim Speichern", QMessageBox::Warning, QMessageBox::Ok,
+                        QMessageBox::Ok});
+        return;
+    }
+    setStatusText(" Daten wurden in Datei gespeichert");
+    ListeSpeichernButton->setEnabled(false);
+    ListSaved = true;
+}
+
+void TReceiveForm::FormClose(bool& keepOpen) {
+    if (!ListSaved && ListBoxAll->rowCount() > 0) {
+        const auto answer = showMessageBox(
+            {"Wollen Sie trotzdem schliessen ??", "Liste wurde noch nicht gespeichert !",
+             QMessageBox::Warning, QMessageBox::Yes | QMessageBox::No, QMessageBox::No});
+        if (answer != QMessageBox::Yes) {
+            keepOpen = true;
+            return;
+        }
+    }
+    // Barcodes may leave the scanner only when this reception read them all and saved
+    // them, or when the scanner held none.
+    const bool mayErase = ReceptionComplete && (ListSaved || ReceivedCount == 0);
+    ListBoxAll->clearRows();
+    ListeSpeichernButton->setEnabled(false);
+    if (ConfigForm->SynchDateTimeCheckBox->isChecked()) {
+        setStatusText(" Datum und Zeit werden auf Scanner übertragen.");
+        dlgTime->ResetToNow();
+        ConfigForm->SetScannerClock();
+    }
+    if (ConfigForm->TransDelCheckBox->isChecked() && mayErase) {
+        setStatusText(" Daten auf Scanner werden gelöscht");
+        scannerLibrary().EraseStoredBarcodes();
+    }
+}

@@ -1,0 +1,30 @@
+// Identifying the connected scanner in the scanner list.
+#include <QLineEdit>
+
+#include "scanner/scanner_library.h"
+#include "settings/config_form.h"
+#include "transfer/reception.h"
+#include "ui/delimited_list_box.h"
+#include "ui/qt_text.h"
+
+std::string TConfigForm::fieldSeparator() const {
+    // An empty separator counts as ";", so the list, the record and the lines always have one.
+    std::string separator = toCp1252(FieldSepEdit->text());
+    return separator.empty() ? ";" : separator;
+}
+
+bool TConfigForm::IdentifyScanner() {
+    uint8_t serial[kSerialNumberCapacity] = {};
+    // A serial number that could not be read matches no row.
+    if (scannerLibrary().ReadSerialNumber(serial, kSerialNumberCapacity) != 0) return false;
+    const std::string text = serialNumberText(serial);
+    for (int row = 0; row < SerieListBox->rowCount(); ++row) {
+        if (SerieListBox->column(row, 0) != text) continue;
+        // The record names the scanner of this reception only, not every one identified
+        // earlier in the run.
+        scannerRecord = SerieListBox->column(row, 1) + fieldSeparator()[0] +
+                        SerieListBox->column(row, 2) + "\r\n";
+        return true;
+    }
+    return false;
+}

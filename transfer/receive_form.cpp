@@ -1,0 +1,137 @@
+#include "transfer/receive_form.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QStatusBar>
+
+#include "scanner/parameter_table.h"
+#include "scanner/scanner_library.h"
+#include "settings/config_form.h"
+#include "transfer/reception.h"
+#include "ui/delimited_list_box.h"
+#include "ui/message_box.h"
+#include "ui/qt_text.h"
+#include "ui/radio_group.h"
+
+TReceiveForm* ReceiveForm = nullptr;
+
+TReceiveForm::TReceiveForm(QWidget* parent) : QDialog(parent) {
+    setWindowTitle("  Daten - Empfang     ");
+    setFixedSize(552, 439);
+    ListBoxAll = new DelimitedListBox(this);
+    ListBoxAll->setGeometry(24, 24, 505, 345);
+    ListBoxAll->setSections({"Barcode", "", ""}, {200, 70, 70});
+    QPalette palette = ListBoxAll->palette();
+    palette.setColor(QPalette::Base, palette.color(QPalette::ToolTipBase));
+    ListBoxAll->setPalette(palette);
+    ListeSpeichernButton = new QPushButton("Speichern", this);
+    ListeSpeichernButton->setGeometry(336, 384, 90, 25);
+    ListeSpeichernButton->setAutoDefault(false);
+    CloseButton = new QPushButton("Schliessen", this);
+    CloseButton->setGeometry(440, 384, 90, 25);
+    CloseButton->setAutoDefault(false);
+    ReceiveStatusBar = new QStatusBar(this);
+    ReceiveStatusBar->setSizeGripEnabled(false);
+    ReceiveStatusBar->setGeometry(0, 439 - 22, 552, 22);
+    ReceiveStatusText = new QLabel(ReceiveStatusBar);
+    ReceiveStatusBar->addWidget(ReceiveStatusText, 1);
+    connect(ListeSpeichernButton, &QPushButton::clicked, this,
+            &TReceiveForm::ListeSpeichernButtonClick);
+    connect(CloseButton, &QPushButton::clicked, this, &QDialog::close);
+}
+
+QString TReceiveForm::statusText() const {
+    return ReceiveStatusText->text();
+}
+void TReceiveForm::setStatusText(const QString& text) {
+    ReceiveStatusText->setText(text);
+}
+
+void TReceiveForm::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    FormShow();
+}
+
+void TReceiveForm::FormShow() {
+    GetScannerData();
+}
+
+void TReceiveForm::showCaptions(int option) {
+    DataFormatColumns columns;
+    if (!dataFormatColumns(option, columns)) return;
+    ListBoxAll->setSectionCaption(1, QString::fromUtf8(columns.caption1));
+    ListBoxAll->setSectionCaption(2, QString::fromUtf8(columns.caption2));
+    ConfigForm->columnCount = columns.columnCount;
+}
+
+void TReceiveForm::GetScannerData() {
+    ScannerLibrary& scanner = scannerLibrary();
+    ListSaved = false;
+    ReceptionComplete = false;
+    ReceivedCount = 0;
+    const std::string separator = ConfigForm->fieldSeparator();
+    ListBoxAll->setDelimiter(separator[0]);
+    ListeSpeichernButton->setEnabled(true);
+
+    uint8_t stampFlag = 0;
+    const bool stampFlagRead = scanner.ReadParameter(kTimeStampParameter, &stampFlag, 1) == 0;
+    showCaptions(ConfigForm->ScannerOptionGroup->itemIndex());
+    const int32_t count = scanner.CountStoredBarcodes();
+    if (!ConfigForm->IdentifyScanner()) {
+        showMessageBox({"Überprüfen Sie die Konfiguration !", " Kein gültiger Scanner !",
+                        QMessageBox::Warning, QMessageBox::Ok, QMessageBox::Ok});
+        return;
+    }
+    if (count < 0) return;
+    if (!stampFlagRead && count > 0) {
+        // Without the time stamp setting the packets cannot be split into barcode and stamp.
+        showMessageBox(
+            {"Die Einstellungen des Scanners konnten nicht gelesen werden.\n"
+             "Bitte den Empfang wiederholen.",
+             " Kommunikations Fehler ", QMessageBox::Warning, QMessageBox::Ok, QMessageBox::Ok});
+        return;
+    }
+
+    for (int32_t i = 0; i < count; ++i) {
+        uint8_t packet[kPacketCapacity] = {};
+        const int length =
+            std::min<int32_t>(scanner.FetchBarcode(packet, i, kPacketCapacity), kPacketCapacity);
+        if (length <= 5) continue;
+        LocalDateTime stamp;
+        std::string barcode;
+        if (stampFlag != 0) {
+            barcode = packetBarcode(packet, length, true);
+            char text[kTimeStampTextCapacity] = {};
+            scanner.FormatTimeStamp(packet + length - 4, text, kTimeStampTextCapacity);
+            text[kTimeStampTextCapacity - 1] = '\0';
+            if (!decodeTimeStampText(text, stamp)) {
+                showMessageBox({QStringLiteral("Der Zeitstempel von Barcode %1 ist ungültig "
+                                               "(\"%2\").\nDer Empfang wurde abgebrochen.")
+                                    .arg(i + 1)
+                                    .arg(fromCp1252(text)),
+                                " Empfangsfehler", QMessageBox::Warning, QMessageBox::Ok,
+                                QMessageBox::Ok});
+                return;
+            }
+        } else {
+            barcode = packetBarcode(packet, length, false);
+            if (ConfigForm->ScannerOptionGroup->itemIndex() != 3) {
+                // A scanner without time stamps: barcode only, and the captions and column
+                // count follow at once so rows and columns agree.
+                ConfigForm->ScannerOptionGroup->setItemIndex(3);
+                showCaptions(3);
+            }
+        }
+        ListBoxAll->addRow(
+            barcodeLine(barcode, separator, ConfigForm->ScannerOptionGroup->itemIndex(), stamp));
+    }
+    setStatusText(QStringLiteral(" Anzahl empfangene Scanner Daten = %1").arg(count));
+    ReceivedCount = count;
+    ReceptionComplete = true;
+}
+
+void TReceiveForm::done(int result) {
+    bool keepOpen = false;
+    FormClose(keepOpen);
+    if (!keepOpen) QDialog::done(result);
+}

@@ -1,0 +1,62 @@
+#include "transfer/reception.h"
+
+#include <algorithm>
+
+#include "ui/date_time_format.h"
+
+std::string serialNumberText(const uint8_t* bytes) {
+    static const char kDigits[] = "0123456789abcdef";
+    std::string text;
+    for (int i = 0; i < 8; ++i) {
+        text += kDigits[bytes[i] >> 4];
+        text += kDigits[bytes[i] & 0x0F];
+    }
+    return text;
+}
+
+std::string packetBarcode(const uint8_t* packet, int length, bool stamped) {
+    const int end = stamped ? length - 4 : length;
+    std::string barcode;
+    for (int i = 2; i < end && packet[i] != 0; ++i) barcode += static_cast<char>(packet[i]);
+    return barcode;
+}
+
+bool dataFormatColumns(int option, DataFormatColumns& columns) {
+    switch (option) {
+        case 0:
+            columns = {"Zeit", "Datum", 3};
+            return true;
+        case 1:
+            columns = {"Zeit", "", 2};
+            return true;
+        case 2:
+            columns = {"Datum", "", 2};
+            return true;
+        case 3:
+            columns = {"", "", 1};
+            return true;
+        default:
+            return false;
+    }
+}
+
+bool decodeTimeStampText(std::string_view text, LocalDateTime& value) {
+    DateTimeFormat& format = dateTimeFormat();
+    format.shortDateFormat = "M/D/Y";
+    format.dateSeparator = '/';
+    LocalDateTime result;
+    if (!parseShortDate(text.substr(std::min<size_t>(12, text.size()), 8), result)) return false;
+    format.shortDateFormat = "DD.MM.YYYY";
+    format.timeSeparator = ':';
+    if (!parseTime(text.substr(0, 12), result)) return false;
+    value = result;
+    return true;
+}
+
+std::string barcodeLine(const std::string& barcode, const std::string& separator, int option,
+                        const LocalDateTime& stamp) {
+    std::string line = barcode;
+    if (option == 0 || option == 1) line += separator + formatLongTime(stamp);
+    if (option == 0 || option == 2) line += separator + formatShortDate(stamp);
+    return line;
+}

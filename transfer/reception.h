@@ -1,0 +1,41 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "platform/clock.h"
+
+// The window-free pieces of a reception: packets, serial numbers, time stamp texts and the
+// barcode lines built from them.
+
+// Size of the buffers handed to the scanner library.
+constexpr int kPacketCapacity = 100;
+constexpr int kSerialNumberCapacity = 9;
+constexpr int kTimeStampTextCapacity = 29;
+
+// The 8 serial number bytes as 16 lowercase hexadecimal digits, in byte order.
+std::string serialNumberText(const uint8_t* bytes);
+
+// The barcode of a packet of `length` bytes (length byte, code type, barcode, and the 4
+// stamp bytes when the scanner stores time stamps), up to its first zero byte.
+std::string packetBarcode(const uint8_t* packet, int length, bool stamped);
+
+// Captions of header sections 1 and 2 and the column count for a data format option;
+// false for an option outside 0-3.
+struct DataFormatColumns {
+    std::string caption1, caption2;
+    int columnCount = 1;
+};
+bool dataFormatColumns(int option, DataFormatColumns& columns);
+
+// Reads a time stamp text (time of day in characters 1-12, date "MM/DD/YY" in 13-20) the
+// way the desktop's conversions do, and leaves the process-wide formats as that reading
+// sets them: short date format "DD.MM.YYYY", date separator "/", time separator ":".
+// False when the date or the time does not parse.
+bool decodeTimeStampText(std::string_view text, LocalDateTime& value);
+
+// The barcode, then for option 0 separator + time + separator + date, 1 separator + time,
+// 2 separator + date, anything else nothing.
+std::string barcodeLine(const std::string& barcode, const std::string& separator, int option,
+                        const LocalDateTime& stamp);

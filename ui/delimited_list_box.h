@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QTreeWidget>
+#include <string>
+#include <vector>
+
+// A list of text rows under a header with sections. Each row is one text (Windows-1252
+// bytes, as in the files); the list splits it into columns at its delimiter character and
+// shows column k under header section k. Rows stay in the order they were added.
+class DelimitedListBox : public QTreeWidget {
+    Q_OBJECT
+  public:
+    explicit DelimitedListBox(QWidget* parent = nullptr);
+
+    // Sets the header sections: captions and pixel widths.
+    void setSections(const QStringList& captions, const QList<int>& widths);
+    void setSectionCaption(int section, const QString& caption);
+    QString sectionCaption(int section) const;
+
+    char delimiter() const { return delimiter_; }
+    void setDelimiter(char delimiter);
+
+    int rowCount() const { return static_cast<int>(rows_.size()); }
+    const std::string& row(int index) const { return rows_.at(static_cast<size_t>(index)); }
+    const std::vector<std::string>& rows() const { return rows_; }
+    // Column `column` of row `index`, split at the delimiter; empty when the row lacks it.
+    std::string column(int index, int column) const;
+
+    void addRow(const std::string& row);
+    void setRow(int index, const std::string& row);
+    void removeRow(int index);
+    void setRows(std::vector<std::string> rows);
+    void clearRows();
+
+    // The selected row, or -1.
+    int selectedRow() const;
+    void selectRow(int index);
+
+  private:
+    void showRow(QTreeWidgetItem* item, const std::string& row) const;
+    void showAllRows();
+
+    std::vector<std::string> rows_;
+    char delimiter_ = ';';
+};

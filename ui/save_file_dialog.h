@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+// The save-file dialog as a lasting part of a window: it keeps its file name between uses
+// and proposes it the next time. Nothing is created and no overwrite question is asked.
+class SaveFileDialog {
+  public:
+    QString fileName;
+    QString filter;            // "Text Datei|*.txt|Alle|*.*": description and pattern pairs
+    QString defaultExtension;  // appended when the typed name has none
+    QString initialDirectory;
+
+    // Runs the dialog; true when confirmed, fileName then holding the chosen full path.
+    bool execute(QWidget* parent);
+};
