@@ -18,7 +18,7 @@ static void initResources() {
 
 LorvantApplication::LorvantApplication(int& argc, char** argv) : QApplication(argc, argv) {
     initResources();
-    setApplicationName("Lorvant");
+    setApplicationName(kApplicationTitle);
     // Standard buttons read "Ja", "Nein", "Abbrechen".
     auto* translator = new QTranslator(this);
     if (translator->load(QLocale(QLocale::German), "qtbase", "_", "/usr/share/qt6/translations"))

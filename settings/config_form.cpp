@@ -6,6 +6,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTreeWidget>
 
 #include "app/main_form.h"
 #include "platform/global_hotkeys.h"
@@ -48,6 +49,20 @@ void TConfigForm::connectHandlers() {
     connect(BitBtn1, &QPushButton::clicked, this, &QDialog::close);
     connect(SynchDateTimeCheckBox, &QCheckBox::toggled, this, &TConfigForm::FormShow);
     connect(BrowseButton, &QPushButton::clicked, this, &TConfigForm::BrowseButtonClick);
+    connect(SetTimeDateButton, &QPushButton::clicked, this, &TConfigForm::SetTimeDateButtonClick);
+    connect(LoadScannerButton, &QPushButton::clicked, this, &TConfigForm::LoadScannerButtonClick);
+    connect(ReadParaButton, &QPushButton::clicked, this, &TConfigForm::ReadParaButtonClick);
+    connect(FactoryDefaultButton, &QPushButton::clicked, this,
+            &TConfigForm::FactoryDefaultButtonClick);
+    connect(OpenConfigButton, &QPushButton::clicked, this, &TConfigForm::OpenConfigButtonClick);
+    connect(SaveConfigButton, &QPushButton::clicked, this, &TConfigForm::SaveConfigButtonClick);
+    connect(EinlesenButton, &QPushButton::clicked, this, &TConfigForm::Scannereinlesen1Click);
+    connect(DeleteButton, &QPushButton::clicked, this, &TConfigForm::DeleteButtonClick);
+    connect(SerieListBox, &QTreeWidget::itemSelectionChanged, this,
+            &TConfigForm::SerieListBoxSelect);
+    // Leaving either edit writes both fields, whether or not its text changed.
+    PersNumEdit->installEventFilter(this);
+    PersNameEdit->installEventFilter(this);
 }
 
 void TConfigForm::FormCreate() {
@@ -155,6 +170,12 @@ void TConfigForm::showEvent(QShowEvent* event) {
 void TConfigForm::done(int result) {
     QDialog::done(result);
     FormClose();
+}
+
+bool TConfigForm::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::FocusOut && (watched == PersNumEdit || watched == PersNameEdit))
+        PersNumEditExit();
+    return QDialog::eventFilter(watched, event);
 }
 
 void TConfigForm::keyPressEvent(QKeyEvent* event) {

@@ -147,6 +147,7 @@ class TConfigForm : public QDialog {
   protected:
     void showEvent(QShowEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     // Every way of closing the window ends here.
     void done(int result) override;
 

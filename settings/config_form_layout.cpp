@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QVBoxLayout>
+#include <QValidator>
 
 #include "settings/config_form.h"
 #include "ui/delimited_list_box.h"
@@ -18,6 +19,14 @@
 #include "ui/save_file_dialog.h"
 
 namespace {
+class SingleCharacterValidator : public QValidator {
+public:
+    using QValidator::QValidator;
+    State validate(QString& input, int&) const override {
+        return input.size() <= 1 ? Acceptable : Invalid;
+    }
+};
+
 QLabel* heading(const QString& text, QWidget* parent) {
     auto* label = new QLabel(text, parent);
     QFont font = label->font();
@@ -91,7 +100,8 @@ void TConfigForm::createControls() {
     FileNamePathEdit = new QLineEdit(file);
     BrowseButton = new QPushButton("Browse", file);
     FieldSepEdit = new QLineEdit(";", file);
-    FieldSepEdit->setMaxLength(1);
+    // One character can be typed; a longer separator from the settings file is shown whole.
+    FieldSepEdit->setValidator(new SingleCharacterValidator(FieldSepEdit));
     QFont bold = FieldSepEdit->font();
     bold.setBold(true);
     FieldSepEdit->setFont(bold);

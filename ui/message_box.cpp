@@ -23,12 +23,12 @@ QMessageBox::StandardButton showMessageBox(const MessageBoxRequest& request) {
 }
 
 void showPlainMessage(const QString& text) {
-    showMessageBox({text, QApplication::applicationName(), QMessageBox::NoIcon, QMessageBox::Ok,
+    showMessageBox({text, QString(kApplicationTitle), QMessageBox::NoIcon, QMessageBox::Ok,
                     QMessageBox::Ok});
 }
 
 void showErrorMessage(const QString& text) {
-    showMessageBox({text, QApplication::applicationName(), QMessageBox::Critical, QMessageBox::Ok,
+    showMessageBox({text, QString(kApplicationTitle), QMessageBox::Critical, QMessageBox::Ok,
                     QMessageBox::Ok});
 }
 

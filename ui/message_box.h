@@ -18,6 +18,9 @@ struct MessageBoxRequest {
     QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
 };
 
+// The application's title: taskbar text and caption of the plain messages.
+inline constexpr const char* kApplicationTitle = "Lorvant";
+
 // Shows a modal message box and returns the button pressed.
 QMessageBox::StandardButton showMessageBox(const MessageBoxRequest& request);
 

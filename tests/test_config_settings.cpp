@@ -1,0 +1,162 @@
+// The configuration window as the settings store: loading the settings file and the scanner
+// list when it is created, and writing both back when it is destroyed.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QtTest>
+#include <fstream>
+#include <sstream>
+
+#include "platform/program_dir.h"
+#include "settings/config_form.h"
+#include "ui/delimited_list_box.h"
+#include "ui/message_box.h"
+#include "ui/radio_group.h"
+
+namespace {
+std::string readAll(const QString& path) {
+    std::ifstream in(path.toStdString(), std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+void writeAll(const QString& path, const std::string& bytes) {
+    std::ofstream(path.toStdString(), std::ios::binary) << bytes;
+}
+}  // namespace
+
+class ConfigSettingsTest : public QObject {
+    Q_OBJECT
+private:
+    QTemporaryDir dir_;
+    QString path(const char* name) const { return dir_.filePath(name); }
+
+private slots:
+    void init() {
+        QVERIFY(dir_.isValid());
+        for (const char* name : {"LVconfig.ini", "LVserial.dat", "Param.dat"}) QFile::remove(path(name));
+        setProgramDirectory(dir_.path().toStdString());
+    }
+
+    void firstRunUsesDefaultsAndWritesAllKeys() {
+        MessageBoxRecorder boxes;
+        {
+            TConfigForm form;
+            QCOMPARE(form.FileNamePathEdit->text(), path("Data.txt"));
+            QCOMPARE(form.FileNamePathEdit->toolTip(), path("Data.txt"));
+            QCOMPARE(form.FileSaveOptionRadioGroup->itemIndex(), 0);
+            QVERIFY(!form.FileCountCheckBox->isChecked());
+            QCOMPARE(form.fileCounter, 0);
+            QCOMPARE(form.FieldSepEdit->text(), QString(";"));
+            QVERIFY(!form.ScanRecToFileBox->isChecked());
+            QCOMPARE(form.RadioModeGroup->itemIndex(), 0);
+            QCOMPARE(form.cbPortID->currentIndex(), 0);
+            QCOMPARE(form.ScannerOptionGroup->itemIndex(), 0);
+            QVERIFY(!form.TransDelCheckBox->isChecked());
+            QVERIFY(!form.SynchDateTimeCheckBox->isChecked());
+            QCOMPARE(form.FieldSepCombo->currentIndex(), 0);
+            QCOMPARE(form.StringTermCombo->currentIndex(), 0);
+            QVERIFY(form.SendHotkeyEdit->text().isEmpty());
+            QVERIFY(form.ClearHotkeyEdit->text().isEmpty());
+            QCOMPARE(form.SerieListBox->rowCount(), 0);
+            // The missing scanner list is reported, and loading went on to the parameters.
+            QCOMPARE(boxes.shown().size(), size_t(1));
+            QCOMPARE(boxes.shown()[0].text, "Cannot open file " + path("LVserial.dat"));
+            QCOMPARE(boxes.shown()[0].caption, QString("Lorvant"));
+            QCOMPARE(form.ParamCheckListBox->count(), 16);
+            QVERIFY(QFile::exists(path("Param.dat")));
+        }
+        const std::string expected =
+            "[DataFile]\r\nPathAndName=" + path("Data.txt").toStdString() +
+            "\r\nSaveOption=0\r\nCounterActive=0\r\nFileCounter=0\r\nFieldSeparator=;\r\n"
+            "ScanRecToFile=0\r\nTransMode=0\r\n"
+            "[ScannerOptions]\r\nPort=0\r\nDataFormat=0\r\nTransDel=0\r\nSynchDateTime=0\r\n"
+            "[SendOptions]\r\nFieldSep=0\r\nRecTerm=0\r\nSendHot=\r\nMod=0\r\nV_Key=0\r\n"
+            "[ClrOptions]\r\nClrHot=\r\nMod=0\r\nV_key=0\r\n";
+        QCOMPARE(readAll(path("LVconfig.ini")), expected);
+        QCOMPARE(readAll(path("LVserial.dat")), std::string());
+        QVERIFY(QFile::exists(path("LVserial.dat")));
+    }
+
+    void valuesAreClampedConvertedAndWrittenBack() {
+        writeAll(path("LVconfig.ini"),
+                 "; kept\r\n[DataFile]\r\nSaveOption=7\r\nFileCounter=0x1F\r\nCounterActive=2\r\n"
+                 "ScanRecToFile=ja\r\nFieldSeparator=||\r\nForeign=keep me\r\n"
+                 "[ScannerOptions]\r\nPort=20\r\nDataFormat=$3\r\n"
+                 "[SendOptions]\r\nFieldSep=-1\r\nRecTerm=9\r\nSendHot=Alt+Q\r\nMod=6\r\n"
+                 "V_Key=116\r\n[ClrOptions]\r\nMod=1\r\nV_key=68\r\n[Other]\r\nx=1\r\n");
+        writeAll(path("LVserial.dat"), "");
+        {
+            MessageBoxRecorder boxes;
+            TConfigForm form;
+            QVERIFY(boxes.shown().empty());
+            QCOMPARE(form.FileSaveOptionRadioGroup->itemIndex(), 1);
+            QCOMPARE(form.fileCounter, 31);
+            QVERIFY(form.FileCountCheckBox->isChecked());
+            QVERIFY(!form.ScanRecToFileBox->isChecked());
+            QCOMPARE(form.FieldSepEdit->text(), QString("||"));
+            QCOMPARE(form.cbPortID->currentIndex(), -1);
+            QCOMPARE(form.ScannerOptionGroup->itemIndex(), 3);
+            QCOMPARE(form.FieldSepCombo->currentIndex(), -1);
+            QCOMPARE(form.StringTermCombo->currentIndex(), -1);
+            // The shown text is kept even where it does not match the numbers.
+            QCOMPARE(form.SendHotkeyEdit->text(), QString("Alt+Q"));
+            QCOMPARE(form.sendHotkeyModifiers, 6);
+            QCOMPARE(form.sendHotkeyKey, 116);
+            QCOMPARE(form.clearHotkeyModifiers, 1);
+            QCOMPARE(form.clearHotkeyKey, 68);
+        }
+        const std::string saved = readAll(path("LVconfig.ini"));
+        for (const char* line :
+             {"; kept\r\n[DataFile]\r\n", "SaveOption=1\r\n", "FileCounter=31\r\n",
+              "CounterActive=1\r\n", "FieldSeparator=||\r\n", "Foreign=keep me\r\n",
+              "Port=-1\r\n", "DataFormat=3\r\n", "FieldSep=-1\r\n", "RecTerm=-1\r\n",
+              "SendHot=Alt+Q\r\n", "[Other]\r\nx=1\r\n", "V_Key=116\r\n", "V_key=68\r\n"})
+            QVERIFY2(saved.find(line) != std::string::npos, line);
+    }
+
+    void radioGroupsClampBelowMinusOne() {
+        writeAll(path("LVconfig.ini"), "[DataFile]\r\nSaveOption=-5\r\nTransMode=-1\r\n");
+        writeAll(path("LVserial.dat"), "");
+        TConfigForm form;
+        QCOMPARE(form.FileSaveOptionRadioGroup->itemIndex(), -1);
+        QCOMPARE(form.RadioModeGroup->itemIndex(), -1);
+    }
+
+    void scannerListRoundTrips() {
+        writeAll(path("LVserial.dat"), "0011223344556677;AB12;Lager\r\n8899aabbccddeeff\n"
+                                       "0102030405060708;;N\xE4me;x");
+        {
+            MessageBoxRecorder boxes;
+            TConfigForm form;
+            QCOMPARE(form.SerieListBox->rowCount(), 3);
+            QCOMPARE(form.SerieListBox->column(0, 2), std::string("Lager"));
+            QCOMPARE(form.SerieListBox->column(2, 2), std::string("N\xE4me"));
+            QCOMPARE(form.SerieListBox->topLevelItem(2)->text(2), QString("Näme"));
+        }
+        QCOMPARE(readAll(path("LVserial.dat")),
+                 std::string("0011223344556677;AB12;Lager\r\n8899aabbccddeeff\r\n"
+                             "0102030405060708;;N\xE4me;x\r\n"));
+    }
+
+    void unwritableSettingsAreReportedAndTheListIsStillSaved() {
+        writeAll(path("LVserial.dat"), "0011223344556677\r\n");
+        MessageBoxRecorder boxes;
+        {
+            TConfigForm form;
+            form.SerieListBox->addRow("8899aabbccddeeff");
+            // A folder where the settings file should be makes it unwritable.
+            QVERIFY(QDir(dir_.path()).mkdir("LVconfig.ini"));
+        }
+        QVERIFY(QDir(path("LVconfig.ini")).exists());
+        QCOMPARE(boxes.shown().size(), size_t(1));
+        QCOMPARE(boxes.shown()[0].text, "Unable to write to " + path("LVconfig.ini"));
+        QCOMPARE(readAll(path("LVserial.dat")),
+                 std::string("0011223344556677\r\n8899aabbccddeeff\r\n"));
+        QDir(path("LVconfig.ini")).removeRecursively();
+    }
+};
+
+QTEST_MAIN(ConfigSettingsTest)
+#include "test_config_settings.moc"
