@@ -7,10 +7,10 @@
 
 #include "scanner/scanner_library.h"
 #include "settings/config_form.h"
+#include "settings/scanner_list.h"
 #include "transfer/reception.h"
 #include "ui/cp1252.h"
 #include "ui/delimited_list_box.h"
-#include "ui/delimited_text.h"
 #include "ui/message_box.h"
 #include "ui/qt_text.h"
 
@@ -46,15 +46,15 @@ void TConfigForm::PersNumEditExit() {
     const int index = SerieListBox->selectedRow();
     if (index < 0 || index >= SerieListBox->rowCount()) return;
     std::string row = SerieListBox->row(index);
-    setDelimitedField(row, ';', 1, cp1252::toUpper(toCp1252(PersNumEdit->text())));
-    setDelimitedField(row, ';', 2, toCp1252(PersNameEdit->text()));
+    setScannerRowField(row, 1, cp1252::toUpper(toCp1252(PersNumEdit->text())));
+    setScannerRowField(row, 2, toCp1252(PersNameEdit->text()));
     SerieListBox->setRow(index, row);
 }
 
 void TConfigForm::DeleteButtonClick() {
-    const auto answer = showMessageBox(
-        {"Wollen Sie wirklich diesen Eintrag löschen ?", "  Eintrag löschen",
-         QMessageBox::Warning, QMessageBox::Yes | QMessageBox::No, QMessageBox::No});
+    const auto answer =
+        showMessageBox({"Wollen Sie wirklich diesen Eintrag löschen ?", "  Eintrag löschen",
+                        QMessageBox::Warning, QMessageBox::Yes | QMessageBox::No, QMessageBox::No});
     if (answer != QMessageBox::Yes) return;
     SerieListBox->removeRow(SerieListBox->selectedRow());
     PersNumEdit->clear();
