@@ -1,0 +1,197 @@
+#include "scanner/cs1504_library.h"
+
+#include <algorithm>
+#include <cstring>
+
+using cs1504::Bytes;
+using cs1504::Command;
+using cs1504::Frame;
+using cs1504::Outcome;
+using cs1504::Reply;
+using namespace scanner_result;
+
+namespace {
+
+constexpr int32_t kPortCount = 16;
+constexpr size_t kSerialNumberSize = 8;
+constexpr size_t kClockSize = 6;
+
+bool isParameterCode(int32_t code) {
+    return code >= 0 && code <= 255;
+}
+
+// A one-string answer whose string starts with `code`: the reply about that parameter.
+bool answersParameter(const Frame& frame, int32_t code) {
+    return frame.strings.size() == 1 && !frame.strings[0].empty() &&
+           frame.strings[0][0] == static_cast<uint8_t>(code);
+}
+
+}  // namespace
+
+Cs1504Library::Cs1504Library(std::unique_ptr<PortOpener> opener, cs1504::LinkTiming timing)
+    : opener_(std::move(opener)), timing_(timing) {}
+
+// No goodbye to the unit here: at exit the line may be gone; an awake unit sleeps on its own.
+Cs1504Library::~Cs1504Library() {
+    session_.reset();
+    transport_.reset();
+}
+
+int32_t Cs1504Library::ResetScannerLink() {
+    if (session_) session_->forget();
+    upload_.reset();
+    return Ok;
+}
+
+int32_t Cs1504Library::OpenScannerPort(int32_t portIndex) {
+    if (portIndex < 0 || portIndex >= kPortCount) return BadArgument;
+    if (transport_ && openPort_ == portIndex) return Ok;
+    closePort();
+    transport_ = opener_->open(portIndex);
+    if (!transport_) return OpenFailed;
+    session_ = std::make_unique<cs1504::Session>(*transport_, timing_);
+    openPort_ = portIndex;
+    return Ok;
+}
+
+int32_t Cs1504Library::CloseScannerPort() {
+    if (!transport_) return PortClosed;
+    closePort();
+    return Ok;
+}
+
+void Cs1504Library::closePort() {
+    if (session_) session_->powerDown();
+    session_.reset();
+    transport_.reset();
+    openPort_ = -1;
+    upload_.reset();
+}
+
+int32_t Cs1504Library::EndScannerExchange() {
+    if (!session_) return PortClosed;
+    session_->powerDown();
+    return Ok;
+}
+
+int32_t Cs1504Library::CountStoredBarcodes() {
+    if (!session_) return PortClosed;
+    if (!upload()) return NoUnit;
+    return static_cast<int32_t>(upload_->packets.size());
+}
+
+// Reads every stored barcode in one exchange and puts the unit back to sleep: the program
+// fetches the packets from here and needs the unit for nothing else in this reception.
+bool Cs1504Library::upload() {
+    upload_.reset();
+    const Reply reply = session_->exchange(Command::UploadBarcodes, {}, [](const Frame& frame) {
+        return frame.fixed.size() == kSerialNumberSize;
+    });
+    if (!reply.answered()) return false;
+    Upload upload;
+    std::copy_n(reply.frame.fixed.begin(), kSerialNumberSize, upload.serialNumber.begin());
+    for (const Bytes& record : reply.frame.strings) {
+        Bytes packet;
+        packet.reserve(1 + record.size());
+        packet.push_back(static_cast<uint8_t>(record.size()));
+        packet.insert(packet.end(), record.begin(), record.end());
+        upload.packets.push_back(std::move(packet));
+    }
+    upload_ = std::move(upload);
+    session_->powerDown();
+    return true;
+}
+
+int32_t Cs1504Library::FetchBarcode(uint8_t* buffer, int32_t index, int32_t capacity) {
+    if (!session_) return PortClosed;
+    if (!buffer || index < 0) return BadArgument;
+    if (!upload_ && !upload()) return NoUnit;
+    if (static_cast<size_t>(index) >= upload_->packets.size()) return BadArgument;
+    const Bytes& packet = upload_->packets[static_cast<size_t>(index)];
+    // A packet cut to fit would hand on a wrong barcode or time stamp.
+    if (capacity < 0 || packet.size() > static_cast<size_t>(capacity)) return BadArgument;
+    std::copy(packet.begin(), packet.end(), buffer);
+    return static_cast<int32_t>(packet.size());
+}
+
+int32_t Cs1504Library::EraseStoredBarcodes() {
+    if (!session_) return PortClosed;
+    upload_.reset();
+    const Reply reply = session_->exchange(
+        Command::ClearBarcodes, {}, [](const Frame& frame) { return frame.strings.empty(); });
+    if (!reply.answered()) return failure(reply);
+    session_->powerDown();
+    return Ok;
+}
+
+int32_t Cs1504Library::ReadSerialNumber(uint8_t* buffer, int32_t capacity) {
+    if (!session_) return PortClosed;
+    if (!buffer || capacity < static_cast<int32_t>(kSerialNumberSize)) return BadArgument;
+    if (upload_) {
+        std::copy(upload_->serialNumber.begin(), upload_->serialNumber.end(), buffer);
+        return Ok;
+    }
+    if (!session_->open()) return NoUnit;
+    const auto& serialNumber = session_->unit().serialNumber;
+    std::copy(serialNumber.begin(), serialNumber.end(), buffer);
+    return Ok;
+}
+
+int32_t Cs1504Library::ReadParameter(int32_t code, uint8_t* buffer, int32_t capacity) {
+    if (!session_) return PortClosed;
+    if (!isParameterCode(code) || !buffer || capacity < 1) return BadArgument;
+    const Bytes list{static_cast<uint8_t>(code)};
+    const Reply reply =
+        session_->exchange(Command::UploadParameters, {list},
+                           [code](const Frame& f) { return answersParameter(f, code); });
+    if (!reply.answered()) return failure(reply);
+    const Bytes& entry = reply.frame.strings[0];
+    if (entry.size() != 2) return Refused;  // the unit does not know the parameter
+    buffer[0] = entry[1];
+    return Ok;
+}
+
+int32_t Cs1504Library::WriteParameter(int32_t code, const uint8_t* value, int32_t length) {
+    if (!session_) return PortClosed;
+    if (!isParameterCode(code) || !value || length != 1) return BadArgument;
+    const Bytes entry{static_cast<uint8_t>(code), value[0]};
+    const Reply reply = session_->exchange(
+        Command::DownloadParameters, {entry},
+        [code](const Frame& f) { return answersParameter(f, code) && f.strings[0].size() == 2; });
+    if (!reply.answered()) return failure(reply);
+    return reply.frame.strings[0][1] == 1 ? Ok : Refused;
+}
+
+int32_t Cs1504Library::RestoreFactoryDefaults() {
+    if (!session_) return PortClosed;
+    upload_.reset();
+    const Reply reply = session_->exchange(Command::SetDefaults, {{0x01}},
+                                           [](const Frame& f) { return f.strings.size() == 1; });
+    return reply.answered() ? Ok : failure(reply);
+}
+
+int32_t Cs1504Library::WriteScannerClock(const uint8_t* clock) {
+    if (!session_) return PortClosed;
+    if (!clock) return BadArgument;
+    const Bytes time(clock, clock + kClockSize);
+    const Reply reply = session_->exchange(Command::SetTime, {time}, [](const Frame& f) {
+        return f.strings.size() == 1 &&
+               (f.strings[0].size() == kClockSize || f.strings[0].size() == 1);
+    });
+    if (!reply.answered()) return failure(reply);
+    // A field the unit finds out of range comes back as FF, and nothing was set.
+    return reply.frame.strings[0] == time ? Ok : Refused;
+}
+
+int32_t Cs1504Library::FormatTimeStamp(const uint8_t* stamp, char* text, int32_t capacity) {
+    if (!stamp || !text || capacity <= 0) return BadArgument;
+    const std::string formatted = cs1504::timeStampText(cs1504::timeStampFromBytes(stamp));
+    const size_t length = std::min(formatted.size(), static_cast<size_t>(capacity) - 1);
+    std::memcpy(text, formatted.data(), length);
+    text[length] = '\0';
+    return length == formatted.size() ? Ok : BadArgument;
+}
+
+int32_t Cs1504Library::failure(const Reply& reply) const {
+    return reply.outcome == Outcome::Unsupported ? Refused : NoUnit;
+}

@@ -1,0 +1,63 @@
+#pragma once
+
+#include <array>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "scanner/cs1504_codec.h"
+#include "scanner/cs1504_session.h"
+#include "scanner/scanner_library.h"
+#include "scanner/transport.h"
+
+// Results of the scanner library's operations beyond a count or a packet length.
+namespace scanner_result {
+constexpr int32_t Ok = 0;
+constexpr int32_t Refused = 1;       // the unit answered but did not do it
+constexpr int32_t NoUnit = -1;       // no answer, or none that survived the line
+constexpr int32_t PortClosed = -2;   // no port is open
+constexpr int32_t BadArgument = -3;  // port index, buffer, capacity or index out of range
+constexpr int32_t OpenFailed = -4;   // the port cannot be opened
+}  // namespace scanner_result
+
+// The scanner library for CS1504 units, speaking the wire protocol over a byte line. Every
+// operation that needs the unit wakes and interrogates it unless a session is still open;
+// a failed operation leaves the caller's buffers untouched.
+class Cs1504Library final : public ScannerLibrary {
+  public:
+    explicit Cs1504Library(std::unique_ptr<PortOpener> opener, cs1504::LinkTiming timing = {});
+    ~Cs1504Library() override;
+
+    int32_t ResetScannerLink() override;
+    int32_t OpenScannerPort(int32_t portIndex) override;
+    int32_t CloseScannerPort() override;
+    int32_t EndScannerExchange() override;
+    int32_t CountStoredBarcodes() override;
+    int32_t FetchBarcode(uint8_t* buffer, int32_t index, int32_t capacity) override;
+    int32_t EraseStoredBarcodes() override;
+    int32_t ReadSerialNumber(uint8_t* buffer, int32_t capacity) override;
+    int32_t ReadParameter(int32_t code, uint8_t* buffer, int32_t capacity) override;
+    int32_t WriteParameter(int32_t code, const uint8_t* value, int32_t length) override;
+    int32_t RestoreFactoryDefaults() override;
+    int32_t WriteScannerClock(const uint8_t* clock) override;
+    int32_t FormatTimeStamp(const uint8_t* stamp, char* text, int32_t capacity) override;
+
+  private:
+    // The barcodes of one upload, kept so that the program can fetch them one by one.
+    struct Upload {
+        std::array<uint8_t, 8> serialNumber{};
+        std::vector<cs1504::Bytes> packets;  // counted strings with their length byte
+    };
+
+    bool upload();
+    void closePort();
+    int32_t failure(const cs1504::Reply& reply) const;
+
+    // The opener outlives the line it opened.
+    std::unique_ptr<PortOpener> opener_;
+    cs1504::LinkTiming timing_;
+    std::unique_ptr<Transport> transport_;
+    std::unique_ptr<cs1504::Session> session_;
+    int32_t openPort_ = -1;
+    std::optional<Upload> upload_;
+};
