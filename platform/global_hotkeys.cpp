@@ -1,18 +1,9 @@
 #include "platform/global_hotkeys.h"
 
-namespace {
-class NoHotkeys final : public GlobalHotkeys {
-  public:
-    bool registerHotkey(int, int, int) override { return false; }
-    void unregisterHotkey(int) override {}
-};
-NoHotkeys none;
-GlobalHotkeys* installed = &none;
-}  // namespace
-
-GlobalHotkeys& globalHotkeys() {
-    return *installed;
+void GlobalHotkeys::setHandler(std::function<void(int id)> handler) {
+    handler_ = std::move(handler);
 }
-void setGlobalHotkeys(GlobalHotkeys* hotkeys) {
-    installed = hotkeys ? hotkeys : &none;
+
+void GlobalHotkeys::notify(int id) {
+    if (handler_) handler_(id);
 }

@@ -2,24 +2,33 @@
 
 #include <functional>
 
-// Global hotkeys: registered by id, reported by id when pressed anywhere on the desktop.
+// System-wide hotkeys: a key combination registered under an id is reported by that id
+// whenever it is pressed, whichever application has the focus.
 class GlobalHotkeys {
   public:
     virtual ~GlobalHotkeys() = default;
-    // modifiers: 1 Alt, 2 Ctrl, 4 Shift; virtualKey: a Windows virtual-key code.
+
+    // modifiers: 1 Alt, 2 Ctrl, 4 Shift; virtualKey: a Windows virtual-key code, so the
+    // settings file means the same on every platform. Registering an id again replaces
+    // its combination. False when the platform refuses (another program owns the
+    // combination, or the key has no equivalent here).
     virtual bool registerHotkey(int id, int modifiers, int virtualKey) = 0;
     virtual void unregisterHotkey(int id) = 0;
-    // Called on the user-interface thread when a registered hotkey is pressed.
-    void setHandler(std::function<void(int id)> handler) { handler_ = std::move(handler); }
+
+    // Called on the UI thread when a registered hotkey is pressed.
+    void setHandler(std::function<void(int id)> handler);
 
   protected:
-    void notify(int id) {
-        if (handler_) handler_(id);
-    }
+    void notify(int id);
 
   private:
     std::function<void(int id)> handler_;
 };
 
+// The process-wide hotkeys: the platform's backend (X11 when a display can be opened,
+// RegisterHotKey on Windows), else a recording one. Create the application object first:
+// the X11 backend watches its connection from the event loop.
 GlobalHotkeys& globalHotkeys();
+// Installs another backend (tests); nullptr goes back to the platform's one. The caller
+// keeps ownership.
 void setGlobalHotkeys(GlobalHotkeys* hotkeys);

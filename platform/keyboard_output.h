@@ -1,0 +1,27 @@
+#pragma once
+
+// Synthesised keystrokes into whatever window has the keyboard focus.
+class KeyboardOutput {
+  public:
+    virtual ~KeyboardOutput() = default;
+
+    // Before the first key of a transfer. Waits (at most a few seconds) until the user
+    // has let go of the modifiers of the hotkey that started it, so a held Alt cannot
+    // turn the typed letters into menu commands.
+    virtual void beginTransfer() {}
+    // Types one Windows-1252 character the way the active keyboard layout produces it,
+    // with whatever Shift or AltGr it needs. A character the layout has no key for is
+    // still typed as itself.
+    virtual void typeCharacter(char cp1252Byte) = 0;
+    // Presses and releases one key given by its Windows virtual-key code, without
+    // modifiers and without layout lookup: 13 Enter, 9 Tab, 10 Linefeed, 11 vertical tab.
+    virtual void pressVirtualKey(int virtualKey) = 0;
+    // After the last key of a transfer; undoes any temporary keyboard changes.
+    virtual void endTransfer() {}
+};
+
+// The process-wide keystroke output: the platform's backend, else a recording one.
+KeyboardOutput& keyboardOutput();
+// Installs another output (tests); nullptr goes back to the platform's one. The caller
+// keeps ownership.
+void setKeyboardOutput(KeyboardOutput* output);

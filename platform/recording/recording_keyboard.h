@@ -1,0 +1,36 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/keyboard_output.h"
+
+// Keystroke output that only records what it was asked to type.
+class RecordingKeyboard : public KeyboardOutput {
+  public:
+    struct Event {
+        enum Kind { BeginTransfer, Character, VirtualKey, EndTransfer } kind = Character;
+        char character = 0;  // Character only
+        int virtualKey = 0;  // VirtualKey only
+        bool operator==(const Event&) const = default;
+    };
+
+    void beginTransfer() override { events_.push_back({Event::BeginTransfer}); }
+    void typeCharacter(char cp1252Byte) override {
+        events_.push_back({Event::Character, cp1252Byte});
+    }
+    void pressVirtualKey(int virtualKey) override {
+        events_.push_back({Event::VirtualKey, 0, virtualKey});
+    }
+    void endTransfer() override { events_.push_back({Event::EndTransfer}); }
+
+    const std::vector<Event>& events() const { return events_; }
+    void clear() { events_.clear(); }
+
+    // The typed characters as they are, each virtual key as "<code>" ("ab<13>"), begin
+    // and end of a transfer as "[" and "]": easy to compare in a test.
+    std::string transcript() const;
+
+  private:
+    std::vector<Event> events_;
+};

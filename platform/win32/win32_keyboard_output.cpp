@@ -1,0 +1,63 @@
+#include "platform/win32/win32_keyboard_output.h"
+
+#include <windows.h>
+
+#include <chrono>
+#include <vector>
+
+#include "transfer/wedge_keys.h"
+#include "ui/cp1252.h"
+
+namespace {
+
+constexpr auto modifierWaitLimit = std::chrono::seconds(2);
+constexpr DWORD modifierPollMs = 10;
+constexpr int heldModifiers[] = {VK_SHIFT, VK_CONTROL, VK_MENU, VK_LWIN, VK_RWIN};
+
+bool anyModifierHeld() {
+    for (const int key : heldModifiers) {
+        if (GetAsyncKeyState(key) & 0x8000) return true;
+    }
+    return false;
+}
+
+void send(const std::vector<KeyEvent>& events) {
+    for (const auto& event : events) {
+        keybd_event(static_cast<BYTE>(event.virtualKey), 0, event.down ? 0 : KEYEVENTF_KEYUP, 0);
+    }
+}
+
+// The character by its code, not by a key: what the layout cannot type still arrives.
+void sendUnicode(char cp1252Byte) {
+    const auto code = static_cast<WORD>(cp1252::toUnicode(static_cast<unsigned char>(cp1252Byte)));
+    INPUT inputs[2] = {};
+    for (int i = 0; i < 2; ++i) {
+        inputs[i].type = INPUT_KEYBOARD;
+        inputs[i].ki.wScan = code;
+        inputs[i].ki.dwFlags = KEYEVENTF_UNICODE | (i == 1 ? KEYEVENTF_KEYUP : 0);
+    }
+    SendInput(2, inputs, sizeof(INPUT));
+}
+
+}  // namespace
+
+void Win32KeyboardOutput::beginTransfer() {
+    // The hotkey's own modifiers may still be down; Alt held with "A" is a menu command.
+    const auto deadline = std::chrono::steady_clock::now() + modifierWaitLimit;
+    while (anyModifierHeld() && std::chrono::steady_clock::now() < deadline) {
+        Sleep(modifierPollMs);
+    }
+}
+
+void Win32KeyboardOutput::typeCharacter(char cp1252Byte) {
+    const auto key = decodeLayoutLookup(VkKeyScanA(cp1252Byte));
+    if (key) {
+        send(characterKeyEvents(*key));
+    } else {
+        sendUnicode(cp1252Byte);
+    }
+}
+
+void Win32KeyboardOutput::pressVirtualKey(int virtualKey) {
+    send(plainKeyEvents(virtualKey));
+}

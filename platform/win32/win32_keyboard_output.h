@@ -1,0 +1,12 @@
+#pragma once
+
+#include "platform/keyboard_output.h"
+
+// Keystrokes through keybd_event, each character looked up in the active layout with
+// VkKeyScanA; a character without a key goes out as a Unicode key event.
+class Win32KeyboardOutput : public KeyboardOutput {
+  public:
+    void beginTransfer() override;
+    void typeCharacter(char cp1252Byte) override;
+    void pressVirtualKey(int virtualKey) override;
+};

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <X11/XKBlib.h>
+#include <X11/Xlib.h>
+
+#include <optional>
+#include <vector>
+
+#include "platform/x11/x11_keysyms.h"
+
+// A snapshot of the X server's keyboard layout, taken for one transfer or one round of
+// hotkey grabs: which key and modifiers produce a keysym in the current group, which
+// keys press the modifiers, and which keycodes carry nothing.
+class X11Keymap {
+  public:
+    struct Stroke {
+        KeyCode keycode = 0;
+        unsigned int modifiers = 0;  // ShiftMask and/or the level-three modifier
+    };
+
+    explicit X11Keymap(Display* display);
+    ~X11Keymap();
+    X11Keymap(const X11Keymap&) = delete;
+    X11Keymap& operator=(const X11Keymap&) = delete;
+
+    // Where the layout keeps `keysym`: the fewest modifiers first (plain, Shift, AltGr,
+    // Shift+AltGr), taking the locked Caps Lock and Num Lock into account. With
+    // plainOnly, only a key that gives the keysym without any modifier.
+    std::optional<Stroke> find(x11keys::Keysym keysym, bool plainOnly = false) const;
+    // The key that sets a modifier of a Stroke, 0 if the layout has none.
+    KeyCode modifierKey(unsigned int modifier) const;
+    // The key whose unshifted symbol is the one Windows names by `virtualKey`, else the
+    // first key that carries the keysym of the code at any level; 0 if none.
+    KeyCode keycodeForVirtualKey(int virtualKey) const;
+    // The real modifier bound to Num Lock (usually Mod2), 0 if none.
+    unsigned int numLockMask() const { return numLockMask_; }
+    // The keycodes of every modifier key except the locking ones (Caps Lock, Num Lock).
+    std::vector<KeyCode> shiftingModifierKeys() const;
+    // Keycodes with no symbol at all: free to bind a character for a while.
+    std::vector<KeyCode> unusedKeycodes() const;
+
+  private:
+    x11keys::Keysym translate(KeyCode keycode, unsigned int modifiers) const;
+    x11keys::Keysym baseKeysym(KeyCode keycode) const;
+    bool hasSymbols(int keycode) const;
+
+    Display* display_;
+    XkbDescPtr xkb_ = nullptr;
+    XModifierKeymap* modifierMap_ = nullptr;
+    int group_ = 0;
+    unsigned int lockedModifiers_ = 0;
+    unsigned int levelThreeMask_ = 0;
+    unsigned int numLockMask_ = 0;
+};

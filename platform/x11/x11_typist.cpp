@@ -1,0 +1,123 @@
+#include "platform/x11/x11_typist.h"
+
+#include <X11/extensions/XTest.h>
+
+#include <chrono>
+#include <thread>
+
+#include "platform/x11/x11_errors.h"
+
+namespace {
+
+// Bounded: a user who keeps a modifier down gets the text typed all the same.
+constexpr auto modifierWaitLimit = std::chrono::seconds(2);
+constexpr auto modifierPoll = std::chrono::milliseconds(10);
+
+bool hasExtensions(Display* display) {
+    int event = 0, error = 0, major = 0, minor = 0;
+    int opcode = 0, xkbMajor = XkbMajorVersion, xkbMinor = XkbMinorVersion;
+    return XTestQueryExtension(display, &event, &error, &major, &minor) &&
+           XkbQueryExtension(display, &opcode, &event, &error, &xkbMajor, &xkbMinor);
+}
+
+}  // namespace
+
+std::unique_ptr<X11Typist> X11Typist::open(const char* displayName) {
+    Display* display = XOpenDisplay(displayName);
+    if (!display) return nullptr;
+    if (!hasExtensions(display)) {
+        XCloseDisplay(display);
+        return nullptr;
+    }
+    return std::unique_ptr<X11Typist>(new X11Typist(display));
+}
+
+X11Typist::X11Typist(Display* display) : display_(display), spareKeys_(display) {
+    x11errors::watch(display_);
+}
+
+X11Typist::~X11Typist() {
+    spareKeys_.restore();
+    keymap_.reset();
+    x11errors::unwatch(display_);
+    XCloseDisplay(display_);
+}
+
+X11Keymap& X11Typist::keymap() {
+    if (!keymap_) keymap_ = std::make_unique<X11Keymap>(display_);
+    return *keymap_;
+}
+
+void X11Typist::prepare() {
+    keymap_.reset();
+    const auto keys = keymap().shiftingModifierKeys();
+    const auto deadline = std::chrono::steady_clock::now() + modifierWaitLimit;
+    while (anyHeld(keys) && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(modifierPoll);
+    }
+}
+
+void X11Typist::typeCharacter(char cp1252Byte) {
+    const auto keysyms = x11keys::keysymsForCharacter(cp1252Byte);
+    for (const auto keysym : keysyms) {
+        if (const auto stroke = keymap().find(keysym)) {
+            press(*stroke);
+            return;
+        }
+    }
+    typeKeysym(keysyms.front(), false);
+}
+
+void X11Typist::pressVirtualKey(int virtualKey) {
+    const auto keysym = x11keys::keysymForPlainKey(virtualKey);
+    if (keysym != x11keys::noSymbol) typeKeysym(keysym, true);
+}
+
+void X11Typist::finish() {
+    XSync(display_, False);
+    x11errors::takeErrorCount(display_);
+    keymap_.reset();
+}
+
+// From the layout if it has the keysym, else from a spare keycode bound to it.
+void X11Typist::typeKeysym(x11keys::Keysym keysym, bool plainOnly) {
+    if (const auto stroke = keymap().find(keysym, plainOnly)) {
+        press(*stroke);
+        return;
+    }
+    const KeyCode spare = spareKeys_.bind(keysym, keymap().unusedKeycodes());
+    if (!spare) return;
+    // Read the layout again to learn the level the spare key gives the keysym at, with
+    // the lock keys as they are.
+    keymap_.reset();
+    const auto stroke = keymap().find(keysym, plainOnly);
+    press(stroke && stroke->keycode == spare ? *stroke : X11Keymap::Stroke{spare, 0});
+}
+
+void X11Typist::press(const X11Keymap::Stroke& stroke) {
+    std::vector<KeyCode> modifiers;
+    for (const unsigned int modifier : {unsigned(ShiftMask), stroke.modifiers & ~ShiftMask}) {
+        if (!(stroke.modifiers & modifier)) continue;
+        if (const KeyCode key = keymap().modifierKey(modifier)) modifiers.push_back(key);
+    }
+    for (const KeyCode key : modifiers) XTestFakeKeyEvent(display_, key, True, CurrentTime);
+    tap(stroke.keycode);
+    for (const KeyCode key : modifiers) XTestFakeKeyEvent(display_, key, False, CurrentTime);
+    XFlush(display_);
+}
+
+void X11Typist::tap(KeyCode keycode) {
+    if (keycode == 0) return;
+    XTestFakeKeyEvent(display_, keycode, True, CurrentTime);
+    XTestFakeKeyEvent(display_, keycode, False, CurrentTime);
+    XFlush(display_);
+}
+
+bool X11Typist::anyHeld(const std::vector<KeyCode>& keys) {
+    char pressed[32] = {};
+    XQueryKeymap(display_, pressed);
+    for (const KeyCode key : keys) {
+        if (pressed[key / 8] & (1 << (key % 8))) return true;
+    }
+    return false;
+}

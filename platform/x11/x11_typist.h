@@ -1,0 +1,50 @@
+#pragma once
+
+#include <X11/Xlib.h>
+
+#include <memory>
+#include <vector>
+
+#include "platform/x11/x11_keymap.h"
+#include "platform/x11/x11_spare_keys.h"
+
+// Types characters and keys through the XTEST extension on a connection of its own.
+//
+// XTest directly rather than libxdo: libxdo binds a spare keycode for a missing character
+// and reverts it right after the key event, which loses the character in clients that
+// translate later; it knows nothing of a transfer whose hotkey modifiers must be up
+// first; and it has no way to press a key without its layout lookup. Finding the key and
+// level of a character through XKB ourselves takes a few dozen lines.
+class X11Typist {
+  public:
+    // nullptr when the display cannot be opened or lacks XTEST or XKB. A null name means
+    // $DISPLAY.
+    static std::unique_ptr<X11Typist> open(const char* displayName);
+    ~X11Typist();
+    X11Typist(const X11Typist&) = delete;
+    X11Typist& operator=(const X11Typist&) = delete;
+
+    // Takes a fresh look at the layout (the user may have switched since) and waits, at
+    // most two seconds, until no modifier key is held.
+    void prepare();
+    void typeCharacter(char cp1252Byte);
+    // A key by its keysym at its plain level; Return, Tab, Linefeed, Clear.
+    void pressVirtualKey(int virtualKey);
+    // Waits until the server has taken every key event sent so far.
+    void finish();
+    // Gives the spare keycodes bound during typing their empty mapping back.
+    void restoreKeymap() { spareKeys_.restore(); }
+    bool hasTemporaryBindings() const { return !spareKeys_.empty(); }
+
+  private:
+    explicit X11Typist(Display* display);
+    X11Keymap& keymap();
+    void typeKeysym(x11keys::Keysym keysym, bool plainOnly);
+    void press(const X11Keymap::Stroke& stroke);
+    void tap(KeyCode keycode);
+    bool anyHeld(const std::vector<KeyCode>& keys);
+
+    Display* display_;
+    std::unique_ptr<X11Keymap> keymap_;
+    X11SpareKeys spareKeys_;
+};

@@ -1,0 +1,240 @@
+// Typing and hotkeys against a real X server: a private Xvfb, a client window with the
+// focus that records what it receives, the German and the US layout.
+#include <QtTest>
+#include <chrono>
+#include <thread>
+
+#include "platform/x11/x11_global_hotkeys.h"
+#include "platform/x11/x11_keyboard_output.h"
+#include "x11_test_support.h"
+
+namespace {
+
+constexpr int slowX = 10000;  // ms; only reached when something is broken
+
+void typeText(KeyboardOutput& output, const std::string& cp1252Text) {
+    for (const char c : cp1252Text) output.typeCharacter(c);
+}
+
+}  // namespace
+
+class X11KeyboardTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void initTestCase();
+    void cleanup();
+    void typesEachCharacterAsTheLayoutProducesIt_data();
+    void typesEachCharacterAsTheLayoutProducesIt();
+    void capsLockLeavesTheTextAlone_data();
+    void capsLockLeavesTheTextAlone();
+    void waitsUntilTheHotkeyModifiersAreUp();
+    void reportsPressedHotkeysWhateverTheLockKeys();
+    void unregisteredHotkeyReachesTheFocusedWindow();
+    void hotkeysFollowALayoutChange();
+    void refusedGrabIsReportedAndNotFatal();
+
+  private:
+    QByteArray display() const { return server_.displayName(); }
+    unsigned int stateOf(const QString& character);
+    // Types a marker and waits for it: every key the server took before has then arrived.
+    void waitUntilDelivered(KeyboardOutput& output);
+
+    XvfbServer server_;
+    KeyRecorder recorder_;
+    std::vector<int> pressed_;
+    std::unique_ptr<X11GlobalHotkeys> hotkeys_;
+};
+
+void X11KeyboardTest::initTestCase() {
+    if (!XvfbServer::available()) QSKIP("Xvfb is not installed");
+    xlibInitThreads();
+    QVERIFY(server_.start());
+    QVERIFY(server_.setLayout("de"));
+    QVERIFY(recorder_.start(server_.display()));
+    hotkeys_ = X11GlobalHotkeys::open(display().constData());
+    QVERIFY(hotkeys_);
+    hotkeys_->setHandler([this](int id) { pressed_.push_back(id); });
+}
+
+void X11KeyboardTest::cleanup() {
+    recorder_.clear();
+    pressed_.clear();
+}
+
+unsigned int X11KeyboardTest::stateOf(const QString& character) {
+    for (const auto& key : recorder_.keys()) {
+        if (key.text == character) return key.state;
+    }
+    return ~0u;
+}
+
+void X11KeyboardTest::waitUntilDelivered(KeyboardOutput& output) {
+    output.beginTransfer();
+    output.typeCharacter('#');
+    output.endTransfer();
+    QTRY_VERIFY_WITH_TIMEOUT(recorder_.text().endsWith('#'), slowX);
+}
+
+void X11KeyboardTest::typesEachCharacterAsTheLayoutProducesIt_data() {
+    QTest::addColumn<QString>("layout");
+    QTest::addColumn<bool>("layoutHasUmlauts");
+    QTest::newRow("German") << "de" << true;
+    QTest::newRow("US") << "us" << false;
+}
+
+void X11KeyboardTest::typesEachCharacterAsTheLayoutProducesIt() {
+    QFETCH(QString, layout);
+    QFETCH(bool, layoutHasUmlauts);
+    QVERIFY(server_.setLayout(layout));
+    auto output = X11KeyboardOutput::open(display().constData());
+    QVERIFY(output);
+
+    output->beginTransfer();
+    typeText(*output, "Ab9!;/@\\");
+    QVERIFY(!output->hasTemporaryBindings());
+    typeText(*output, "\xC4\xFC\xDF\x80");  // Ä ü ß €
+    // The US layout has no key for them: they go out through spare keycodes.
+    QCOMPARE(output->hasTemporaryBindings(), !layoutHasUmlauts);
+    output->pressVirtualKey(9);
+    output->typeCharacter('x');
+    output->pressVirtualKey(13);
+    output->pressVirtualKey(10);
+    output->pressVirtualKey(11);
+    output->endTransfer();
+
+    QTRY_COMPARE_WITH_TIMEOUT(recorder_.text(), QString::fromUtf8("Ab9!;/@\\Äüß€\tx\r\n\v"), slowX);
+    const unsigned int shift = xlibModifierMask(display(), "Shift_L");
+    const unsigned int altGr = xlibModifierMask(display(), "ISO_Level3_Shift");
+    QVERIFY(stateOf("A") & shift);
+    QVERIFY(!(stateOf("b") & shift));
+    QVERIFY(!(stateOf("9") & shift));
+    QVERIFY(stateOf("!") & shift);
+    if (layout == "de") {
+        QCOMPARE(stateOf(";") & shift, shift);
+        QCOMPARE(stateOf("/") & shift, shift);
+        QCOMPARE(stateOf("@") & (shift | altGr), altGr);
+        QCOMPARE(stateOf("\\") & (shift | altGr), altGr);
+        QCOMPARE(stateOf("€") & (shift | altGr), altGr);
+        QCOMPARE(stateOf("Ä") & shift, shift);
+    } else {
+        QCOMPARE(stateOf(";") & shift, 0u);
+        QCOMPARE(stateOf("/") & shift, 0u);
+        QCOMPARE(stateOf("@") & (shift | altGr), shift);
+    }
+
+    // Shortly after the transfer the keymap is as it was.
+    QTRY_VERIFY_WITH_TIMEOUT(!output->hasTemporaryBindings(), slowX);
+    QCOMPARE(xlibKeycodeOf(display(), "Adiaeresis") != 0, layoutHasUmlauts);
+    QCOMPARE(xlibKeycodeOf(display(), "EuroSign") != 0, layoutHasUmlauts);
+}
+
+void X11KeyboardTest::capsLockLeavesTheTextAlone_data() {
+    typesEachCharacterAsTheLayoutProducesIt_data();
+}
+
+void X11KeyboardTest::capsLockLeavesTheTextAlone() {
+    QFETCH(QString, layout);
+    QVERIFY(server_.setLayout(layout));
+    auto output = X11KeyboardOutput::open(display().constData());
+    QVERIFY(output);
+    QVERIFY(xlibPressKeys(display(), {"Caps_Lock"}));
+
+    output->beginTransfer();
+    typeText(*output, "aB1\xFC");  // ü
+    output->endTransfer();
+    QVERIFY(xlibPressKeys(display(), {"Caps_Lock"}));
+
+    QTRY_COMPARE_WITH_TIMEOUT(recorder_.text(), QString::fromUtf8("aB1ü"), slowX);
+}
+
+void X11KeyboardTest::waitsUntilTheHotkeyModifiersAreUp() {
+    QVERIFY(server_.setLayout("de"));
+    auto output = X11KeyboardOutput::open(display().constData());
+    QVERIFY(output);
+    const unsigned int alt = xlibModifierMask(display(), "Alt_L");
+    QVERIFY(alt != 0);
+
+    // The user still holds Alt from the hotkey and lets go a moment later.
+    QVERIFY(xlibSetKeyDown(display(), "Alt_L", true));
+    std::thread user([this] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(150));
+        xlibSetKeyDown(display(), "Alt_L", false);
+    });
+    output->beginTransfer();
+    output->typeCharacter('a');
+    output->endTransfer();
+    user.join();
+
+    QTRY_COMPARE_WITH_TIMEOUT(recorder_.text(), QString("a"), slowX);
+    QCOMPARE(stateOf("a") & alt, 0u);
+}
+
+void X11KeyboardTest::reportsPressedHotkeysWhateverTheLockKeys() {
+    QVERIFY(server_.setLayout("de"));
+    QVERIFY(hotkeys_->registerHotkey(66, 1, 'S'));
+    QVERIFY(hotkeys_->registerHotkey(99, 6, 116));
+
+    QVERIFY(xlibPressKeys(display(), {"Alt_L", "s"}));
+    QTRY_COMPARE_WITH_TIMEOUT(pressed_, std::vector<int>({66}), slowX);
+    QVERIFY(xlibPressKeys(display(), {"Shift_L", "Control_L", "F5"}));
+    QTRY_COMPARE_WITH_TIMEOUT(pressed_, std::vector<int>({66, 99}), slowX);
+
+    QVERIFY(xlibPressKeys(display(), {"Num_Lock"}));
+    QVERIFY(xlibPressKeys(display(), {"Alt_L", "s"}));
+    QVERIFY(xlibPressKeys(display(), {"Caps_Lock"}));
+    QVERIFY(xlibPressKeys(display(), {"Shift_L", "Control_L", "F5"}));
+    QVERIFY(xlibPressKeys(display(), {"Num_Lock"}));
+    QVERIFY(xlibPressKeys(display(), {"Alt_L", "s"}));
+    QVERIFY(xlibPressKeys(display(), {"Caps_Lock"}));
+    QTRY_COMPARE_WITH_TIMEOUT(pressed_, std::vector<int>({66, 99, 66, 99, 66}), slowX);
+
+    // A combination with more modifiers is another hotkey.
+    QVERIFY(xlibPressKeys(display(), {"Shift_L", "Alt_L", "s"}));
+    auto output = X11KeyboardOutput::open(display().constData());
+    QVERIFY(output);
+    waitUntilDelivered(*output);
+    QCOMPARE(pressed_.size(), 5u);
+    // The grabbed presses never reached the focused window; the Shift+Alt+S one did.
+    QCOMPARE(recorder_.text(), QString("S#"));
+}
+
+void X11KeyboardTest::unregisteredHotkeyReachesTheFocusedWindow() {
+    QVERIFY(hotkeys_->registerHotkey(66, 1, 'S'));
+    QVERIFY(hotkeys_->registerHotkey(99, 6, 116));
+    hotkeys_->unregisterHotkey(66);
+
+    QVERIFY(xlibPressKeys(display(), {"Alt_L", "s"}));
+    QVERIFY(xlibPressKeys(display(), {"Shift_L", "Control_L", "F5"}));
+    QTRY_COMPARE_WITH_TIMEOUT(pressed_, std::vector<int>({99}), slowX);
+    QTRY_COMPARE_WITH_TIMEOUT(recorder_.text(), QString("s"), slowX);
+}
+
+void X11KeyboardTest::hotkeysFollowALayoutChange() {
+    QVERIFY(server_.setLayout("de"));
+    const int germanZ = xlibKeycodeOf(display(), "z");
+    QVERIFY(hotkeys_->registerHotkey(5, 1, 'Z'));
+    QVERIFY(server_.setLayout("us"));
+    QVERIFY(xlibKeycodeOf(display(), "z") != germanZ);  // Z and Y swap places
+
+    // The layout change reaches the hotkeys through the event loop; press again until
+    // they have moved (a press before that goes to the focused window).
+    QTRY_VERIFY_WITH_TIMEOUT(xlibPressKeys(display(), {"Alt_L", "z"}) && !pressed_.empty(), slowX);
+    QCOMPARE(pressed_.front(), 5);
+    hotkeys_->unregisterHotkey(5);
+}
+
+void X11KeyboardTest::refusedGrabIsReportedAndNotFatal() {
+    QVERIFY(server_.setLayout("de"));
+    QVERIFY(xlibGrabAsOtherClient(display(), "x", 3));
+    QVERIFY(!hotkeys_->registerHotkey(7, 3, 'X'));
+    QVERIFY(!hotkeys_->registerHotkey(8, 1, 0));  // a capture that ended on no key
+    QVERIFY(hotkeys_->registerHotkey(9, 3, 'Y'));
+
+    QVERIFY(xlibPressKeys(display(), {"Control_L", "Alt_L", "y"}));
+    QTRY_COMPARE_WITH_TIMEOUT(pressed_, std::vector<int>({9}), slowX);
+    xlibReleaseForeignGrabs();
+}
+
+QTEST_MAIN(X11KeyboardTest)
+#include "test_x11_keyboard.moc"

@@ -1,0 +1,73 @@
+#include "transfer/wedge_keys.h"
+
+#include <array>
+
+namespace {
+
+constexpr std::array<char, 7> separators = {',', '.', ':', ';', '/', '\t', '\v'};
+constexpr std::array<int, 4> terminators = {VkReturn, VkLinefeed, VkTab, VkVerticalTab};
+
+constexpr std::array<std::pair<int, int>, 3> modifierKeys = {
+    std::pair{LayoutShift, VkShift}, std::pair{LayoutCtrl, VkControl}, std::pair{LayoutAlt, VkAlt}};
+
+void addModifierEvents(std::vector<KeyEvent>& events, int shiftState, bool down) {
+    for (const auto& [bit, virtualKey] : modifierKeys) {
+        if (shiftState & bit) events.push_back({virtualKey, down});
+    }
+}
+
+}  // namespace
+
+char wedgeSeparator(int index) {
+    if (index < 0 || index >= static_cast<int>(separators.size())) return separators[0];
+    return separators[index];
+}
+
+int terminatorVirtualKey(int index) {
+    if (index < 0 || index >= static_cast<int>(terminators.size())) return terminators[0];
+    return terminators[index];
+}
+
+std::vector<std::string> splitColumns(const std::string& row, char delimiter) {
+    std::vector<std::string> columns;
+    std::string::size_type start = 0;
+    for (auto end = row.find(delimiter); end != std::string::npos;
+         end = row.find(delimiter, start)) {
+        columns.push_back(row.substr(start, end - start));
+        start = end + 1;
+    }
+    columns.push_back(row.substr(start));
+    return columns;
+}
+
+std::string buildWedgeLine(const std::string& row, char delimiter, int columnCount,
+                           char separator) {
+    const auto columns = splitColumns(row, delimiter);
+    std::string line = columns[0];
+    for (int j = 1; j < columnCount; ++j) {
+        line += separator;
+        if (j < static_cast<int>(columns.size())) line += columns[j];
+    }
+    return line;
+}
+
+std::optional<LayoutKey> decodeLayoutLookup(int vkKeyScanResult) {
+    const int virtualKey = vkKeyScanResult & 0xFF;
+    const int shiftState = (vkKeyScanResult >> 8) & 0xFF;
+    if (virtualKey == 0xFF || shiftState == 0xFF) return std::nullopt;
+    // Higher bits (Hankaku and reserved ones) name no key we could press.
+    return LayoutKey{virtualKey, shiftState & (LayoutShift | LayoutCtrl | LayoutAlt)};
+}
+
+std::vector<KeyEvent> characterKeyEvents(const LayoutKey& key) {
+    std::vector<KeyEvent> events;
+    addModifierEvents(events, key.shiftState, true);
+    events.push_back({key.virtualKey, true});
+    events.push_back({key.virtualKey, false});
+    addModifierEvents(events, key.shiftState, false);
+    return events;
+}
+
+std::vector<KeyEvent> plainKeyEvents(int virtualKey) {
+    return {{virtualKey, true}, {virtualKey, false}};
+}

@@ -1,0 +1,66 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+// What the keyboard wedge types: the character between the columns of a line, the key
+// pressed after each line, the line itself, and the key events that type one character.
+
+// Windows virtual-key codes the wedge presses or holds.
+enum WedgeVirtualKey {
+    VkTab = 9,
+    VkLinefeed = 10,
+    VkVerticalTab = 11,
+    VkReturn = 13,
+    VkShift = 16,
+    VkControl = 17,
+    VkAlt = 18,
+};
+
+// The character typed between two columns for a separator item index 0-6
+// ("," "." ":" ";" "/" H-Tab V-Tab). Any other index (-1 when the box holds a text of its
+// own) falls back to ",", the first item.
+char wedgeSeparator(int index);
+
+// The virtual-key code pressed after each line for a terminator item index 0-3
+// (CR 13, LF 10, H-Tab 9, V-Tab 11). Any other index falls back to 13, Enter.
+int terminatorVirtualKey(int index);
+
+// The columns of a receive list row, split at every occurrence of the delimiter, as the
+// list shows them. A row without delimiter is one column; "a;;b" has an empty middle one.
+std::vector<std::string> splitColumns(const std::string& row, char delimiter);
+
+// The text typed for one row: column 0, then for each further column up to columnCount
+// the separator and the column. A column the row lacks reads as empty, but its separator
+// is still typed so every line has the same number of fields.
+std::string buildWedgeLine(const std::string& row, char delimiter, int columnCount, char separator);
+
+struct KeyEvent {
+    int virtualKey = 0;
+    bool down = true;
+    bool operator==(const KeyEvent&) const = default;
+};
+
+// Shift-state bits of the Windows layout lookup (VkKeyScanA high byte).
+enum LayoutShiftState { LayoutShift = 1, LayoutCtrl = 2, LayoutAlt = 4 };
+
+// Where the active layout keeps a character: its key and the modifiers that select it.
+struct LayoutKey {
+    int virtualKey = 0;
+    int shiftState = 0;
+    bool operator==(const LayoutKey&) const = default;
+};
+
+// Decodes a VkKeyScanA result: low byte the virtual-key code, high byte the shift state.
+// No key (-1, a byte of 255) gives nothing; the caller then types the character by its
+// code instead of pressing Shift, Ctrl and Alt around key 255.
+std::optional<LayoutKey> decodeLayoutLookup(int vkKeyScanResult);
+
+// The events that type one character found on the layout: its modifiers down (Shift,
+// Ctrl, Alt), the key down and up, the modifiers up in the same order. Ctrl+Alt is how
+// the lookup reports AltGr, so both are held for such characters.
+std::vector<KeyEvent> characterKeyEvents(const LayoutKey& key);
+
+// One press of a key without modifiers and without layout lookup (the terminator keys).
+std::vector<KeyEvent> plainKeyEvents(int virtualKey);
