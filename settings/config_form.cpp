@@ -23,9 +23,6 @@
 TConfigForm* ConfigForm = nullptr;
 
 namespace {
-constexpr int kSendHotkeyId = 66;
-constexpr int kClearHotkeyId = 99;
-
 std::string settingsPath() {
     return programDirectory() + "LVconfig.ini";
 }
@@ -63,6 +60,10 @@ void TConfigForm::connectHandlers() {
     // Leaving either edit writes both fields, whether or not its text changed.
     PersNumEdit->installEventFilter(this);
     PersNameEdit->installEventFilter(this);
+    SendHotkeyEdit->installEventFilter(this);
+    ClearHotkeyEdit->installEventFilter(this);
+    connect(&SendTimer, &QTimer::timeout, this, &TConfigForm::SendTimerTimer);
+    globalHotkeys().setHandler([this](int id) { SwitchHotKey(id); });
 }
 
 void TConfigForm::FormCreate() {
@@ -153,11 +154,6 @@ void TConfigForm::BrowseButtonClick() {
     FileNamePathEdit->setToolTip(DataSaveDialog->fileName);
 }
 
-void TConfigForm::RegisterHotkeys() {
-    globalHotkeys().registerHotkey(kSendHotkeyId, sendHotkeyModifiers, sendHotkeyKey);
-    globalHotkeys().registerHotkey(kClearHotkeyId, clearHotkeyModifiers, clearHotkeyKey);
-}
-
 void TConfigForm::FormClose() {
     RegisterHotkeys();
 }
@@ -175,6 +171,7 @@ void TConfigForm::done(int result) {
 bool TConfigForm::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::FocusOut && (watched == PersNumEdit || watched == PersNameEdit))
         PersNumEditExit();
+    hotkeyEditKeyDown(watched, event);
     return QDialog::eventFilter(watched, event);
 }
 

@@ -157,6 +157,9 @@ class TConfigForm : public QDialog {
     // Runs when the modal showing ends, however the window was closed.
     void FormClose();
     void loadSettings();
+    // Key-down in one of the two hotkey edits (the key goes on to the edit, which is
+    // read-only); true when it was one.
+    bool hotkeyEditKeyDown(QObject* watched, QEvent* event);
     // The parameter file and the check list of the page "Einstellungen".
     void openParameterFile();
     void showParameterTable();

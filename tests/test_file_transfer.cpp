@@ -1,0 +1,246 @@
+// File transfer: saving the received list to the data file, closing the receive window with
+// clock synchronisation and clearing, and the scanner clock.
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QtTest>
+#include <fstream>
+#include <sstream>
+
+#include "platform/clock.h"
+#include "platform/program_dir.h"
+#include "scanner/clock_dialog.h"
+#include "scanner/cs1504_codec.h"
+#include "scanner/cs1504_device.h"
+#include "scanner/cs1504_library.h"
+#include "scanner/memory_transport.h"
+#include "settings/config_form.h"
+#include "transfer/receive_form.h"
+#include "ui/date_time_format.h"
+#include "ui/delimited_list_box.h"
+#include "ui/message_box.h"
+#include "ui/radio_group.h"
+
+namespace {
+const std::array<uint8_t, 8> kSerial = {0x00, 0x1A, 0xFF, 0x07, 0x10, 0x20, 0x30, 0x4B};
+const char* kListRow = "001aff071020304b;AB12;Lager\r\n";
+
+std::string readAll(const QString& path) {
+    std::ifstream in(path.toStdString(), std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+void writeAll(const QString& path, const std::string& bytes) {
+    std::ofstream(path.toStdString(), std::ios::binary) << bytes;
+}
+LocalDateTime now = {2026, 12, 6, 19, 52, 12, 0};
+}  // namespace
+
+class FileTransferTest : public QObject {
+    Q_OBJECT
+  private:
+    QTemporaryDir dir_;
+    cs1504::Device device_;
+    std::unique_ptr<Cs1504Library> library_;
+    std::unique_ptr<TConfigForm> config_;
+    std::unique_ptr<TReceiveForm> receive_;
+    std::unique_ptr<TdlgTime> clock_;
+
+    QString dataPath() const { return dir_.filePath("Data.txt"); }
+
+    void receive(const std::string& scannerList = kListRow) {
+        writeAll(dir_.filePath("LVserial.dat"), scannerList);
+        config_ = std::make_unique<TConfigForm>();
+        ConfigForm = config_.get();
+        receive_ = std::make_unique<TReceiveForm>();
+        ReceiveForm = receive_.get();
+        clock_ = std::make_unique<TdlgTime>();
+        dlgTime = clock_.get();
+        config_->FileNamePathEdit->setText(dataPath());
+        QCOMPARE(library_->OpenScannerPort(0), 0);
+        receive_->GetScannerData();
+    }
+    // Closing the window as the user does; true when it closed.
+    bool closeWindow() {
+        bool keepOpen = false;
+        receive_->FormClose(keepOpen);
+        return !keepOpen;
+    }
+
+  private slots:
+    void init() {
+        QVERIFY(dir_.isValid());
+        setProgramDirectory(dir_.path().toStdString());
+        for (const char* name : {"LVconfig.ini", "Data.txt", "Data_0.txt"})
+            QFile::remove(dir_.filePath(name));
+        setClock([] { return now; });
+        dateTimeFormat() = DateTimeFormat{};
+        device_ = cs1504::Device();
+        device_.serialNumber = kSerial;
+        device_.setParameter(cs1504::parameter::StoreTimeStamps, 1);
+        device_.barcodes = {{0x0B, "4006381333931", cs1504::packTimeStamp(2026, 12, 6, 14, 5, 9)},
+                            {0x03, "K\xC4SE-7", cs1504::packTimeStamp(2026, 12, 6, 14, 6, 0)}};
+        library_ = std::make_unique<Cs1504Library>(memoryPortOpener(device_));
+        setScannerLibrary(library_.get());
+    }
+    void cleanup() {
+        clock_.reset();
+        receive_.reset();
+        config_.reset();
+        dlgTime = nullptr;
+        ReceiveForm = nullptr;
+        ConfigForm = nullptr;
+        setScannerLibrary(nullptr);
+        library_.reset();
+        setClock({});
+    }
+
+    void overwriteReplacesALongerFileExactly() {
+        writeAll(dataPath(), std::string(4000, 'x'));
+        receive();
+        config_->ScanRecToFileBox->setChecked(true);
+        receive_->ListeSpeichernButtonClick();
+        QCOMPARE(readAll(dataPath()), std::string("AB12;Lager\r\n"
+                                                  "4006381333931;14:05:09;06.12.2026\r\n"
+                                                  "K\xC4SE-7;14:06:00;06.12.2026\r\n"));
+        QCOMPARE(receive_->statusText(), QString(" Daten wurden in Datei gespeichert"));
+        QVERIFY(!receive_->ListeSpeichernButton->isEnabled());
+        QVERIFY(receive_->ListSaved);
+    }
+
+    void appendAddsABlockPerSave() {
+        receive();
+        config_->FileSaveOptionRadioGroup->setItemIndex(1);
+        config_->ScanRecToFileBox->setChecked(true);
+        config_->ScannerOptionGroup->setItemIndex(3);
+        receive_->ListBoxAll->clearRows();
+        library_->ResetScannerLink();
+        receive_->GetScannerData();
+        receive_->ListeSpeichernButtonClick();
+        receive_->ListeSpeichernButtonClick();
+        const std::string block = "AB12;Lager\r\n4006381333931\r\nK\xC4SE-7\r\n";
+        QCOMPARE(readAll(dataPath()), block + block);
+    }
+
+    void counterGoesIntoTheNameAndAdvances() {
+        receive();
+        config_->FileCountCheckBox->setChecked(true);
+        receive_->ListeSpeichernButtonClick();
+        QVERIFY(QFile::exists(dir_.filePath("Data_0.txt")));
+        QVERIFY(!QFile::exists(dataPath()));
+        QCOMPARE(config_->fileCounter, 1);
+    }
+
+    void emptyListWritesOnlyTheRecord() {
+        device_.barcodes.clear();
+        writeAll(dataPath(), "old content\r\n");
+        receive();
+        config_->ScanRecToFileBox->setChecked(true);
+        receive_->ListeSpeichernButtonClick();
+        QCOMPARE(readAll(dataPath()), std::string("AB12;Lager\r\n"));
+        config_->ScanRecToFileBox->setChecked(false);
+        receive_->ListeSpeichernButtonClick();
+        QCOMPARE(readAll(dataPath()), std::string());
+    }
+
+    void failedSaveIsReportedAndKeepsListAndBarcodes() {
+        receive();
+        config_->FileNamePathEdit->setText(dir_.filePath("missing/folder/Data.txt"));
+        config_->FileCountCheckBox->setChecked(true);
+        config_->TransDelCheckBox->setChecked(true);
+        receive_->setStatusText("before");
+        MessageBoxRecorder boxes;
+        receive_->ListeSpeichernButtonClick();
+        QCOMPARE(boxes.shown().size(), size_t(1));
+        QCOMPARE(boxes.shown()[0].icon, QMessageBox::Warning);
+        QVERIFY(boxes.shown()[0].text.contains("Data_0.txt"));
+        QVERIFY(boxes.shown()[0].text.contains("Der Ordner existiert nicht."));
+        QVERIFY(!receive_->ListSaved);
+        QVERIFY(receive_->ListeSpeichernButton->isEnabled());
+        QCOMPARE(receive_->statusText(), QString("before"));
+        QCOMPARE(receive_->ListBoxAll->rowCount(), 2);
+        QCOMPARE(config_->fileCounter, 1);
+        // Discarding the unsaved list at the question keeps the barcodes on the scanner.
+        boxes.answerNext(QMessageBox::Yes);
+        QVERIFY(closeWindow());
+        QCOMPARE(device_.barcodes.size(), size_t(2));
+    }
+
+    void unsavedListAsksAndNoKeepsTheWindowOpen() {
+        receive();
+        config_->TransDelCheckBox->setChecked(true);
+        MessageBoxRecorder boxes;
+        boxes.answerNext(QMessageBox::No);
+        QVERIFY(!closeWindow());
+        QCOMPARE(boxes.shown().size(), size_t(1));
+        QCOMPARE(boxes.shown()[0].text, QString("Wollen Sie trotzdem schliessen ??"));
+        QCOMPARE(boxes.shown()[0].caption, QString("Liste wurde noch nicht gespeichert !"));
+        QCOMPARE(boxes.shown()[0].defaultButton, QMessageBox::No);
+        QCOMPARE(receive_->ListBoxAll->rowCount(), 2);
+        QCOMPARE(device_.barcodes.size(), size_t(2));
+        boxes.answerNext(QMessageBox::Yes);
+        QVERIFY(closeWindow());
+        QCOMPARE(receive_->ListBoxAll->rowCount(), 0);
+        QVERIFY(!receive_->ListeSpeichernButton->isEnabled());
+        QCOMPARE(device_.barcodes.size(), size_t(2));
+    }
+
+    void savedListClosesWithoutQuestionSynchronisesAndClears() {
+        device_.clock = {0, 0, 0, 1, 1, 0};
+        receive();
+        config_->TransDelCheckBox->setChecked(true);
+        config_->SynchDateTimeCheckBox->setChecked(true);
+        receive_->ListeSpeichernButtonClick();
+        MessageBoxRecorder boxes;
+        QVERIFY(closeWindow());
+        QVERIFY(boxes.shown().empty());
+        QVERIFY(device_.barcodes.empty());
+        QCOMPARE(device_.clock, (std::array<uint8_t, 6>{12, 52, 19, 6, 12, 26}));
+        QCOMPARE(receive_->statusText(), QString(" Daten auf Scanner werden gelöscht"));
+    }
+
+    void unknownScannerIsNeverCleared() {
+        MessageBoxRecorder boxes;
+        receive("0000000000000000;X;Y\r\n");
+        config_->TransDelCheckBox->setChecked(true);
+        receive_->ListeSpeichernButtonClick();
+        QVERIFY(closeWindow());
+        QCOMPARE(device_.barcodes.size(), size_t(2));
+    }
+
+    void clockBufferBytes() {
+        QCOMPARE(clockBuffer({2026, 12, 6, 19, 52, 12, 0}),
+                 (std::array<uint8_t, 6>{0x0C, 0x34, 0x13, 0x06, 0x0C, 0x1A}));
+        QCOMPARE(clockBuffer({2027, 1, 1, 0, 15, 0, 0})[2], uint8_t(0));
+        QCOMPARE(clockBuffer({2000, 2, 29, 0, 0, 0, 0})[5], uint8_t(0));
+        QCOMPARE(clockBuffer({1999, 12, 31, 23, 59, 59, 0}),
+                 (std::array<uint8_t, 6>{59, 59, 23, 31, 12, 99}));
+    }
+
+    void clockDialogWritesTheTimeItWasOpenedAtAndCancelWritesNothing() {
+        receive();
+        device_.clock = {1, 1, 1, 1, 1, 1};
+        setModalHandler([](QDialog* dialog) {
+            dialog->show();  // shows the PC's time of that moment
+            setClock([] { return LocalDateTime{2026, 12, 6, 19, 53, 30, 0}; });
+            dialog->hide();
+            return 2;
+        });
+        config_->SetTimeDateButtonClick();
+        QCOMPARE(device_.clock, (std::array<uint8_t, 6>{1, 1, 1, 1, 1, 1}));
+        setClock([] { return now; });
+        setModalHandler([](QDialog* dialog) {
+            dialog->show();
+            setClock([] { return LocalDateTime{2026, 12, 6, 19, 53, 30, 0}; });
+            dialog->hide();
+            return 1;
+        });
+        config_->SetTimeDateButtonClick();
+        setModalHandler({});
+        QCOMPARE(device_.clock, (std::array<uint8_t, 6>{12, 52, 19, 6, 12, 26}));
+    }
+};
+
+QTEST_MAIN(FileTransferTest)
+#include "test_file_transfer.moc"

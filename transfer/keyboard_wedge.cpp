@@ -1,0 +1,108 @@
+// The keyboard wedge: two global hotkeys, one that reads the scanner and types every barcode
+// line into whatever application has the focus, one that clears the scanner.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLineEdit>
+
+#include "platform/global_hotkeys.h"
+#include "platform/keyboard_output.h"
+#include "platform/virtual_keys.h"
+#include "scanner/clock_dialog.h"
+#include "scanner/scanner_library.h"
+#include "settings/config_form.h"
+#include "transfer/hotkey_capture.h"
+#include "transfer/receive_form.h"
+#include "transfer/wedge_keys.h"
+#include "ui/delimited_list_box.h"
+#include "ui/message_box.h"
+#include "ui/qt_text.h"
+
+namespace {
+constexpr int kSendHotkeyId = 66;
+constexpr int kClearHotkeyId = 99;
+
+void capture(int id, int virtualKey, bool shift, bool alt, bool ctrl, QLineEdit* edit,
+             int32_t& modifiers, int32_t& key) {
+    // The hotkey being edited stays off until the configuration window closes.
+    globalHotkeys().unregisterHotkey(id);
+    const HotkeyCapture captured = captureHotkey(virtualKey, shift, alt, ctrl);
+    modifiers = captured.modifiers;
+    key = captured.key;
+    edit->setText(fromCp1252(captured.text));
+}
+}  // namespace
+
+void TConfigForm::SendHotkeyEditKeyDown(int virtualKey, bool shift, bool alt, bool ctrl) {
+    capture(kSendHotkeyId, virtualKey, shift, alt, ctrl, SendHotkeyEdit, sendHotkeyModifiers,
+            sendHotkeyKey);
+}
+
+void TConfigForm::ClearHotkeyEditKeyDown(int virtualKey, bool shift, bool alt, bool ctrl) {
+    capture(kClearHotkeyId, virtualKey, shift, alt, ctrl, ClearHotkeyEdit, clearHotkeyModifiers,
+            clearHotkeyKey);
+}
+
+bool TConfigForm::hotkeyEditKeyDown(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::KeyPress ||
+        (watched != SendHotkeyEdit && watched != ClearHotkeyEdit))
+        return false;
+    const auto* key = static_cast<QKeyEvent*>(event);
+    const Qt::KeyboardModifiers held = key->modifiers();
+    const int virtualKey = virtualKeyFromKeyEvent(*key);
+    const bool shift = held & Qt::ShiftModifier;
+    const bool alt = held & Qt::AltModifier;
+    const bool ctrl = held & Qt::ControlModifier;
+    if (watched == SendHotkeyEdit)
+        SendHotkeyEditKeyDown(virtualKey, shift, alt, ctrl);
+    else
+        ClearHotkeyEditKeyDown(virtualKey, shift, alt, ctrl);
+    return true;
+}
+
+void TConfigForm::RegisterHotkeys() {
+    globalHotkeys().registerHotkey(kSendHotkeyId, sendHotkeyModifiers, sendHotkeyKey);
+    globalHotkeys().registerHotkey(kClearHotkeyId, clearHotkeyModifiers, clearHotkeyKey);
+}
+
+void TConfigForm::SwitchHotKey(int id) {
+    if (id == kSendHotkeyId) {
+        // A second press while the timer runs neither restarts it nor queues a transfer.
+        if (!SendTimer.isActive()) SendTimer.start();
+    } else if (id == kClearHotkeyId) {
+        scannerLibrary().EraseStoredBarcodes();
+    }
+}
+
+void TConfigForm::SendTimerTimer() {
+    SendTimer.stop();
+    ScannerLibrary& scanner = scannerLibrary();
+    scanner.ResetScannerLink();
+    if (scanner.OpenScannerPort(cbPortID->currentIndex()) != 0) {
+        showMessageBox({"Port kann nicht intialisiert werden", "Kommunikations Fehler!!",
+                        QMessageBox::Warning, QMessageBox::Ok, QMessageBox::Ok});
+        return;
+    }
+    ReceiveForm->GetScannerData();
+    DelimitedListBox* list = ReceiveForm->ListBoxAll;
+    const char separator = wedgeSeparator(FieldSepCombo->currentIndex());
+    const int terminator = terminatorVirtualKey(StringTermCombo->currentIndex());
+    KeyboardOutput& keyboard = keyboardOutput();
+    if (list->rowCount() > 0) {
+        keyboard.beginTransfer();
+        for (int row = 0; row < list->rowCount(); ++row) {
+            for (char c : buildWedgeLine(list->row(row), list->delimiter(), columnCount, separator))
+                keyboard.typeCharacter(c);
+            keyboard.pressVirtualKey(terminator);
+        }
+        keyboard.endTransfer();
+    }
+    // Barcodes leave the scanner only when the reception read them all and every one was typed.
+    const bool mayErase = ReceiveForm->ReceptionComplete;
+    list->clearRows();
+    if (SynchDateTimeCheckBox->isChecked()) {
+        dlgTime->ResetToNow();
+        SetScannerClock();
+    }
+    if (TransDelCheckBox->isChecked() && mayErase) scanner.EraseStoredBarcodes();
+}
