@@ -1,0 +1,262 @@
+// The pages "Serie Nummern" and "Einstellungen": registering scanners and the scanner
+// parameters, against the device model.
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QtTest>
+#include <fstream>
+#include <sstream>
+
+#include "platform/program_dir.h"
+#include "scanner/cs1504_device.h"
+#include "scanner/cs1504_library.h"
+#include "scanner/memory_transport.h"
+#include "scanner/parameter_file.h"
+#include "settings/config_form.h"
+#include "ui/delimited_list_box.h"
+#include "ui/message_box.h"
+
+namespace {
+std::string readAll(const QString& path) {
+    std::ifstream in(path.toStdString(), std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+void writeAll(const QString& path, const std::string& bytes) {
+    std::ofstream(path.toStdString(), std::ios::binary) << bytes;
+}
+void putLittleEndian(std::string& image, size_t at, int32_t value) {
+    for (int k = 0; k < 4; ++k) image[at + k] = static_cast<char>((value >> (8 * k)) & 0xFF);
+}
+bool checked(TConfigForm& form, int item) {
+    return form.ParamCheckListBox->item(item)->checkState() == Qt::Checked;
+}
+void check(TConfigForm& form, int item, bool on) {
+    form.ParamCheckListBox->item(item)->setCheckState(on ? Qt::Checked : Qt::Unchecked);
+}
+constexpr int kMaxLengthItem = 14;
+}  // namespace
+
+class ScannerSettingsTest : public QObject {
+    Q_OBJECT
+  private:
+    QTemporaryDir dir_;
+    cs1504::Device device_;
+    std::unique_ptr<Cs1504Library> library_;
+    std::unique_ptr<TConfigForm> form_;
+
+    void start() {
+        form_ = std::make_unique<TConfigForm>();
+        ConfigForm = form_.get();
+    }
+
+  private slots:
+    void init() {
+        QVERIFY(dir_.isValid());
+        setProgramDirectory(dir_.path().toStdString());
+        for (const char* name : {"LVconfig.ini", "Param.dat"}) QFile::remove(dir_.filePath(name));
+        writeAll(dir_.filePath("LVserial.dat"), "");
+        device_ = cs1504::Device();
+        device_.serialNumber = {0x00, 0x1A, 0xFF, 0x07, 0x10, 0x20, 0x30, 0x4B};
+        library_ = std::make_unique<Cs1504Library>(memoryPortOpener(device_));
+        setScannerLibrary(library_.get());
+    }
+    void cleanup() {
+        form_.reset();
+        ConfigForm = nullptr;
+        setScannerLibrary(nullptr);
+        library_.reset();
+    }
+
+    void readingASerialNumberAddsARowEachTime() {
+        start();
+        form_->Scannereinlesen1Click();
+        form_->Scannereinlesen1Click();
+        QCOMPARE(form_->SerieListBox->rows(),
+                 (std::vector<std::string>{"001aff071020304b", "001aff071020304b"}));
+        QCOMPARE(form_->SerieListBox->selectedRow(), 1);
+        QCOMPARE(form_->ScannerLabel->text(), QString("001aff071020304b"));
+        QVERIFY(form_->PersNumEdit->text().isEmpty());
+    }
+
+    void noConnectionShowsAMessageAndAddsNothing() {
+        device_.connected = false;
+        start();
+        MessageBoxRecorder boxes;
+        form_->Scannereinlesen1Click();
+        QCOMPARE(boxes.shown().size(), size_t(1));
+        QCOMPARE(boxes.shown()[0].text, QString(" Keine Verbindung zum Scanner."));
+        QCOMPARE(boxes.shown()[0].caption, QString(" Kommunikations Fehler "));
+        QCOMPARE(form_->SerieListBox->rowCount(), 0);
+    }
+
+    void idIsStoredInCapitalsAndNameAsTyped() {
+        start();
+        form_->Scannereinlesen1Click();
+        form_->PersNumEdit->setText("abä1");
+        form_->PersNameEdit->setText("Lager Süd");
+        form_->PersNumEditExit();
+        QCOMPARE(form_->SerieListBox->row(0), std::string("001aff071020304b;AB\xC4"
+                                                          "1;Lager S\xFC"
+                                                          "d"));
+        QCOMPARE(form_->PersNumEdit->text(), QString("abä1"));
+    }
+
+    void onlyTheNameGivesTwoSeparators() {
+        start();
+        form_->Scannereinlesen1Click();
+        form_->PersNameEdit->setText("Kasse");
+        form_->PersNumEditExit();
+        QCOMPARE(form_->SerieListBox->row(0), std::string("001aff071020304b;;Kasse"));
+    }
+
+    void leavingAFieldWithNoRowSelectedChangesNothing() {
+        writeAll(dir_.filePath("LVserial.dat"), "0011223344556677;A;B\r\n");
+        start();
+        form_->SerieListBox->selectRow(-1);
+        form_->PersNumEdit->setText("X");
+        form_->PersNumEditExit();
+        QCOMPARE(form_->SerieListBox->row(0), std::string("0011223344556677;A;B"));
+    }
+
+    void deleteAsksAndEmptiesTheFields() {
+        writeAll(dir_.filePath("LVserial.dat"), "0011223344556677;A;B\r\n");
+        start();
+        form_->SerieListBox->selectRow(0);
+        MessageBoxRecorder boxes;
+        boxes.answerNext(QMessageBox::No);
+        form_->DeleteButtonClick();
+        QCOMPARE(form_->SerieListBox->rowCount(), 1);
+        QCOMPARE(boxes.shown()[0].text, QString("Wollen Sie wirklich diesen Eintrag löschen ?"));
+        QCOMPARE(boxes.shown()[0].caption, QString("  Eintrag löschen"));
+        QCOMPARE(boxes.shown()[0].defaultButton, QMessageBox::No);
+        boxes.answerNext(QMessageBox::Yes);
+        form_->DeleteButtonClick();
+        QCOMPARE(form_->SerieListBox->rowCount(), 0);
+        QVERIFY(form_->PersNumEdit->text().isEmpty());
+        QVERIFY(form_->ScannerLabel->text().isEmpty());
+        // With no row selected, Yes deletes nothing.
+        form_->SerieListBox->addRow("8899aabbccddeeff");
+        form_->SerieListBox->selectRow(-1);
+        boxes.answerNext(QMessageBox::Yes);
+        form_->DeleteButtonClick();
+        QCOMPARE(form_->SerieListBox->rowCount(), 1);
+    }
+
+    void firstStartCreatesAnEmptyParameterFileAndShowsBuiltInValues() {
+        start();
+        QVERIFY(QFile::exists(dir_.filePath("Param.dat")));
+        QCOMPARE(QFileInfo(dir_.filePath("Param.dat")).size(), 0);
+        const bool builtIn[16] = {1, 0, 0, 0, 1, 1, 0, 1, 0, 0, 0, 1, 0, 1, 1, 0};
+        for (int i = 0; i < 16; ++i) QCOMPARE(checked(*form_, i), builtIn[i]);
+        QCOMPARE(form_->ParamCheckListBox->item(14)->text(),
+                 QString("Max. BC Länge markiert=30 / demarkiert=15 "));
+        // Loading the empty file undoes unsaved clicks.
+        check(*form_, 0, false);
+        check(*form_, 1, true);
+        form_->OpenConfigButtonClick();
+        QVERIFY(checked(*form_, 0));
+        QVERIFY(!checked(*form_, 1));
+    }
+
+    void saveWritesTheTableImageAndKeepsForeignRecords() {
+        std::string image = parameterTableImage(builtInParameterTable());
+        putLittleEndian(image, 16 * 8, 77);
+        putLittleEndian(image, 16 * 8 + 4, -5);
+        putLittleEndian(image, 49 * 8, 123456);
+        writeAll(dir_.filePath("Param.dat"), image);
+        start();
+        form_->OpenConfigButtonClick();
+        check(*form_, 1, true);
+        check(*form_, kMaxLengthItem, false);
+        form_->SaveConfigButtonClick();
+        form_.reset();
+        const std::string saved = readAll(dir_.filePath("Param.dat"));
+        QCOMPARE(saved.size(), size_t(400));
+        std::string expected(400, '\0');
+        const int32_t table[16][2] = {{31, 1}, {54, 1}, {46, 0}, {45, 0}, {8, 1},  {52, 1},
+                                      {42, 0}, {58, 1}, {65, 0}, {64, 0}, {57, 0}, {2, 1},
+                                      {15, 0}, {35, 1}, {34, 0}, {4, 0}};
+        for (int i = 0; i < 16; ++i) {
+            putLittleEndian(expected, i * 8, table[i][0]);
+            putLittleEndian(expected, i * 8 + 4, table[i][1]);
+        }
+        putLittleEndian(expected, 16 * 8, 77);
+        putLittleEndian(expected, 16 * 8 + 4, -5);
+        putLittleEndian(expected, 49 * 8, 123456);
+        QCOMPARE(saved, expected);
+        // The next start shows the built-in values until the file is loaded.
+        start();
+        QVERIFY(!checked(*form_, 1));
+        form_->OpenConfigButtonClick();
+        QVERIFY(checked(*form_, 1));
+        QVERIFY(!checked(*form_, kMaxLengthItem));
+    }
+
+    void shorterFileReplacesOnlyTheLeadingEntriesAndItsCodesAreSent() {
+        std::string image(12, '\0');
+        putLittleEndian(image, 0, 33);  // item 0 now stands for parameter 33
+        putLittleEndian(image, 4, 0);
+        putLittleEndian(image, 8, 40);  // code of item 1, its value stays
+        writeAll(dir_.filePath("Param.dat"), image);
+        start();
+        form_->OpenConfigButtonClick();
+        QCOMPARE(form_->parameterTable[0].code, 33);
+        QCOMPARE(form_->parameterTable[1].code, 40);
+        QCOMPARE(form_->parameterTable[1].value, 0);
+        QCOMPARE(form_->parameterTable[2].code, 46);
+        QVERIFY(!checked(*form_, 0));
+        check(*form_, 0, true);
+        device_.setParameter(33, 0);
+        form_->LoadScannerButtonClick();
+        QCOMPARE(device_.parameter(33), uint8_t(1));
+    }
+
+    void maximumLengthTravelsAs30Or15() {
+        start();
+        check(*form_, kMaxLengthItem, false);
+        form_->LoadScannerButtonClick();
+        QCOMPARE(device_.parameter(34), uint8_t(15));
+        check(*form_, kMaxLengthItem, true);
+        check(*form_, 13, false);  // time stamps off
+        form_->LoadScannerButtonClick();
+        QCOMPARE(device_.parameter(34), uint8_t(30));
+        QCOMPARE(device_.parameter(35), uint8_t(0));
+        device_.setParameter(34, 15);
+        form_->ReadParaButtonClick();
+        QVERIFY(!checked(*form_, kMaxLengthItem));
+        device_.setParameter(34, 30);
+        form_->ReadParaButtonClick();
+        QVERIFY(checked(*form_, kMaxLengthItem));
+        QVERIFY(!checked(*form_, 13));
+    }
+
+    void readingFromASilentScannerKeepsTheChecks() {
+        start();
+        device_.connected = false;
+        check(*form_, 0, false);
+        check(*form_, 1, true);
+        form_->ReadParaButtonClick();
+        QVERIFY(!checked(*form_, 0));
+        QVERIFY(checked(*form_, 1));
+    }
+
+    void factoryResetRestoresParametersAndClearsBarcodes() {
+        start();
+        device_.setParameter(31, 0);
+        device_.barcodes.push_back({0x01, "X", 0});
+        form_->FactoryDefaultButtonClick();
+        QCOMPARE(device_.parameter(31), uint8_t(1));
+        QVERIFY(device_.barcodes.empty());
+    }
+
+    void aSecondRunningCopyCannotHoldTheParameterFile() {
+        start();
+        ParameterFile other;
+        QVERIFY(!other.open((dir_.filePath("Param.dat")).toStdString()));
+    }
+};
+
+QTEST_MAIN(ScannerSettingsTest)
+#include "test_scanner_settings.moc"
