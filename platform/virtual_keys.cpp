@@ -5,9 +5,7 @@
 #include <utility>
 
 #if defined(LORVANT_HAVE_X11)
-#include <X11/XKBlib.h>
-
-#include "platform/x11/x11_keysyms.h"
+#include "platform/x11/x11_keymap.h"
 #endif
 
 namespace {
@@ -66,16 +64,11 @@ int lookUp(const auto& table, int qtKey) {
 }
 
 #if defined(LORVANT_HAVE_X11)
-// The unshifted symbol of the event's X keycode in the event's keyboard group; the
-// numpad by the symbol it produced, since Num Lock decides between 1 and End there.
 int virtualKeyFromX11(const QKeyEvent& event) {
     auto* x11 = qApp ? qApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
     if (!x11 || !x11->display() || event.nativeScanCode() == 0) return 0;
-    const auto produced = static_cast<x11keys::Keysym>(event.nativeVirtualKey());
-    if (x11keys::isKeypadKeysym(produced)) return x11keys::virtualKeyForKeysym(produced);
-    const int group = (event.nativeModifiers() >> 13) & 3;
-    const KeySym base = XkbKeycodeToKeysym(x11->display(), event.nativeScanCode(), group, 0);
-    return x11keys::virtualKeyForKeysym(base);
+    return virtualKeyOfX11Key(x11->display(), event.nativeScanCode(), event.nativeVirtualKey(),
+                              event.nativeModifiers());
 }
 #endif
 

@@ -33,6 +33,8 @@ class X11KeyboardTest : public QObject {
     void unregisteredHotkeyReachesTheFocusedWindow();
     void hotkeysFollowALayoutChange();
     void refusedGrabIsReportedAndNotFatal();
+    void captureCodesAreTheWindowsOnes_data();
+    void captureCodesAreTheWindowsOnes();
 
   private:
     QByteArray display() const { return server_.displayName(); }
@@ -234,6 +236,48 @@ void X11KeyboardTest::refusedGrabIsReportedAndNotFatal() {
     QVERIFY(xlibPressKeys(display(), {"Control_L", "Alt_L", "y"}));
     QTRY_COMPARE_WITH_TIMEOUT(pressed_, std::vector<int>({9}), slowX);
     xlibReleaseForeignGrabs();
+}
+
+void X11KeyboardTest::captureCodesAreTheWindowsOnes_data() {
+    QTest::addColumn<QString>("layout");
+    QTest::addColumn<QString>("keysym");
+    QTest::addColumn<bool>("shift");
+    QTest::addColumn<int>("virtualKey");
+    struct Key {
+        const char* name;
+        const char* keysym;
+        bool shift;
+        int virtualKey;
+    };
+    const Key onBothLayouts[] = {
+        {"z", "z", false, 90},           {"Shift+Z", "Z", true, 90},
+        {"Shift+1", "1", true, 49},      {"F5", "F5", false, 116},
+        {"numpad 1", "KP_1", false, 97}, {"numpad End", "KP_End", false, 35},
+        {"comma", "comma", false, 188},  {"Shift+comma", "comma", true, 188},
+    };
+    for (const char* layout : {"de", "us"}) {
+        for (const Key& key : onBothLayouts) {
+            QTest::addRow("%s %s", layout, key.name)
+                << QString(layout) << QString(key.keysym) << key.shift << key.virtualKey;
+        }
+    }
+    QTest::newRow("de Ä key") << "de"
+                              << "Adiaeresis" << false << 222;
+    QTest::newRow("de # key") << "de"
+                              << "numbersign" << false << 191;
+    QTest::newRow("us ' key") << "us"
+                              << "apostrophe" << false << 222;
+    QTest::newRow("us ; key") << "us"
+                              << "semicolon" << false << 186;
+}
+
+void X11KeyboardTest::captureCodesAreTheWindowsOnes() {
+    QFETCH(QString, layout);
+    QFETCH(QString, keysym);
+    QFETCH(bool, shift);
+    QFETCH(int, virtualKey);
+    QVERIFY(server_.setLayout(layout));
+    QCOMPARE(xlibCaptureCodeOf(display(), keysym, shift), virtualKey);
 }
 
 QTEST_MAIN(X11KeyboardTest)

@@ -3,8 +3,11 @@
 #include <X11/XKBlib.h>
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
 
 #include <vector>
+
+#include "platform/x11/x11_keymap.h"
 
 namespace {
 
@@ -66,6 +69,21 @@ bool xlibSetKeyDown(const QByteArray& display, const QString& keysym, bool down)
 int xlibKeycodeOf(const QByteArray& display, const QString& keysym) {
     Connection connection(display);
     return connection.display ? keycodeOf(connection.display, keysym) : 0;
+}
+
+int xlibCaptureCodeOf(const QByteArray& display, const QString& keysym, bool shift) {
+    Connection connection(display);
+    if (!connection.display) return -1;
+    const KeyCode keycode = keycodeOf(connection.display, keysym);
+    unsigned int state = shift ? ShiftMask : 0;
+    // The numpad gives its digits with Num Lock on.
+    if (keysym.size() == 4 && keysym.startsWith("KP_") && keysym[3].isDigit()) {
+        state |= XkbKeysymToModifiers(connection.display, XK_Num_Lock);
+    }
+    KeySym produced = NoSymbol;
+    unsigned int consumed = 0;
+    XkbLookupKeySym(connection.display, keycode, state, &consumed, &produced);
+    return virtualKeyOfX11Key(connection.display, keycode, produced, state);
 }
 
 unsigned int xlibModifierMask(const QByteArray& display, const QString& keysym) {

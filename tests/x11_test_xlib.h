@@ -18,6 +18,10 @@ bool xlibPressKeys(const QByteArray& display, const QStringList& keysyms);
 bool xlibSetKeyDown(const QByteArray& display, const QString& keysym, bool down);
 // The keycode that carries `keysym` on the display's current layout, 0 if none.
 int xlibKeycodeOf(const QByteArray& display, const QString& keysym);
+// The virtual-key code the capture field gets for a press of the key that carries
+// `keysym`, with Shift held or not, on the display's current layout. Numpad digits
+// ("KP_1") are pressed with Num Lock on.
+int xlibCaptureCodeOf(const QByteArray& display, const QString& keysym, bool shift);
 // The modifier state bit that a modifier key sets ("Shift_L", "ISO_Level3_Shift").
 unsigned int xlibModifierMask(const QByteArray& display, const QString& keysym);
 // Grabs a key combination (hotkey modifiers 1 Alt, 2 Ctrl, 4 Shift) on the root window

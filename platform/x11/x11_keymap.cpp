@@ -114,3 +114,11 @@ std::vector<KeyCode> X11Keymap::unusedKeycodes() const {
     }
     return unused;
 }
+
+int virtualKeyOfX11Key(Display* display, unsigned int keycode, x11keys::Keysym produced,
+                       unsigned int state) {
+    if (x11keys::isKeypadKeysym(produced)) return x11keys::virtualKeyForKeysym(produced);
+    const int group = XkbGroupForCoreState(state);
+    const KeySym base = XkbKeycodeToKeysym(display, static_cast<KeyCode>(keycode), group, 0);
+    return x11keys::virtualKeyForKeysym(base);
+}

@@ -52,3 +52,9 @@ class X11Keymap {
     unsigned int levelThreeMask_ = 0;
     unsigned int numLockMask_ = 0;
 };
+
+// The Windows virtual-key code of an X key press: the key's unshifted symbol in the
+// press's keyboard group (Shift+1 is the 1 key, the German Z key is Z), except on the
+// numpad, where the symbol produced tells numpad 1 (Num Lock on) from End. 0 if none.
+int virtualKeyOfX11Key(Display* display, unsigned int keycode, x11keys::Keysym produced,
+                       unsigned int state);
