@@ -25,7 +25,6 @@ class WedgeKeysTest : public QObject {
     void separatorTable();
     void terminatorTable_data();
     void terminatorTable();
-    void splitsAtEveryDelimiter();
     void buildLine_data();
     void buildLine();
     void decodesTheLayoutLookup_data();
@@ -72,15 +71,6 @@ void WedgeKeysTest::terminatorTable() {
     QFETCH(int, index);
     QFETCH(int, virtualKey);
     QCOMPARE(terminatorVirtualKey(index), virtualKey);
-}
-
-void WedgeKeysTest::splitsAtEveryDelimiter() {
-    using Columns = std::vector<std::string>;
-    QCOMPARE(splitColumns("4711", ';'), Columns({"4711"}));
-    QCOMPARE(splitColumns("a;;b", ';'), Columns({"a", "", "b"}));
-    QCOMPARE(splitColumns(";", ';'), Columns({"", ""}));
-    QCOMPARE(splitColumns("", ';'), Columns({""}));
-    QCOMPARE(splitColumns("a,b;c", ','), Columns({"a", "b;c"}));
 }
 
 void WedgeKeysTest::buildLine_data() {

@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "ui/delimited_text.h"
+
 namespace {
 
 constexpr std::array<char, 7> separators = {',', '.', ':', ';', '/', '\t', '\v'};
@@ -28,26 +30,12 @@ int terminatorVirtualKey(int index) {
     return terminators[index];
 }
 
-std::vector<std::string> splitColumns(const std::string& row, char delimiter) {
-    std::vector<std::string> columns;
-    std::string::size_type start = 0;
-    for (auto end = row.find(delimiter); end != std::string::npos;
-         end = row.find(delimiter, start)) {
-        columns.push_back(row.substr(start, end - start));
-        start = end + 1;
-    }
-    columns.push_back(row.substr(start));
-    return columns;
-}
-
 std::string buildWedgeLine(const std::string& row, char delimiter, int columnCount,
                            char separator) {
-    const auto columns = splitColumns(row, delimiter);
-    std::string line = columns[0];
-    for (int j = 1; j < columnCount; ++j) {
-        line += separator;
-        if (j < static_cast<int>(columns.size())) line += columns[j];
-    }
+    // Columns as the receive list splits them; one the row lacks reads as empty, and its
+    // separator is typed all the same.
+    std::string line = delimitedField(row, delimiter, 0);
+    for (int j = 1; j < columnCount; ++j) line += separator + delimitedField(row, delimiter, j);
     return line;
 }
 

@@ -27,10 +27,6 @@ char wedgeSeparator(int index);
 // (CR 13, LF 10, H-Tab 9, V-Tab 11). Any other index falls back to 13, Enter.
 int terminatorVirtualKey(int index);
 
-// The columns of a receive list row, split at every occurrence of the delimiter, as the
-// list shows them. A row without delimiter is one column; "a;;b" has an empty middle one.
-std::vector<std::string> splitColumns(const std::string& row, char delimiter);
-
 // The text typed for one row: column 0, then for each further column up to columnCount
 // the separator and the column. A column the row lacks reads as empty, but its separator
 // is still typed so every line has the same number of fields.
