@@ -1,5 +1,7 @@
 #include "app/application.h"
 
+#include <QFont>
+#include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
 #include <exception>
@@ -19,10 +21,23 @@ static void initResources() {
 LorvantApplication::LorvantApplication(int& argc, char** argv) : QApplication(argc, argv) {
     initResources();
     setApplicationName(kApplicationTitle);
-    // Standard buttons read "Ja", "Nein", "Abbrechen".
-    auto* translator = new QTranslator(this);
-    if (translator->load(QLocale(QLocale::German), "qtbase", "_", "/usr/share/qt6/translations"))
-        installTranslator(translator);
+    // The windows are laid out for an 8 point sans serif font.
+    QFont font("MS Sans Serif", 8);
+    font.setStyleHint(QFont::SansSerif);
+    setFont(font);
+    installGermanTranslation(*this);
+}
+
+bool installGermanTranslation(QCoreApplication& application) {
+    auto* translator = new QTranslator(&application);
+    const QLocale german(QLocale::German, QLocale::Germany);
+    for (const QString& folder : {QLibraryInfo::path(QLibraryInfo::TranslationsPath),
+                                  QString("/usr/share/qt6/translations")}) {
+        if (translator->load(german, "qtbase", "_", folder))
+            return application.installTranslator(translator);
+    }
+    delete translator;
+    return false;
 }
 
 bool LorvantApplication::notify(QObject* receiver, QEvent* event) {

@@ -11,13 +11,17 @@ TPassForm* PassForm = nullptr;
 const char* const kConfigurationPassword = "TR$WX";
 
 bool passwordMatches(const std::string& typed) {
+    // Upper-cased as Windows does for its single-byte text, umlauts included; no trimming.
     return cp1252::toUpper(typed) == kConfigurationPassword;
 }
 
 TPassForm::TPassForm(QWidget* parent) : QDialog(parent) {
     setWindowTitle("Konfigurations Passwort");
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint);
     setFixedSize(233, 93);
-    setPalette(QPalette());
+    QPalette face = palette();
+    face.setColor(QPalette::Window, face.color(QPalette::Button));
+    setPalette(face);
     Label1 = new QLabel("Passwort Eingabe", this);
     Label1->move(8, 9);
     Password = new QLineEdit(this);
