@@ -14,12 +14,7 @@
 #include "transfer/receive_form.h"
 #include "ui/message_box.h"
 
-static void initResources() {
-    Q_INIT_RESOURCE(resources);
-}
-
 LorvantApplication::LorvantApplication(int& argc, char** argv) : QApplication(argc, argv) {
-    initResources();
     setApplicationName(kApplicationTitle);
     // The windows are laid out for an 8 point sans serif font.
     QFont font("MS Sans Serif", 8);
@@ -52,7 +47,6 @@ bool LorvantApplication::notify(QObject* receiver, QEvent* event) {
 }
 
 void createApplicationWindows() {
-    initResources();
     MainForm = new TMainForm;
     ConfigForm = new TConfigForm(MainForm);
     InfoForm = new TInfoForm(MainForm);

@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QPushButton>
 
+#include "ui/picture_button.h"
 #include "ui/window_placement.h"
 
 TInfoForm* InfoForm = nullptr;
@@ -40,7 +41,7 @@ TInfoForm::TInfoForm(QWidget* parent) : QDialog(parent) {
 
     Logo = new QLabel(this);
     Logo->setGeometry(36, 68, 33, 37);
-    Logo->setPixmap(QIcon(":/pictures/logo.svg").pixmap(33, 37));
+    Logo->setPixmap(namedPicture("logo").pixmap(33, 37));
     QLabel* title = label("Lorvant", this, 84, 68, 260, 22);
     QFont big = title->font();
     big.setBold(true);

@@ -29,7 +29,7 @@ QColor tooltipColor() {
 
 namespace {
 QIcon picture(const char* resource) {
-    return QIcon(QString(":/pictures/%1.svg").arg(resource));
+    return namedPicture(resource);
 }
 
 void setBackground(QWidget* widget, QPalette::ColorRole role, const QColor& color) {

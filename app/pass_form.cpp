@@ -10,9 +10,9 @@
 TPassForm* PassForm = nullptr;
 const char* const kConfigurationPassword = "TR$WX";
 
-bool passwordMatches(const std::string& typed) {
+bool passwordMatches(const std::string& typed, std::string_view password) {
     // Upper-cased as Windows does for its single-byte text, umlauts included; no trimming.
-    return cp1252::toUpper(typed) == kConfigurationPassword;
+    return cp1252::toUpper(typed) == password;
 }
 
 TPassForm::TPassForm(QWidget* parent) : QDialog(parent) {
@@ -48,7 +48,7 @@ void TPassForm::FormShow() {
 }
 
 void TPassForm::OKBtnClick() {
-    done(passwordMatches(toCp1252(Password->text())) ? 1 : 2);
+    done(passwordMatches(toCp1252(Password->text()), password) ? 1 : 2);
 }
 
 void TPassForm::reject() {

@@ -18,6 +18,7 @@
 
 #include "settings/config_form.h"
 #include "ui/delimited_list_box.h"
+#include "ui/picture_button.h"
 #include "ui/radio_group.h"
 #include "ui/save_file_dialog.h"
 #include "ui/window_placement.h"
@@ -64,9 +65,6 @@ void setTabChain(const QList<QWidget*>& chain) {
     for (qsizetype i = 1; i < stops.size(); ++i) QWidget::setTabOrder(stops[i - 1], stops[i]);
 }
 
-QIcon smallPicture(const char* name) {
-    return QIcon(QStringLiteral(":/pictures/%1.svg").arg(name));
-}
 }  // namespace
 
 void TConfigForm::createControls() {
@@ -286,7 +284,7 @@ QWidget* TConfigForm::createParameterPage() {
     for (auto* button : {LoadScannerButton, ReadParaButton, FactoryDefaultButton, OpenConfigButton,
                          SaveConfigButton}) {
         button->setToolTip(hint);
-        button->setIcon(smallPicture(pictures[picture++]));
+        button->setIcon(namedPicture(pictures[picture++]));
         button->setAutoDefault(false);
         button->setStyleSheet("text-align: left; padding: 4px 8px;");
         side->addWidget(button);
