@@ -12,10 +12,11 @@ program_dir="${1:-}"
 out_dir="$(realpath -m "${2:-$root/screenshots}")"
 build_dir="${LORVANT_BUILD_DIR:-$root/build}"
 
-if [ ! -x "$build_dir/tools/screenshots/lorvant_screenshots" ]; then
-  cmake -S "$root" -B "$build_dir" >/dev/null
-  cmake --build "$build_dir" -j"$(nproc)" --target lorvant_screenshots
-fi
+# Builds the tool when needed; on a shared machine through its build lock.
+[ -f "$build_dir/CMakeCache.txt" ] || cmake -S "$root" -B "$build_dir" >/dev/null
+lock=()
+[ -e /tmp/lorvant-build.lock ] && command -v flock >/dev/null && lock=(flock /tmp/lorvant-build.lock)
+"${lock[@]}" cmake --build "$build_dir" -j2 --target lorvant_screenshots >/dev/null
 
 work="$(mktemp -d)"
 trap 'kill "$xvfb_pid" 2>/dev/null || true; rm -rf "$work"' EXIT

@@ -160,13 +160,16 @@ class ConfigWindowTest : public QObject {
         }
     }
 
-    void pageKeptAcrossShowings() {
+    void pageAndSizeKeptAcrossShowings() {
         TConfigForm form;
         showAndWait(&form);
         form.ConfigPages->setCurrentIndex(3);
+        form.resize(form.size() + QSize(40, 30));
+        const QSize resized = form.frameGeometry().size();
         form.close();
         showAndWait(&form);
         QCOMPARE(form.ConfigPages->currentIndex(), 3);
+        QCOMPARE(form.frameGeometry().size(), resized);
     }
 
     void transferPage() {

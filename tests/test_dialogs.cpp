@@ -2,6 +2,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QTimer>
 #include <QtTest>
 #include <functional>
@@ -93,6 +94,28 @@ class DialogsTest : public QObject {
         QCOMPARE(form.Password->nextInFocusChain(), form.OKBtn);
         QCOMPARE(form.OKBtn->nextInFocusChain(), form.CancelBtn);
         QCOMPARE(form.password, std::string("TR$WX"));
+    }
+
+    // The password dialog over the main window, the info dialog in the middle of the screen.
+    void dialogPlaces() {
+        QWidget main;
+        main.setGeometry(150, 200, 293, 214);
+        main.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&main));
+        TPassForm password(&main);
+        TInfoForm info(&main);
+        QPoint passwordOffset, infoOffset;
+        runModal(password, [&] {
+            passwordOffset = password.frameGeometry().center() - main.frameGeometry().center();
+            password.CancelBtn->click();
+        });
+        runModal(info, [&] {
+            infoOffset =
+                info.frameGeometry().center() - info.screen()->availableGeometry().center();
+            info.OkButton->click();
+        });
+        QVERIFY(passwordOffset.manhattanLength() <= 2);
+        QVERIFY(infoOffset.manhattanLength() <= 2);
     }
 
     void passwordDialogResults_data() {

@@ -19,7 +19,9 @@ bool WindowPlacement::eventFilter(QObject* watched, QEvent* event) {
     if (watched != window_) return false;
     switch (event->type()) {
         case QEvent::Show:
-            fitToFrame();
+            // A size the user gave the window is kept for the next showing.
+            if (!shownBefore_ || frameSize(window_) != knownFrame_) fitToFrame();
+            shownBefore_ = true;
             centre();
             break;
         case QEvent::Move:
@@ -57,7 +59,7 @@ void WindowPlacement::centre() {
                  window_->screen() ? window_->screen() : QGuiApplication::primaryScreen())
         area = screen->availableGeometry();
     if (area.isEmpty()) return;
-    QRect frame(QPoint(), kind_ == OuterSize ? size_ : window_->size() + knownFrame_);
+    QRect frame(QPoint(), window_->size() + knownFrame_);
     frame.moveCenter(area.center());
     window_->move(frame.topLeft());
 }

@@ -6,11 +6,11 @@
 
 class QWidget;
 
-// Gives a top-level window its size and centres it over `anchor` (nullptr: the screen) each
-// time it is shown. An outer size counts the frame and title bar as the window manager draws
-// them; the frame is only known once the window manager has framed the window, so the size
-// is corrected then. A window without a frame (offscreen, no window manager) gets the outer
-// size as it is.
+// Gives a top-level window its size when it is first shown and centres it over `anchor`
+// (nullptr: the screen) each time it is shown. An outer size counts the frame and title bar as the
+// window manager draws them; the frame is only known once the window manager has framed the window,
+// so the size is corrected then. A window without a frame (offscreen, no window manager) gets the
+// outer size as it is.
 class WindowPlacement : public QObject {
   public:
     enum SizeKind { OuterSize, ClientSize };
@@ -33,4 +33,5 @@ class WindowPlacement : public QObject {
     QPointer<QWidget> anchor_;
     QSize knownFrame_;
     bool frameSettled_ = false;
+    bool shownBefore_ = false;
 };
