@@ -69,8 +69,9 @@ void setTabChain(const QList<QWidget*>& chain) {
 
 void TConfigForm::createControls() {
     setWindowTitle("Konfiguration");
+    // Sizeable; no minimise button, which would hide a modal window from its blocked owner.
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
+                   Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint);
     setSizeGripEnabled(true);
     QPalette background = palette();
     background.setColor(QPalette::Window, QColor(207, 232, 233));
