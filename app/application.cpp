@@ -1,5 +1,7 @@
 #include "app/application.h"
 
+#include <QFont>
+#include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
 #include <exception>
@@ -12,17 +14,25 @@
 #include "transfer/receive_form.h"
 #include "ui/message_box.h"
 
-static void initResources() {
-    Q_INIT_RESOURCE(resources);
+LorvantApplication::LorvantApplication(int& argc, char** argv) : QApplication(argc, argv) {
+    setApplicationName(kApplicationTitle);
+    // The windows are laid out for an 8 point sans serif font.
+    QFont font("MS Sans Serif", 8);
+    font.setStyleHint(QFont::SansSerif);
+    setFont(font);
+    installGermanTranslation(*this);
 }
 
-LorvantApplication::LorvantApplication(int& argc, char** argv) : QApplication(argc, argv) {
-    initResources();
-    setApplicationName(kApplicationTitle);
-    // Standard buttons read "Ja", "Nein", "Abbrechen".
-    auto* translator = new QTranslator(this);
-    if (translator->load(QLocale(QLocale::German), "qtbase", "_", "/usr/share/qt6/translations"))
-        installTranslator(translator);
+bool installGermanTranslation(QCoreApplication& application) {
+    auto* translator = new QTranslator(&application);
+    const QLocale german(QLocale::German, QLocale::Germany);
+    for (const QString& folder : {QLibraryInfo::path(QLibraryInfo::TranslationsPath),
+                                  QString("/usr/share/qt6/translations")}) {
+        if (translator->load(german, "qtbase", "_", folder))
+            return application.installTranslator(translator);
+    }
+    delete translator;
+    return false;
 }
 
 bool LorvantApplication::notify(QObject* receiver, QEvent* event) {
@@ -37,7 +47,6 @@ bool LorvantApplication::notify(QObject* receiver, QEvent* event) {
 }
 
 void createApplicationWindows() {
-    initResources();
     MainForm = new TMainForm;
     ConfigForm = new TConfigForm(MainForm);
     InfoForm = new TInfoForm(MainForm);

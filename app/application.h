@@ -10,6 +10,10 @@ class LorvantApplication : public QApplication {
     bool notify(QObject* receiver, QEvent* event) override;
 };
 
+// Loads Qt's German translation, so that standard buttons read "Ja", "Nein", "Abbrechen".
+// False when it is not installed; the buttons then stay English.
+bool installGermanTranslation(QCoreApplication& application);
+
 // Creates the six windows, one global instance each, in this order: main window,
 // configuration window (which loads the settings), info dialog, receive window, clock dialog,
 // password dialog.

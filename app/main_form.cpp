@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QStatusBar>
+#include <QVBoxLayout>
 
 #include "app/info_form.h"
 #include "app/pass_form.h"
@@ -14,45 +15,62 @@
 #include "transfer/receive_form.h"
 #include "ui/message_box.h"
 #include "ui/picture_button.h"
+#include "ui/window_placement.h"
 
 TMainForm* MainForm = nullptr;
 
+QColor mainWindowColor() {
+    return QColor(184, 221, 239);
+}
+
+QColor tooltipColor() {
+    return QApplication::palette().color(QPalette::ToolTipBase);
+}
+
 namespace {
 QIcon picture(const char* resource) {
-    return QIcon(QString(":/pictures/%1.svg").arg(resource));
+    return namedPicture(resource);
+}
+
+void setBackground(QWidget* widget, QPalette::ColorRole role, const QColor& color) {
+    QPalette palette = widget->palette();
+    palette.setColor(role, color);
+    widget->setPalette(palette);
+    widget->setAutoFillBackground(true);
 }
 }  // namespace
 
 TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
-    createControls();
+    setWindowTitle("              Q&Z Lorvant");
+    setWindowIcon(picture("program"));
+    setBackground(this, QPalette::Window, mainWindowColor());
+    createPanel();
+    createStatusBar();
     createMenu();
+    new WindowPlacement(this, QSize(293, 214));
 }
 
 TMainForm::~TMainForm() {
     delete ButtonLMDBitmapList;
 }
 
-void TMainForm::createControls() {
-    setWindowTitle("              Q&Z Lorvant");
-    setWindowIcon(picture("program"));
-    QPalette background = palette();
-    background.setColor(QPalette::Window, QColor(184, 221, 239));
-    setPalette(background);
-    setAutoFillBackground(true);
-
-    Panel1 = new QFrame(this);
+void TMainForm::createPanel() {
+    auto* client = new QWidget(this);
+    auto* column = new QVBoxLayout(client);
+    column->setContentsMargins(0, 0, 0, 0);
+    Panel1 = new QFrame(client);
     Panel1->setFrameStyle(QFrame::Box | QFrame::Plain);
+    Panel1->setLineWidth(1);
     Panel1->setFixedHeight(81);
-    setCentralWidget(new QWidget(this));
-    Panel1->setParent(centralWidget());
-    Panel1->setGeometry(0, 0, 293, 81);
+    column->addWidget(Panel1);
+    column->addStretch(1);
+    setCentralWidget(client);
 
     ButtonLMDBitmapList = new PictureList;
     ButtonLMDBitmapList->add("Warning", picture("warning"));
     ButtonLMDBitmapList->add("CS1504", picture("cs1504"));
     ButtonLMDBitmapList->add("Opticon", picture("opticon"));
 
-    const QColor tooltip = QApplication::palette().color(QPalette::ToolTipBase);
     SpeedButton1 = new PictureButton(Panel1);
     SpeedButton1->setGeometry(8, 7, 60, 60);
     SpeedButton1->setPicture(picture("ende"));
@@ -64,36 +82,36 @@ void TMainForm::createControls() {
     ScanChangeButton->setGeometry(208, 8, 60, 60);
     ScanChangeButton->setPicture(picture("scanchange"));
     ScanChangeButton->setToolTip("Scanner Port schliessen.");
-    for (auto* button : {RecvButton, ScanChangeButton}) {
-        QPalette p = button->palette();
-        p.setColor(QPalette::Button, tooltip);
-        button->setPalette(p);
-        button->setAutoFillBackground(true);
-    }
+    for (auto* button : {RecvButton, ScanChangeButton})
+        setBackground(button, QPalette::Button, tooltipColor());
     setRecvPicture(0);
-
-    KeyStatus = new QStatusBar(this);
-    KeyStatus->setSizeGripEnabled(false);
-    KeyStatus->setFixedHeight(19);
-    KeyStatusText = new QLabel(KeyStatus);
-    KeyStatus->addWidget(KeyStatusText, 1);
-    KeyStatus->setAutoFillBackground(true);
-    setStatusBar(KeyStatus);
-    setStatusColor(QColor(255, 0, 0));
 
     connect(SpeedButton1, &QToolButton::clicked, this, &TMainForm::Ende1Click);
     connect(RecvButton, &QToolButton::clicked, this, &TMainForm::Empfangen1Click);
     connect(ScanChangeButton, &QToolButton::clicked, this, &TMainForm::ScanChangeButtonClick);
-    resize(293, 214);
+}
+
+void TMainForm::createStatusBar() {
+    KeyStatus = new QStatusBar(this);
+    KeyStatus->setSizeGripEnabled(false);
+    KeyStatus->setFixedHeight(19);
+    // One simple text panel, drawn without the frame QStatusBar puts around its items.
+    KeyStatus->setStyleSheet("QStatusBar::item { border: none; }");
+    KeyStatusText = new QLabel(KeyStatus);
+    KeyStatusText->setContentsMargins(2, 0, 2, 0);
+    KeyStatus->addWidget(KeyStatusText, 1);
+    setStatusBar(KeyStatus);
+    // Red until the status rule runs.
+    setStatusColor(QColor(255, 0, 0));
 }
 
 void TMainForm::createMenu() {
     QMenu* file = menuBar()->addMenu("Datei");
-    file->addAction("Empfangen", this, &TMainForm::Empfangen1Click);
+    Empfangen1 = file->addAction("Empfangen", this, &TMainForm::Empfangen1Click);
     file->addSeparator();
-    file->addAction("Schliessen", this, &TMainForm::Ende1Click);
-    menuBar()->addAction("Konfiguration", this, &TMainForm::Konfiguration1Click);
-    menuBar()->addAction("Info", this, &TMainForm::Info1Click);
+    Ende1 = file->addAction("Schliessen", this, &TMainForm::Ende1Click);
+    Konfiguration1 = menuBar()->addAction("Konfiguration", this, &TMainForm::Konfiguration1Click);
+    Info1 = menuBar()->addAction("Info", this, &TMainForm::Info1Click);
 }
 
 void TMainForm::setRecvPicture(int index) {
@@ -102,9 +120,7 @@ void TMainForm::setRecvPicture(int index) {
 }
 
 void TMainForm::setStatusColor(const QColor& color) {
-    QPalette p = KeyStatus->palette();
-    p.setColor(QPalette::Window, color);
-    KeyStatus->setPalette(p);
+    setBackground(KeyStatus, QPalette::Window, color);
 }
 
 QColor TMainForm::statusColor() const {
@@ -115,6 +131,8 @@ void TMainForm::Empfangen1Click() {
     ScannerLibrary& scanner = scannerLibrary();
     scanner.ResetScannerLink();
     int32_t result = scanner.OpenScannerPort(ConfigForm->cbPortID->currentIndex());
+    // A failed open is followed by a close; when that succeeds, the reading is tried all
+    // the same and the receive window reports what it finds.
     if (result != 0) result = scanner.CloseScannerPort();
     if (result != 0) {
         showMessageBox({"Port kann nicht intialisiert werden", "Kommunikations Fehler!!",

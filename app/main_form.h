@@ -8,8 +8,8 @@ class QStatusBar;
 class PictureButton;
 class PictureList;
 
-// The main window: three picture buttons, a menu and a one-line status bar. Closing it
-// ends the program.
+// The main window: three picture buttons, a menu and a one-line status bar. Closing it, by
+// the menu, SpeedButton1 or the close box, ends the program.
 class TMainForm : public QMainWindow {
     Q_OBJECT
   public:
@@ -23,6 +23,10 @@ class TMainForm : public QMainWindow {
     QStatusBar* KeyStatus = nullptr;
     QLabel* KeyStatusText = nullptr;
     PictureList* ButtonLMDBitmapList = nullptr;
+    QAction* Empfangen1 = nullptr;
+    QAction* Ende1 = nullptr;
+    QAction* Konfiguration1 = nullptr;
+    QAction* Info1 = nullptr;
 
     // The picture RecvButton shows: 0 "Warning", 1 "CS1504", 2 "Opticon".
     int recvPicture() const { return recvPicture_; }
@@ -38,9 +42,14 @@ class TMainForm : public QMainWindow {
     void Info1Click();
 
   private:
-    void createControls();
+    void createPanel();
+    void createStatusBar();
     void createMenu();
     int recvPicture_ = 0;
 };
 
 extern TMainForm* MainForm;
+
+// The background colours the program uses.
+QColor mainWindowColor();
+QColor tooltipColor();

@@ -1,52 +1,54 @@
 // The main window status: whether a scanner is registered, and of which kind the first one
 // is, shown in the main window's status bar and buttons.
-#include <QApplication>
 #include <QLabel>
-#include <cmath>
-#include <string>
+#include <QLocale>
 
 #include "app/main_form.h"
+#include "app/main_window_state.h"
 #include "settings/config_form.h"
 #include "ui/delimited_list_box.h"
 #include "ui/picture_button.h"
 
 namespace {
-// The first five characters of the serial number read as a decimal number (digits with an
-// optional exponent, "01e02" being 100). Hexadecimal letters make it no decimal number: the
-// serial number is then non-zero, so it counts as above 1.
-double leadingValue(const std::string& characters) {
-    const size_t e = characters.find_first_of("eE");
-    const std::string mantissa = characters.substr(0, e);
-    const std::string exponent = e == std::string::npos ? "0" : characters.substr(e + 1);
-    auto digitsOnly = [](const std::string& s) {
-        return !s.empty() && s.find_first_not_of("0123456789") == std::string::npos;
-    };
-    if (!digitsOnly(mantissa) || !digitsOnly(exponent)) return 2;
-    return std::stod(mantissa) * std::pow(10.0, std::stod(exponent));
+char decimalSeparator() {
+    const QString point = QLocale().decimalPoint();
+    return point.size() == 1 && point[0].unicode() < 128 ? static_cast<char>(point[0].unicode())
+                                                         : '.';
+}
+
+void showNoScanner(TMainForm& form) {
+    form.setRecvPicture(0);
+    form.ScanChangeButton->hide();
+    form.setStatusColor(QColor(255, 0, 0));
+    form.KeyStatusText->setText("   Scanner SN erfassen!");
+    form.RecvButton->setToolTip("Kein Scanner erfasst!");
+}
+
+void showScanner(TMainForm& form, bool changePort) {
+    form.setStatusColor(tooltipColor());
+    form.RecvButton->setToolTip("Daten von Scanner lesen");
+    form.setRecvPicture(changePort ? 2 : 1);
+    form.ScanChangeButton->setVisible(changePort);
+    form.KeyStatusText->setText(changePort ? "   Vor Scannerwechsel Port schliessen!"
+                                           : "   Konfiguriert für CS1504");
 }
 }  // namespace
 
 void TConfigForm::UpdateMainWindowStatus() {
     if (!MainForm) return;
-    if (SerieListBox->rowCount() == 0) {
-        MainForm->setRecvPicture(0);
-        MainForm->ScanChangeButton->hide();
-        MainForm->setStatusColor(QColor(255, 0, 0));
-        MainForm->KeyStatusText->setText("   Scanner SN erfassen!");
-        MainForm->RecvButton->setToolTip("Kein Scanner erfasst!");
-        return;
-    }
-    const std::string characters = SerieListBox->column(0, 0).substr(0, 5);
-    if (characters.empty()) return;
-    MainForm->setStatusColor(QApplication::palette().color(QPalette::ToolTipBase));
-    MainForm->RecvButton->setToolTip("Daten von Scanner lesen");
-    if (leadingValue(characters) > 1) {
-        MainForm->setRecvPicture(1);
-        MainForm->ScanChangeButton->hide();
-        MainForm->KeyStatusText->setText("   Konfiguriert für CS1504");
-    } else {
-        MainForm->setRecvPicture(2);
-        MainForm->ScanChangeButton->show();
-        MainForm->KeyStatusText->setText("   Vor Scannerwechsel Port schliessen!");
+    const bool hasRows = SerieListBox->rowCount() > 0;
+    const std::string first = hasRows ? SerieListBox->column(0, 0) : std::string();
+    switch (mainWindowStateFor(hasRows, first, decimalSeparator())) {
+        case MainWindowState::NoScanner:
+            showNoScanner(*MainForm);
+            break;
+        case MainWindowState::CS1504:
+            showScanner(*MainForm, false);
+            break;
+        case MainWindowState::ChangePort:
+            showScanner(*MainForm, true);
+            break;
+        case MainWindowState::Unchanged:
+            break;
     }
 }

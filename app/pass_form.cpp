@@ -10,14 +10,18 @@
 TPassForm* PassForm = nullptr;
 const char* const kConfigurationPassword = "TR$WX";
 
-bool passwordMatches(const std::string& typed) {
-    return cp1252::toUpper(typed) == kConfigurationPassword;
+bool passwordMatches(const std::string& typed, std::string_view password) {
+    // Upper-cased as Windows does for its single-byte text, umlauts included; no trimming.
+    return cp1252::toUpper(typed) == password;
 }
 
 TPassForm::TPassForm(QWidget* parent) : QDialog(parent) {
     setWindowTitle("Konfigurations Passwort");
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint);
     setFixedSize(233, 93);
-    setPalette(QPalette());
+    QPalette face = palette();
+    face.setColor(QPalette::Window, face.color(QPalette::Button));
+    setPalette(face);
     Label1 = new QLabel("Passwort Eingabe", this);
     Label1->move(8, 9);
     Password = new QLineEdit(this);
@@ -44,7 +48,7 @@ void TPassForm::FormShow() {
 }
 
 void TPassForm::OKBtnClick() {
-    done(passwordMatches(toCp1252(Password->text())) ? 1 : 2);
+    done(passwordMatches(toCp1252(Password->text()), password) ? 1 : 2);
 }
 
 void TPassForm::reject() {

@@ -34,6 +34,8 @@ TdlgTime::TdlgTime(QWidget* parent) : QDialog(parent) {
     Calendar = new QCalendarWidget(this);
     Calendar->setGeometry(19, 21, 191, 154);
     Calendar->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
+    // Seven columns in 191 pixels leave room for one letter per weekday.
+    Calendar->setHorizontalHeaderFormat(QCalendarWidget::SingleLetterDayNames);
     pckTime = new QTimeEdit(this);
     pckTime->setDisplayFormat("HH:mm:ss");
     pckTime->setGeometry(19, 181, 191, 21);

@@ -153,6 +153,11 @@ class TConfigForm : public QDialog {
 
   private:
     void createControls();
+    QWidget* createTransferPage();
+    QWidget* createFilePage();
+    QWidget* createWedgePage();
+    QWidget* createParameterPage();
+    QWidget* createSerialNumberPage();
     void connectHandlers();
     // Runs when the modal showing ends, however the window was closed.
     void FormClose();

@@ -4,211 +4,105 @@
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QStyle>
 #include <QTabWidget>
 #include <QVBoxLayout>
 #include <QValidator>
 
 #include "settings/config_form.h"
 #include "ui/delimited_list_box.h"
+#include "ui/picture_button.h"
 #include "ui/radio_group.h"
 #include "ui/save_file_dialog.h"
+#include "ui/window_placement.h"
 
 namespace {
 class SingleCharacterValidator : public QValidator {
-public:
+  public:
     using QValidator::QValidator;
     State validate(QString& input, int&) const override {
         return input.size() <= 1 ? Acceptable : Invalid;
     }
 };
 
-QLabel* heading(const QString& text, QWidget* parent) {
-    auto* label = new QLabel(text, parent);
+template <typename Widget>
+Widget* named(Widget* widget, const char* name) {
+    widget->setObjectName(name);
+    return widget;
+}
+
+QLabel* heading(const QString& text, QWidget* parent, const char* name) {
+    auto* label = named(new QLabel(text, parent), name);
     QFont font = label->font();
     font.setBold(true);
     font.setItalic(true);
     label->setFont(font);
     return label;
 }
+
+void setBase(QWidget* widget, QPalette::ColorRole role) {
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Base, palette.color(role));
+    widget->setPalette(palette);
+}
+
+// The Tab key visits `chain` in this order; a radio group counts as its buttons.
+void setTabChain(const QList<QWidget*>& chain) {
+    QList<QWidget*> stops;
+    for (QWidget* widget : chain) {
+        if (auto* group = qobject_cast<RadioGroup*>(widget))
+            for (int i = 0; i < group->count(); ++i) stops << group->button(i);
+        else
+            stops << widget;
+    }
+    for (qsizetype i = 1; i < stops.size(); ++i) QWidget::setTabOrder(stops[i - 1], stops[i]);
+}
+
 }  // namespace
 
 void TConfigForm::createControls() {
     setWindowTitle("Konfiguration");
-    resize(562, 519);
+    // Sizeable; no minimise button, which would hide a modal window from its blocked owner.
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint);
     setSizeGripEnabled(true);
+    QPalette background = palette();
+    background.setColor(QPalette::Window, QColor(207, 232, 233));
+    setPalette(background);
+    setAutoFillBackground(true);
+    new WindowPlacement(this, QSize(562, 519), parentWidget());
+
     auto* outer = new QVBoxLayout(this);
-    TabControl1 = new QFrame(this);
-    TabControl1->setFrameShape(QFrame::StyledPanel);
+    outer->setContentsMargins(8, 8, 8, 8);
+    TabControl1 = named(new QFrame(this), "TabControl1");
+    TabControl1->setFrameStyle(QFrame::StyledPanel | QFrame::Raised);
     outer->addWidget(TabControl1, 1);
     auto* frameLayout = new QVBoxLayout(TabControl1);
-    ConfigPages = new QTabWidget(TabControl1);
+    frameLayout->setContentsMargins(6, 6, 6, 6);
+    ConfigPages = named(new QTabWidget(TabControl1), "ConfigPages");
     ConfigPages->setFocusPolicy(Qt::NoFocus);
     frameLayout->addWidget(ConfigPages);
-    BitBtn1 = new QPushButton("Schliessen", this);
+    BitBtn1 = named(new QPushButton("Schliessen", this), "BitBtn1");
+    BitBtn1->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
     BitBtn1->setAutoDefault(false);
+    BitBtn1->setMinimumWidth(100);
     auto* buttonRow = new QHBoxLayout;
     buttonRow->addStretch();
     buttonRow->addWidget(BitBtn1);
     outer->addLayout(buttonRow);
 
-    // Page "Transfer"
-    auto* transfer = new QWidget;
-    auto* t = new QGridLayout(transfer);
-    Label1 = heading("Daten Transfer Scanner  ---> PC", transfer);
-    Label38 = new QLabel("Port ", transfer);
-    cbPortID = new QComboBox(transfer);
-    cbPortID->setEditable(true);
-    for (int n = 1; n <= 16; ++n) cbPortID->addItem(QStringLiteral("COM%1").arg(n));
-    cbPortID->setEditText("PortID");
-    ScannerOptionGroup = new RadioGroup(" Übermittlungs Optionen",
-                                        {"Barcode, Zeit und Datum .", "Nur Barcode und Zeit.",
-                                         "Nur Barcode und Daturm.", "Nur Barcode"},
-                                        transfer);
-    ScannerOptionGroup->setItemIndex(0);
-    RadioModeGroup =
-        new RadioGroup(" Übermittlungs Variante", {"File Transfer.", "Keyboard-Wedge."}, transfer);
-    RadioModeGroup->setItemIndex(0);
-    TransDelCheckBox = new QCheckBox("Nach Übermittlung löschen.", transfer);
-    SynchDateTimeCheckBox = new QCheckBox("Zeit/Datum mit PC synchronisieren.", transfer);
-    SetTimeDateButton = new QPushButton("Zeit && Datum", transfer);
-    t->addWidget(Label1, 0, 0, 1, 3);
-    t->addWidget(Label38, 1, 0);
-    t->addWidget(cbPortID, 1, 1);
-    t->addWidget(ScannerOptionGroup, 2, 0, 1, 3);
-    t->addWidget(SynchDateTimeCheckBox, 3, 0, 1, 2);
-    t->addWidget(SetTimeDateButton, 3, 2);
-    t->addWidget(TransDelCheckBox, 4, 0, 1, 3);
-    t->addWidget(RadioModeGroup, 5, 0, 1, 3);
-    t->setRowStretch(6, 1);
-    ConfigPages->addTab(transfer, "Transfer");
-
-    // Page "File Optionen"
-    auto* file = new QWidget;
-    auto* f = new QGridLayout(file);
-    Label2 = heading("Daten Speicherung.", file);
-    FileSaveOptionRadioGroup = new RadioGroup(
-        " Speicher  Optionen", {"File überschreiben", "Daten an best. File anhängen."}, file);
-    FileSaveOptionRadioGroup->setItemIndex(0);
-    ScanRecToFileBox = new QCheckBox("Scanner Daten als ersten Record speichern.", file);
-    FileCountCheckBox = new QCheckBox("Filezähler", file);
-    Label4 = new QLabel("Filename und Pfad:", file);
-    FileNamePathEdit = new QLineEdit(file);
-    BrowseButton = new QPushButton("Browse", file);
-    FieldSepEdit = new QLineEdit(";", file);
-    // One character can be typed; a longer separator from the settings file is shown whole.
-    FieldSepEdit->setValidator(new SingleCharacterValidator(FieldSepEdit));
-    QFont bold = FieldSepEdit->font();
-    bold.setBold(true);
-    FieldSepEdit->setFont(bold);
-    FieldSepEdit->setFixedWidth(30);
-    Label5 = new QLabel("Feld Trennzeichen:", file);
-    f->addWidget(Label2, 0, 0, 1, 3);
-    f->addWidget(FileSaveOptionRadioGroup, 1, 0, 1, 3);
-    f->addWidget(FileCountCheckBox, 2, 0, 1, 3);
-    f->addWidget(Label4, 3, 0, 1, 3);
-    f->addWidget(FileNamePathEdit, 4, 0, 1, 2);
-    f->addWidget(BrowseButton, 4, 2);
-    f->addWidget(FieldSepEdit, 5, 0);
-    f->addWidget(Label5, 5, 1, 1, 2);
-    f->addWidget(ScanRecToFileBox, 6, 0, 1, 3);
-    f->setRowStretch(7, 1);
-    ConfigPages->addTab(file, "File Optionen");
-
-    // Page "KB-Wedge"
-    auto* wedge = new QWidget;
-    auto* w = new QGridLayout(wedge);
-    Label12 = new QLabel("Hotkey für einlesen", wedge);
-    SendHotkeyEdit = new QLineEdit(wedge);
-    SendHotkeyEdit->setReadOnly(true);
-    SendHotkeyEdit->setToolTip("Tastenkombination eingeben.");
-    Label17 = new QLabel("(z.B. ALT+CTL+S)", wedge);
-    Label14 = new QLabel("Hotkey für löschen", wedge);
-    ClearHotkeyEdit = new QLineEdit(wedge);
-    ClearHotkeyEdit->setReadOnly(true);
-    ClearHotkeyEdit->setToolTip("Tastenkombination eingeben.");
-    Label16 = new QLabel("(z.B. ALT+CTL+D)", wedge);
-    Label13 = new QLabel("Feldtrennzeichen", wedge);
-    FieldSepCombo = new QComboBox(wedge);
-    FieldSepCombo->addItems({",", ".", ":", ";", "/", "H-Tab", "V-Tab"});
-    FieldSepCombo->setCurrentIndex(3);
-    Label15 = new QLabel("Zeilenende", wedge);
-    StringTermCombo = new QComboBox(wedge);
-    StringTermCombo->addItems({"CR", "LF", "H-Tab", "V-Tab"});
-    StringTermCombo->setCurrentIndex(0);
-    w->addWidget(Label12, 0, 0);
-    w->addWidget(SendHotkeyEdit, 0, 1);
-    w->addWidget(Label17, 0, 2);
-    w->addWidget(Label14, 1, 0);
-    w->addWidget(ClearHotkeyEdit, 1, 1);
-    w->addWidget(Label16, 1, 2);
-    w->setRowMinimumHeight(2, 20);
-    w->addWidget(Label13, 3, 0);
-    w->addWidget(FieldSepCombo, 3, 1);
-    w->addWidget(Label15, 4, 0);
-    w->addWidget(StringTermCombo, 4, 1);
-    w->setRowStretch(5, 1);
-    ConfigPages->addTab(wedge, "KB-Wedge");
-
-    // Page "Einstellungen"
-    auto* params = new QWidget;
-    auto* p = new QGridLayout(params);
-    Label3 = new QLabel("Parameter", params);
-    ParamCheckListBox = new QListWidget(params);
-    Label6 = new QLabel("Beschreibung", params);
-    Memo1 = new QPlainTextEdit(params);
-    Memo1->setPlainText(
-        "Links die aktuellle\nParameter Konfiguration.\nMarkieren/demarkieren mit\neinem Click "
-        "in die Box.\nAlle Scanner-Daten vorher\nlöschen !!");
-    const QString hint = "Parameterliste wird zum Scanner übertragen.";
-    LoadScannerButton = new QPushButton(" Auf Scanner laden !", params);
-    ReadParaButton = new QPushButton("Von Scanner lesen !", params);
-    FactoryDefaultButton = new QPushButton("Scanner Reset (default)", params);
-    OpenConfigButton = new QPushButton("Konfiguration laden", params);
-    SaveConfigButton = new QPushButton("Konfiguration speichern", params);
-    auto* side = new QVBoxLayout;
-    side->addWidget(Label6);
-    side->addWidget(Memo1);
-    for (auto* button : {LoadScannerButton, ReadParaButton, FactoryDefaultButton, OpenConfigButton,
-                         SaveConfigButton}) {
-        button->setToolTip(hint);
-        side->addWidget(button);
-    }
-    p->addWidget(Label3, 0, 0);
-    p->addWidget(ParamCheckListBox, 1, 0);
-    p->addLayout(side, 0, 1, 2, 1);
-    ConfigPages->addTab(params, "Einstellungen");
-
-    // Page "Serie Nummern"
-    auto* serial = new QWidget;
-    auto* s = new QGridLayout(serial);
-    Label8 = heading("Serie Nummern der Scanner  ", serial);
-    SerieListBox = new DelimitedListBox(serial);
-    SerieListBox->setSections({"Scanner SN:", "ID", "Name"}, {120, 90, 200});
-    Panel1 = new QFrame(serial);
-    Panel1->setFrameShape(QFrame::Panel);
-    Panel1->setFrameShadow(QFrame::Raised);
-    auto* strip = new QHBoxLayout(Panel1);
-    ScannerLabel = new QLabel(" Scanner  ", Panel1);
-    PersNumEdit = new QLineEdit(Panel1);
-    PersNumEdit->setMaxLength(4);
-    PersNameEdit = new QLineEdit(Panel1);
-    strip->addWidget(ScannerLabel);
-    strip->addWidget(PersNumEdit);
-    strip->addWidget(PersNameEdit, 1);
-    EinlesenButton = new QPushButton("Scanner Nr. einlesen", serial);
-    DeleteButton = new QPushButton("Zeile löschen", serial);
-    DeleteButton->setFocusPolicy(Qt::ClickFocus);
-    s->addWidget(Label8, 0, 0, 1, 2);
-    s->addWidget(SerieListBox, 1, 0, 1, 2);
-    s->addWidget(Panel1, 2, 0, 1, 2);
-    s->addWidget(EinlesenButton, 3, 0, Qt::AlignLeft);
-    s->addWidget(DeleteButton, 3, 1, Qt::AlignRight);
-    ConfigPages->addTab(serial, "Serie Nummern");
+    ConfigPages->addTab(createTransferPage(), "Transfer");
+    ConfigPages->addTab(createFilePage(), "File Optionen");
+    ConfigPages->addTab(createWedgePage(), "KB-Wedge");
+    ConfigPages->addTab(createParameterPage(), "Einstellungen");
+    ConfigPages->addTab(createSerialNumberPage(), "Serie Nummern");
 
     DataSaveDialog = new SaveFileDialog;
     DataSaveDialog->defaultExtension = "txt";
@@ -216,4 +110,245 @@ void TConfigForm::createControls() {
     DataSaveDialog->initialDirectory = "c:\\";
     SendTimer.setSingleShot(true);
     SendTimer.setInterval(500);
+}
+
+QWidget* TConfigForm::createTransferPage() {
+    auto* page = new QWidget;
+    Label1 = heading("Daten Transfer Scanner  ---> PC", page, "Label1");
+    Label38 = named(new QLabel("Port ", page), "Label38");
+    cbPortID = named(new QComboBox(page), "cbPortID");
+    cbPortID->setEditable(true);
+    for (int n = 1; n <= 16; ++n) cbPortID->addItem(QStringLiteral("COM%1").arg(n));
+    cbPortID->setEditText("PortID");
+    cbPortID->setMinimumWidth(110);
+    ScannerOptionGroup = named(new RadioGroup(" Übermittlungs Optionen",
+                                              {"Barcode, Zeit und Datum .", "Nur Barcode und Zeit.",
+                                               "Nur Barcode und Daturm.", "Nur Barcode"},
+                                              page),
+                               "ScannerOptionGroup");
+    ScannerOptionGroup->setItemIndex(0);
+    RadioModeGroup = named(
+        new RadioGroup(" Übermittlungs Variante", {"File Transfer.", "Keyboard-Wedge."}, page),
+        "RadioModeGroup");
+    RadioModeGroup->setItemIndex(0);
+    TransDelCheckBox = named(new QCheckBox("Nach Übermittlung löschen.", page), "TransDelCheckBox");
+    SynchDateTimeCheckBox =
+        named(new QCheckBox("Zeit/Datum mit PC synchronisieren.", page), "SynchDateTimeCheckBox");
+    SetTimeDateButton = named(new QPushButton("Zeit && Datum", page), "SetTimeDateButton");
+    SetTimeDateButton->setAutoDefault(false);
+    SetTimeDateButton->setMinimumWidth(100);
+
+    auto* grid = new QGridLayout(page);
+    grid->setContentsMargins(16, 12, 16, 12);
+    grid->setVerticalSpacing(10);
+    grid->addWidget(Label1, 0, 0, 1, 3);
+    auto* port = new QHBoxLayout;
+    port->addWidget(Label38);
+    port->addWidget(cbPortID);
+    port->addStretch(1);
+    grid->addLayout(port, 1, 0, 1, 3);
+    grid->addWidget(ScannerOptionGroup, 2, 0, 1, 2);
+    grid->addWidget(SynchDateTimeCheckBox, 3, 0, 1, 2);
+    grid->addWidget(SetTimeDateButton, 3, 2, Qt::AlignLeft);
+    grid->addWidget(TransDelCheckBox, 4, 0, 1, 2);
+    grid->addWidget(RadioModeGroup, 5, 0, 1, 2);
+    grid->setColumnStretch(2, 1);
+    grid->setRowStretch(6, 1);
+    setTabChain({cbPortID, SynchDateTimeCheckBox, ScannerOptionGroup, SetTimeDateButton,
+                 TransDelCheckBox, RadioModeGroup});
+    return page;
+}
+
+QWidget* TConfigForm::createFilePage() {
+    auto* page = new QWidget;
+    Label2 = heading("Daten Speicherung.", page, "Label2");
+    FileSaveOptionRadioGroup =
+        named(new RadioGroup(" Speicher  Optionen",
+                             {"File überschreiben", "Daten an best. File anhängen."}, page),
+              "FileSaveOptionRadioGroup");
+    FileSaveOptionRadioGroup->setItemIndex(0);
+    ScanRecToFileBox = named(new QCheckBox("Scanner Daten als ersten Record speichern.", page),
+                             "ScanRecToFileBox");
+    FileCountCheckBox = named(new QCheckBox("Filezähler", page), "FileCountCheckBox");
+    Label4 = named(new QLabel("Filename und Pfad:", page), "Label4");
+    FileNamePathEdit = named(new QLineEdit(page), "FileNamePathEdit");
+    BrowseButton = named(new QPushButton("Browse", page), "BrowseButton");
+    BrowseButton->setAutoDefault(false);
+    FieldSepEdit = named(new QLineEdit(";", page), "FieldSepEdit");
+    // One character can be typed; a longer separator from the settings file is shown whole.
+    FieldSepEdit->setValidator(new SingleCharacterValidator(FieldSepEdit));
+    QFont bold = FieldSepEdit->font();
+    bold.setBold(true);
+    FieldSepEdit->setFont(bold);
+    FieldSepEdit->setFixedWidth(30);
+    FieldSepEdit->setAlignment(Qt::AlignCenter);
+    Label5 = named(new QLabel("Feld Trennzeichen:", page), "Label5");
+
+    auto* grid = new QGridLayout(page);
+    grid->setContentsMargins(16, 12, 16, 12);
+    grid->setVerticalSpacing(10);
+    grid->addWidget(Label2, 0, 0, 1, 3);
+    grid->addWidget(FileSaveOptionRadioGroup, 1, 0, 1, 2);
+    grid->addWidget(FileCountCheckBox, 2, 0, 1, 3);
+    grid->addWidget(Label4, 3, 0, 1, 3);
+    grid->addWidget(FileNamePathEdit, 4, 0, 1, 2);
+    grid->addWidget(BrowseButton, 4, 2);
+    auto* separator = new QHBoxLayout;
+    separator->addWidget(FieldSepEdit);
+    separator->addWidget(Label5);
+    separator->addStretch(1);
+    grid->addLayout(separator, 5, 0, 1, 3);
+    grid->addWidget(ScanRecToFileBox, 6, 0, 1, 3);
+    grid->setColumnStretch(1, 1);
+    grid->setRowStretch(7, 1);
+    setTabChain({FileSaveOptionRadioGroup, FileCountCheckBox, FileNamePathEdit, BrowseButton,
+                 FieldSepEdit, ScanRecToFileBox});
+    return page;
+}
+
+QWidget* TConfigForm::createWedgePage() {
+    auto* page = new QWidget;
+    Label12 = named(new QLabel("Hotkey für einlesen", page), "Label12");
+    SendHotkeyEdit = named(new QLineEdit(page), "SendHotkeyEdit");
+    SendHotkeyEdit->setReadOnly(true);
+    SendHotkeyEdit->setToolTip("Tastenkombination eingeben.");
+    Label17 = named(new QLabel("(z.B. ALT+CTL+S)", page), "Label17");
+    Label14 = named(new QLabel("Hotkey für löschen", page), "Label14");
+    ClearHotkeyEdit = named(new QLineEdit(page), "ClearHotkeyEdit");
+    ClearHotkeyEdit->setReadOnly(true);
+    ClearHotkeyEdit->setToolTip("Tastenkombination eingeben.");
+    Label16 = named(new QLabel("(z.B. ALT+CTL+D)", page), "Label16");
+    Label13 = named(new QLabel("Feldtrennzeichen", page), "Label13");
+    FieldSepCombo = named(new QComboBox(page), "FieldSepCombo");
+    FieldSepCombo->addItems({",", ".", ":", ";", "/", "H-Tab", "V-Tab"});
+    FieldSepCombo->setCurrentIndex(3);
+    Label15 = named(new QLabel("Zeilenende", page), "Label15");
+    StringTermCombo = named(new QComboBox(page), "StringTermCombo");
+    StringTermCombo->addItems({"CR", "LF", "H-Tab", "V-Tab"});
+    StringTermCombo->setCurrentIndex(0);
+    for (QWidget* control :
+         {static_cast<QWidget*>(SendHotkeyEdit), static_cast<QWidget*>(ClearHotkeyEdit)})
+        control->setFixedWidth(160);
+    for (QWidget* control :
+         {static_cast<QWidget*>(FieldSepCombo), static_cast<QWidget*>(StringTermCombo)})
+        control->setFixedWidth(90);
+
+    auto* grid = new QGridLayout(page);
+    grid->setContentsMargins(16, 24, 16, 12);
+    grid->setHorizontalSpacing(12);
+    grid->setVerticalSpacing(10);
+    grid->addWidget(Label12, 0, 0);
+    grid->addWidget(SendHotkeyEdit, 0, 1);
+    grid->addWidget(Label17, 0, 2);
+    grid->addWidget(Label14, 1, 0);
+    grid->addWidget(ClearHotkeyEdit, 1, 1);
+    grid->addWidget(Label16, 1, 2);
+    // The gap between the hotkey rows and the list rows.
+    grid->setRowMinimumHeight(2, 24);
+    grid->addWidget(Label13, 3, 0);
+    grid->addWidget(FieldSepCombo, 3, 1, Qt::AlignLeft);
+    grid->addWidget(Label15, 4, 0);
+    grid->addWidget(StringTermCombo, 4, 1, Qt::AlignLeft);
+    grid->setColumnStretch(3, 1);
+    grid->setRowStretch(5, 1);
+    setTabChain({SendHotkeyEdit, ClearHotkeyEdit, FieldSepCombo, StringTermCombo});
+    return page;
+}
+
+QWidget* TConfigForm::createParameterPage() {
+    auto* page = new QWidget;
+    Label3 = named(new QLabel("Parameter", page), "Label3");
+    ParamCheckListBox = named(new QListWidget(page), "ParamCheckListBox");
+    Label6 = named(new QLabel("Beschreibung", page), "Label6");
+    Memo1 = named(new QPlainTextEdit(page), "Memo1");
+    Memo1->setPlainText(
+        "Links die aktuellle\nParameter Konfiguration.\nMarkieren/demarkieren mit\neinem Click "
+        "in die Box.\nAlle Scanner-Daten vorher\nlöschen !!");
+    Memo1->setTabChangesFocus(true);
+    Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
+    setBase(Memo1, QPalette::ToolTipBase);
+    const QString hint = "Parameterliste wird zum Scanner übertragen.";
+    LoadScannerButton = named(new QPushButton(" Auf Scanner laden !", page), "LoadScannerButton");
+    ReadParaButton = named(new QPushButton("Von Scanner lesen !", page), "ReadParaButton");
+    FactoryDefaultButton =
+        named(new QPushButton("Scanner Reset (default)", page), "FactoryDefaultButton");
+    OpenConfigButton = named(new QPushButton("Konfiguration laden", page), "OpenConfigButton");
+    SaveConfigButton = named(new QPushButton("Konfiguration speichern", page), "SaveConfigButton");
+
+    auto* side = new QVBoxLayout;
+    side->addWidget(Label6);
+    side->addWidget(Memo1, 1);
+    side->addSpacing(6);
+    const char* pictures[] = {"param-load", "param-read", "param-reset", "param-open",
+                              "param-save"};
+    int picture = 0;
+    for (auto* button : {LoadScannerButton, ReadParaButton, FactoryDefaultButton, OpenConfigButton,
+                         SaveConfigButton}) {
+        button->setToolTip(hint);
+        button->setIcon(namedPicture(pictures[picture++]));
+        button->setAutoDefault(false);
+        button->setStyleSheet("text-align: left; padding: 4px 8px;");
+        side->addWidget(button);
+    }
+    auto* grid = new QGridLayout(page);
+    grid->setContentsMargins(12, 12, 12, 12);
+    grid->setHorizontalSpacing(12);
+    grid->addWidget(Label3, 0, 0);
+    grid->addWidget(ParamCheckListBox, 1, 0);
+    grid->addLayout(side, 0, 1, 2, 1);
+    grid->setColumnStretch(0, 3);
+    grid->setColumnStretch(1, 2);
+    setTabChain({Memo1, ParamCheckListBox, LoadScannerButton, ReadParaButton, FactoryDefaultButton,
+                 OpenConfigButton, SaveConfigButton});
+    return page;
+}
+
+QWidget* TConfigForm::createSerialNumberPage() {
+    auto* page = new QWidget;
+    Label8 = heading("Serie Nummern der Scanner  ", page, "Label8");
+    SerieListBox = named(new DelimitedListBox(page), "SerieListBox");
+    SerieListBox->setSections({"Scanner SN:", "ID", "Name"}, {120, 90, 200});
+    SerieListBox->header()->setDefaultAlignment(Qt::AlignCenter);
+    setBase(SerieListBox, QPalette::ToolTipBase);
+
+    // The editing line of the selected row, laid out under the list's columns.
+    Panel1 = named(new QFrame(page), "Panel1");
+    Panel1->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    Panel1->setLineWidth(1);
+    ScannerLabel = named(new QLabel(" Scanner  ", Panel1), "ScannerLabel");
+    QFont smaller = ScannerLabel->font();
+    smaller.setPointSizeF(smaller.pointSizeF() * 0.85);
+    ScannerLabel->setFont(smaller);
+    ScannerLabel->setFixedWidth(118);
+    PersNumEdit = named(new QLineEdit(Panel1), "PersNumEdit");
+    PersNumEdit->setMaxLength(4);
+    PersNumEdit->setFixedWidth(90);
+    PersNameEdit = named(new QLineEdit(Panel1), "PersNameEdit");
+    auto* strip = new QHBoxLayout(Panel1);
+    strip->setContentsMargins(2, 2, 2, 2);
+    strip->setSpacing(0);
+    strip->addWidget(ScannerLabel);
+    strip->addWidget(PersNumEdit);
+    strip->addWidget(PersNameEdit, 1);
+
+    EinlesenButton = named(new QPushButton("Scanner Nr. einlesen", page), "EinlesenButton");
+    EinlesenButton->setAutoDefault(false);
+    DeleteButton = named(new QPushButton("Zeile löschen", page), "DeleteButton");
+    DeleteButton->setAutoDefault(false);
+    DeleteButton->setFocusPolicy(Qt::ClickFocus);
+    for (auto* button : {EinlesenButton, DeleteButton}) button->setMinimumWidth(140);
+
+    auto* grid = new QGridLayout(page);
+    grid->setContentsMargins(12, 12, 12, 12);
+    grid->setVerticalSpacing(0);
+    grid->addWidget(Label8, 0, 0, 1, 2);
+    grid->setRowMinimumHeight(1, 8);
+    grid->addWidget(SerieListBox, 2, 0, 1, 2);
+    grid->addWidget(Panel1, 3, 0, 1, 2);
+    grid->setRowMinimumHeight(4, 10);
+    grid->addWidget(EinlesenButton, 5, 0, Qt::AlignLeft);
+    grid->addWidget(DeleteButton, 5, 1, Qt::AlignRight);
+    grid->setRowStretch(2, 1);
+    setTabChain({SerieListBox, PersNumEdit, PersNameEdit, EinlesenButton});
+    return page;
 }

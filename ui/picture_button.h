@@ -5,6 +5,9 @@
 #include <QToolButton>
 #include <vector>
 
+// One of the program's pictures, by name ("ende", "warning", ...), drawn from its SVG.
+QIcon namedPicture(const QString& name);
+
 // A flat button that shows a picture, with a hint as tooltip.
 class PictureButton : public QToolButton {
     Q_OBJECT
