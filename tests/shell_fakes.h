@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/global_hotkeys.h"
+#include "platform/recording/recording_hotkeys.h"
 #include "scanner/scanner_library.h"
 
 // A scanner library whose open and close results are set by the test; every call is logged
@@ -65,20 +66,26 @@ class InstalledScannerLibrary {
 };
 
 // Global hotkeys that record each registration as "id:modifiers:key".
-class RecordingHotkeys : public GlobalHotkeys {
+// The recording hotkey backend, installed while alive.
+class InstalledHotkeys : public RecordingHotkeys {
   public:
-    std::vector<std::string> registered;
-    std::vector<int> unregistered;
+    InstalledHotkeys() { setGlobalHotkeys(this); }
+    ~InstalledHotkeys() override { setGlobalHotkeys(nullptr); }
+    InstalledHotkeys(const InstalledHotkeys&) = delete;
+    InstalledHotkeys& operator=(const InstalledHotkeys&) = delete;
 
-    RecordingHotkeys() { setGlobalHotkeys(this); }
-    ~RecordingHotkeys() override { setGlobalHotkeys(nullptr); }
-    RecordingHotkeys(const RecordingHotkeys&) = delete;
-    RecordingHotkeys& operator=(const RecordingHotkeys&) = delete;
-
-    bool registerHotkey(int id, int modifiers, int virtualKey) override {
-        registered.push_back(std::to_string(id) + ":" + std::to_string(modifiers) + ":" +
-                             std::to_string(virtualKey));
-        return true;
+    // Registrations as "id:modifiers:key", in order.
+    std::vector<std::string> registrations() const {
+        std::vector<std::string> out;
+        for (const auto& call : calls())
+            if (call.kind == Call::Register)
+                out.push_back(std::to_string(call.id) + ":" + std::to_string(call.modifiers) + ":" +
+                              std::to_string(call.virtualKey));
+        return out;
     }
-    void unregisterHotkey(int id) override { unregistered.push_back(id); }
+    bool anyUnregistered() const {
+        for (const auto& call : calls())
+            if (call.kind == Call::Unregister) return true;
+        return false;
+    }
 };

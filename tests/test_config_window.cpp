@@ -460,9 +460,9 @@ class ConfigWindowTest : public QObject {
     }
 
     void escapeAndEnterDoNotClose() {
-        RecordingHotkeys hotkeys;
+        InstalledHotkeys hotkeys;
         TConfigForm form;
-        hotkeys.registered.clear();
+        hotkeys.clearCalls();
         showAndWait(&form);
         QTest::keyClick(&form, Qt::Key_Escape);
         QVERIFY(form.isVisible());
@@ -473,7 +473,7 @@ class ConfigWindowTest : public QObject {
         QTest::keyClick(form.FileNamePathEdit, Qt::Key_Enter);
         QTest::keyClick(form.FileNamePathEdit, Qt::Key_Escape);
         QVERIFY(form.isVisible());
-        QVERIFY(hotkeys.registered.empty());
+        QVERIFY(hotkeys.registrations().empty());
     }
 
     void closingRegistersTheHotkeysAgain_data() {
@@ -484,10 +484,10 @@ class ConfigWindowTest : public QObject {
 
     void closingRegistersTheHotkeysAgain() {
         QFETCH(bool, closeBox);
-        RecordingHotkeys hotkeys;
+        InstalledHotkeys hotkeys;
         TConfigForm form;
-        QCOMPARE(hotkeys.registered, (std::vector<std::string>{"66:0:0", "99:0:0"}));
-        hotkeys.registered.clear();
+        QCOMPARE(hotkeys.registrations(), (std::vector<std::string>{"66:0:0", "99:0:0"}));
+        hotkeys.clearCalls();
         // Captured on the page "KB-Wedge" while the window was open.
         form.sendHotkeyModifiers = 3;
         form.sendHotkeyKey = 83;
@@ -499,8 +499,8 @@ class ConfigWindowTest : public QObject {
         else
             form.BitBtn1->click();
         QVERIFY(form.isHidden());
-        QCOMPARE(hotkeys.registered, (std::vector<std::string>{"66:3:83", "99:6:68"}));
-        QVERIFY(hotkeys.unregistered.empty());
+        QCOMPARE(hotkeys.registrations(), (std::vector<std::string>{"66:3:83", "99:6:68"}));
+        QVERIFY(!hotkeys.anyUnregistered());
         // Closing saves nothing.
         QVERIFY(!QFile::exists(path("LVconfig.ini")));
     }

@@ -141,7 +141,7 @@ class MainWindowTest : public QObject {
     }
 
     void sixWindowsInTheirOrder() {
-        RecordingHotkeys hotkeys;
+        InstalledHotkeys hotkeys;
         startWith("0010000000000000\r\n",
                   "[SendOptions]\r\nMod=3\r\nV_Key=83\r\n[ClrOptions]\r\nMod=6\r\nV_key=68\r\n");
         for (QWidget* window : std::initializer_list<QWidget*>{MainForm, ConfigForm, InfoForm,
@@ -156,7 +156,7 @@ class MainWindowTest : public QObject {
         for (QDialog* dialog : dialogs) QVERIFY(dialog->isHidden());
         // Creating the configuration window ran the status rule and registered the hotkeys.
         compareStatus(shownStatus(), expectedStatus(MainWindowState::CS1504));
-        QCOMPARE(hotkeys.registered, (std::vector<std::string>{"66:3:83", "99:6:68"}));
+        QCOMPARE(hotkeys.registrations(), (std::vector<std::string>{"66:3:83", "99:6:68"}));
         QVERIFY(!(MainForm->windowState() & Qt::WindowMinimized));
     }
 
