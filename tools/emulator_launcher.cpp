@@ -1,5 +1,6 @@
 #include "emulator_launcher.h"
 
+#include <QDeadlineTimer>
 #include <QFile>
 
 #include "scanner/cs1504_unit_file.h"
@@ -18,10 +19,12 @@ bool EmulatorLauncher::start(const QStringList& arguments) {
     process_.setStandardErrorFile(directory_.filePath("stderr.txt"));
     process_.start();
     // The first line it prints is the pseudo-terminal; anything else means it gave up.
-    while (process_.state() != QProcess::NotRunning && !process_.canReadLine())
-        process_.waitForReadyRead(5000);
+    QDeadlineTimer deadline(10000);
+    while (process_.state() != QProcess::NotRunning && !process_.canReadLine() &&
+           !deadline.hasExpired())
+        process_.waitForReadyRead(int(deadline.remainingTime()));
     if (!process_.canReadLine()) {
-        process_.waitForFinished(1000);
+        stop();
         errorText_ = log();
         return false;
     }

@@ -57,8 +57,10 @@ void UnitServer::takeFrames() {
     while (!pending_.empty()) {
         const long needed = cs1504::bytesStillNeeded(pending_, 0, cs1504::Sender::Host);
         if (needed == cs1504::kMalformed) {
-            dropStaleInput();
-            return;
+            // Not the start of a command: look for one from the next byte on.
+            if (options_.log) log("skipped", {pending_.front()});
+            pending_.erase(pending_.begin());
+            continue;
         }
         if (needed > 0) return;
         const size_t size = cs1504::completeFrameSize(pending_, 0, cs1504::Sender::Host);
