@@ -60,7 +60,7 @@ QString writeFullUnit(const QTemporaryDir& directory, int& count) {
     }
     count = int(device.barcodes.size());
     std::printf("unit: %d barcodes, upload response %zu bytes\n", count,
-                 device.uploadResponseSize());
+                device.uploadResponseSize());
     QFile file(directory.filePath("full-unit.txt"));
     if (!file.open(QIODevice::WriteOnly)) return {};
     file.write(QByteArray::fromStdString(cs1504::writeUnitFile(device)));
