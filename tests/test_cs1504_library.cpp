@@ -4,6 +4,7 @@
 
 #include "scanner/cs1504_library.h"
 #include "scanner/memory_transport.h"
+#include "scanner/serial_port_name.h"
 
 using namespace cs1504;
 using namespace std::chrono_literals;
@@ -62,6 +63,26 @@ class TestCs1504Library : public QObject {
         QVERIFY(library.OpenScannerPort(16) < 0);
         QCOMPARE(line.opens, 0);
         QVERIFY(library.CloseScannerPort() != 0);
+    }
+
+    void portIndexesNameTheScannerCable() {
+#ifdef _WIN32
+        QCOMPARE(QString::fromStdString(scannerPortDevice(0)), QString("COM1"));
+        QCOMPARE(QString::fromStdString(scannerPortDevice(15)), QString("COM16"));
+        QSKIP("Windows names its ports itself");
+#endif
+        qunsetenv("LORVANT_COM1");
+        qunsetenv("LORVANT_COM16");
+        QCOMPARE(QString::fromStdString(scannerPortDevice(0)), QString("/dev/ttyUSB0"));
+        QCOMPARE(QString::fromStdString(scannerPortDevice(15)), QString("/dev/ttyUSB15"));
+        qputenv("LORVANT_COM16", "/dev/ttyACM0");
+        QCOMPARE(QString::fromStdString(scannerPortDevice(15)), QString("/dev/ttyACM0"));
+        QCOMPARE(QString::fromStdString(scannerPortDevice(0)), QString("/dev/ttyUSB0"));
+        qputenv("LORVANT_COM1", "");  // set but empty: as if not set
+        QCOMPARE(QString::fromStdString(scannerPortDevice(0)), QString("/dev/ttyUSB0"));
+        QVERIFY(scannerPortDevice(-1).empty());
+        QVERIFY(scannerPortDevice(16).empty());
+        qunsetenv("LORVANT_COM16");
     }
 
     void openingTheOpenPortKeepsItAndAnotherOneReplacesIt() {
