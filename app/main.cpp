@@ -3,11 +3,16 @@
 #include "app/application.h"
 #include "app/main_form.h"
 #include "platform/program_dir.h"
+#include "scanner/cs1504_library.h"
+#include "scanner/serial_transport.h"
 #include "ui/message_box.h"
 
 int main(int argc, char** argv) {
     LorvantApplication app(argc, argv);
     setProgramDirectory(QFile::encodeName(QApplication::applicationDirPath()).toStdString());
+    // The scanner library for the whole run: CS1504 units on the serial ports.
+    Cs1504Library scanner(serialPortOpener());
+    setScannerLibrary(&scanner);
     try {
         createApplicationWindows();
         MainForm->show();
@@ -16,5 +21,6 @@ int main(int argc, char** argv) {
     } catch (const std::exception& error) {
         showErrorMessage(QString::fromLocal8Bit(error.what()));
     }
+    setScannerLibrary(nullptr);
     return 0;
 }
