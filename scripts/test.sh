@@ -5,4 +5,4 @@ cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 scripts/build.sh
 cd build
-ctest --output-on-failure -j"$(nproc)"
+ctest --output-on-failure
