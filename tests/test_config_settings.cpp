@@ -5,37 +5,25 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QtTest>
-#include <fstream>
-#include <sstream>
 
+#include "file_helpers.h"
 #include "platform/program_dir.h"
 #include "settings/config_form.h"
 #include "ui/delimited_list_box.h"
 #include "ui/message_box.h"
 #include "ui/radio_group.h"
 
-namespace {
-std::string readAll(const QString& path) {
-    std::ifstream in(path.toStdString(), std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-void writeAll(const QString& path, const std::string& bytes) {
-    std::ofstream(path.toStdString(), std::ios::binary) << bytes;
-}
-}  // namespace
-
 class ConfigSettingsTest : public QObject {
     Q_OBJECT
-private:
+  private:
     QTemporaryDir dir_;
     QString path(const char* name) const { return dir_.filePath(name); }
 
-private slots:
+  private slots:
     void init() {
         QVERIFY(dir_.isValid());
-        for (const char* name : {"LVconfig.ini", "LVserial.dat", "Param.dat"}) QFile::remove(path(name));
+        for (const char* name : {"LVconfig.ini", "LVserial.dat", "Param.dat"})
+            QFile::remove(path(name));
         setProgramDirectory(dir_.path().toStdString());
     }
 
@@ -74,19 +62,19 @@ private slots:
             "[ScannerOptions]\r\nPort=0\r\nDataFormat=0\r\nTransDel=0\r\nSynchDateTime=0\r\n"
             "[SendOptions]\r\nFieldSep=0\r\nRecTerm=0\r\nSendHot=\r\nMod=0\r\nV_Key=0\r\n"
             "[ClrOptions]\r\nClrHot=\r\nMod=0\r\nV_key=0\r\n";
-        QCOMPARE(readAll(path("LVconfig.ini")), expected);
-        QCOMPARE(readAll(path("LVserial.dat")), std::string());
+        QCOMPARE(fileBytes(path("LVconfig.ini")), expected);
+        QCOMPARE(fileBytes(path("LVserial.dat")), std::string());
         QVERIFY(QFile::exists(path("LVserial.dat")));
     }
 
     void valuesAreClampedConvertedAndWrittenBack() {
-        writeAll(path("LVconfig.ini"),
-                 "; kept\r\n[DataFile]\r\nSaveOption=7\r\nFileCounter=0x1F\r\nCounterActive=2\r\n"
-                 "ScanRecToFile=ja\r\nFieldSeparator=||\r\nForeign=keep me\r\n"
-                 "[ScannerOptions]\r\nPort=20\r\nDataFormat=$3\r\n"
-                 "[SendOptions]\r\nFieldSep=-1\r\nRecTerm=9\r\nSendHot=Alt+Q\r\nMod=6\r\n"
-                 "V_Key=116\r\n[ClrOptions]\r\nMod=1\r\nV_key=68\r\n[Other]\r\nx=1\r\n");
-        writeAll(path("LVserial.dat"), "");
+        putFile(path("LVconfig.ini"),
+                "; kept\r\n[DataFile]\r\nSaveOption=7\r\nFileCounter=0x1F\r\nCounterActive=2\r\n"
+                "ScanRecToFile=ja\r\nFieldSeparator=||\r\nForeign=keep me\r\n"
+                "[ScannerOptions]\r\nPort=20\r\nDataFormat=$3\r\n"
+                "[SendOptions]\r\nFieldSep=-1\r\nRecTerm=9\r\nSendHot=Alt+Q\r\nMod=6\r\n"
+                "V_Key=116\r\n[ClrOptions]\r\nMod=1\r\nV_key=68\r\n[Other]\r\nx=1\r\n");
+        putFile(path("LVserial.dat"), "");
         {
             MessageBoxRecorder boxes;
             TConfigForm form;
@@ -107,26 +95,27 @@ private slots:
             QCOMPARE(form.clearHotkeyModifiers, 1);
             QCOMPARE(form.clearHotkeyKey, 68);
         }
-        const std::string saved = readAll(path("LVconfig.ini"));
+        const std::string saved = fileBytes(path("LVconfig.ini"));
         for (const char* line :
              {"; kept\r\n[DataFile]\r\n", "SaveOption=1\r\n", "FileCounter=31\r\n",
-              "CounterActive=1\r\n", "FieldSeparator=||\r\n", "Foreign=keep me\r\n",
-              "Port=-1\r\n", "DataFormat=3\r\n", "FieldSep=-1\r\n", "RecTerm=-1\r\n",
-              "SendHot=Alt+Q\r\n", "[Other]\r\nx=1\r\n", "V_Key=116\r\n", "V_key=68\r\n"})
+              "CounterActive=1\r\n", "FieldSeparator=||\r\n", "Foreign=keep me\r\n", "Port=-1\r\n",
+              "DataFormat=3\r\n", "FieldSep=-1\r\n", "RecTerm=-1\r\n", "SendHot=Alt+Q\r\n",
+              "[Other]\r\nx=1\r\n", "V_Key=116\r\n", "V_key=68\r\n"})
             QVERIFY2(saved.find(line) != std::string::npos, line);
     }
 
     void radioGroupsClampBelowMinusOne() {
-        writeAll(path("LVconfig.ini"), "[DataFile]\r\nSaveOption=-5\r\nTransMode=-1\r\n");
-        writeAll(path("LVserial.dat"), "");
+        putFile(path("LVconfig.ini"), "[DataFile]\r\nSaveOption=-5\r\nTransMode=-1\r\n");
+        putFile(path("LVserial.dat"), "");
         TConfigForm form;
         QCOMPARE(form.FileSaveOptionRadioGroup->itemIndex(), -1);
         QCOMPARE(form.RadioModeGroup->itemIndex(), -1);
     }
 
     void scannerListRoundTrips() {
-        writeAll(path("LVserial.dat"), "0011223344556677;AB12;Lager\r\n8899aabbccddeeff\n"
-                                       "0102030405060708;;N\xE4me;x");
+        putFile(path("LVserial.dat"),
+                "0011223344556677;AB12;Lager\r\n8899aabbccddeeff\n"
+                "0102030405060708;;N\xE4me;x");
         {
             MessageBoxRecorder boxes;
             TConfigForm form;
@@ -135,13 +124,13 @@ private slots:
             QCOMPARE(form.SerieListBox->column(2, 2), std::string("N\xE4me"));
             QCOMPARE(form.SerieListBox->topLevelItem(2)->text(2), QString("Näme"));
         }
-        QCOMPARE(readAll(path("LVserial.dat")),
+        QCOMPARE(fileBytes(path("LVserial.dat")),
                  std::string("0011223344556677;AB12;Lager\r\n8899aabbccddeeff\r\n"
                              "0102030405060708;;N\xE4me;x\r\n"));
     }
 
     void unwritableSettingsAreReportedAndTheListIsStillSaved() {
-        writeAll(path("LVserial.dat"), "0011223344556677\r\n");
+        putFile(path("LVserial.dat"), "0011223344556677\r\n");
         MessageBoxRecorder boxes;
         {
             TConfigForm form;
@@ -152,7 +141,7 @@ private slots:
         QVERIFY(QDir(path("LVconfig.ini")).exists());
         QCOMPARE(boxes.shown().size(), size_t(1));
         QCOMPARE(boxes.shown()[0].text, "Unable to write to " + path("LVconfig.ini"));
-        QCOMPARE(readAll(path("LVserial.dat")),
+        QCOMPARE(fileBytes(path("LVserial.dat")),
                  std::string("0011223344556677\r\n8899aabbccddeeff\r\n"));
         QDir(path("LVconfig.ini")).removeRecursively();
     }

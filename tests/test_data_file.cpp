@@ -1,21 +1,8 @@
 // The data file: counter names, the block a save writes, and writing it to real files.
 #include <QtTest>
-#include <fstream>
-#include <sstream>
 
+#include "file_helpers.h"
 #include "transfer/data_file.h"
-
-namespace {
-std::string readAll(const QString& path) {
-    std::ifstream in(path.toStdString(), std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-void writeAll(const QString& path, const std::string& bytes) {
-    std::ofstream(path.toStdString(), std::ios::binary) << bytes;
-}
-}  // namespace
 
 class DataFileTest : public QObject {
     Q_OBJECT
@@ -45,12 +32,12 @@ class DataFileTest : public QObject {
     void overwriteLeavesExactlyTheNewContent() {
         QTemporaryDir dir;
         const QString path = dir.filePath("Data.txt");
-        writeAll(path, std::string(1000, 'o'));
+        putFile(path, std::string(1000, 'o'));
         std::string reason;
         QVERIFY(writeDataFile(path.toStdString(), "new\r\n", false, reason));
-        QCOMPARE(readAll(path), std::string("new\r\n"));
+        QCOMPARE(fileBytes(path), std::string("new\r\n"));
         QVERIFY(writeDataFile(path.toStdString(), "", false, reason));
-        QCOMPARE(readAll(path), std::string());
+        QCOMPARE(fileBytes(path), std::string());
     }
 
     void appendCreatesAndExtends() {
@@ -59,7 +46,7 @@ class DataFileTest : public QObject {
         std::string reason;
         QVERIFY(writeDataFile(path.toStdString(), "a\r\n", true, reason));
         QVERIFY(writeDataFile(path.toStdString(), "b\xE4\r\n", true, reason));
-        QCOMPARE(readAll(path), std::string("a\r\nb\xE4\r\n"));
+        QCOMPARE(fileBytes(path), std::string("a\r\nb\xE4\r\n"));
     }
 
     void failuresAreReportedInGerman() {

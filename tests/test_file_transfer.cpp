@@ -4,9 +4,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QtTest>
-#include <fstream>
-#include <sstream>
 
+#include "file_helpers.h"
 #include "platform/clock.h"
 #include "platform/program_dir.h"
 #include "scanner/clock_dialog.h"
@@ -25,15 +24,6 @@ namespace {
 const std::array<uint8_t, 8> kSerial = {0x00, 0x1A, 0xFF, 0x07, 0x10, 0x20, 0x30, 0x4B};
 const char* kListRow = "001aff071020304b;AB12;Lager\r\n";
 
-std::string readAll(const QString& path) {
-    std::ifstream in(path.toStdString(), std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-void writeAll(const QString& path, const std::string& bytes) {
-    std::ofstream(path.toStdString(), std::ios::binary) << bytes;
-}
 LocalDateTime now = {2026, 12, 6, 19, 52, 12, 0};
 }  // namespace
 
@@ -50,7 +40,7 @@ class FileTransferTest : public QObject {
     QString dataPath() const { return dir_.filePath("Data.txt"); }
 
     void receive(const std::string& scannerList = kListRow) {
-        writeAll(dir_.filePath("LVserial.dat"), scannerList);
+        putFile(dir_.filePath("LVserial.dat"), scannerList);
         config_ = std::make_unique<TConfigForm>();
         ConfigForm = config_.get();
         receive_ = std::make_unique<TReceiveForm>();
@@ -97,13 +87,13 @@ class FileTransferTest : public QObject {
     }
 
     void overwriteReplacesALongerFileExactly() {
-        writeAll(dataPath(), std::string(4000, 'x'));
+        putFile(dataPath(), std::string(4000, 'x'));
         receive();
         config_->ScanRecToFileBox->setChecked(true);
         receive_->ListeSpeichernButtonClick();
-        QCOMPARE(readAll(dataPath()), std::string("AB12;Lager\r\n"
-                                                  "4006381333931;14:05:09;06.12.2026\r\n"
-                                                  "K\xC4SE-7;14:06:00;06.12.2026\r\n"));
+        QCOMPARE(fileBytes(dataPath()), std::string("AB12;Lager\r\n"
+                                                    "4006381333931;14:05:09;06.12.2026\r\n"
+                                                    "K\xC4SE-7;14:06:00;06.12.2026\r\n"));
         QCOMPARE(receive_->statusText(), QString(" Daten wurden in Datei gespeichert"));
         QVERIFY(!receive_->ListeSpeichernButton->isEnabled());
         QVERIFY(receive_->ListSaved);
@@ -120,7 +110,7 @@ class FileTransferTest : public QObject {
         receive_->ListeSpeichernButtonClick();
         receive_->ListeSpeichernButtonClick();
         const std::string block = "AB12;Lager\r\n4006381333931\r\nK\xC4SE-7\r\n";
-        QCOMPARE(readAll(dataPath()), block + block);
+        QCOMPARE(fileBytes(dataPath()), block + block);
     }
 
     void counterGoesIntoTheNameAndAdvances() {
@@ -134,14 +124,14 @@ class FileTransferTest : public QObject {
 
     void emptyListWritesOnlyTheRecord() {
         device_.barcodes.clear();
-        writeAll(dataPath(), "old content\r\n");
+        putFile(dataPath(), "old content\r\n");
         receive();
         config_->ScanRecToFileBox->setChecked(true);
         receive_->ListeSpeichernButtonClick();
-        QCOMPARE(readAll(dataPath()), std::string("AB12;Lager\r\n"));
+        QCOMPARE(fileBytes(dataPath()), std::string("AB12;Lager\r\n"));
         config_->ScanRecToFileBox->setChecked(false);
         receive_->ListeSpeichernButtonClick();
-        QCOMPARE(readAll(dataPath()), std::string());
+        QCOMPARE(fileBytes(dataPath()), std::string());
     }
 
     void failedSaveIsReportedAndKeepsListAndBarcodes() {

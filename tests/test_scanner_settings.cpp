@@ -4,9 +4,8 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QtTest>
-#include <fstream>
-#include <sstream>
 
+#include "file_helpers.h"
 #include "platform/program_dir.h"
 #include "scanner/cs1504_device.h"
 #include "scanner/cs1504_library.h"
@@ -17,15 +16,6 @@
 #include "ui/message_box.h"
 
 namespace {
-std::string readAll(const QString& path) {
-    std::ifstream in(path.toStdString(), std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-void writeAll(const QString& path, const std::string& bytes) {
-    std::ofstream(path.toStdString(), std::ios::binary) << bytes;
-}
 void putLittleEndian(std::string& image, size_t at, int32_t value) {
     for (int k = 0; k < 4; ++k) image[at + k] = static_cast<char>((value >> (8 * k)) & 0xFF);
 }
@@ -56,7 +46,7 @@ class ScannerSettingsTest : public QObject {
         QVERIFY(dir_.isValid());
         setProgramDirectory(dir_.path().toStdString());
         for (const char* name : {"LVconfig.ini", "Param.dat"}) QFile::remove(dir_.filePath(name));
-        writeAll(dir_.filePath("LVserial.dat"), "");
+        putFile(dir_.filePath("LVserial.dat"), "");
         device_ = cs1504::Device();
         device_.serialNumber = {0x00, 0x1A, 0xFF, 0x07, 0x10, 0x20, 0x30, 0x4B};
         library_ = std::make_unique<Cs1504Library>(memoryPortOpener(device_));
@@ -112,7 +102,7 @@ class ScannerSettingsTest : public QObject {
     }
 
     void leavingAFieldWithNoRowSelectedChangesNothing() {
-        writeAll(dir_.filePath("LVserial.dat"), "0011223344556677;A;B\r\n");
+        putFile(dir_.filePath("LVserial.dat"), "0011223344556677;A;B\r\n");
         start();
         form_->SerieListBox->selectRow(-1);
         form_->PersNumEdit->setText("X");
@@ -121,7 +111,7 @@ class ScannerSettingsTest : public QObject {
     }
 
     void deleteAsksAndEmptiesTheFields() {
-        writeAll(dir_.filePath("LVserial.dat"), "0011223344556677;A;B\r\n");
+        putFile(dir_.filePath("LVserial.dat"), "0011223344556677;A;B\r\n");
         start();
         form_->SerieListBox->selectRow(0);
         MessageBoxRecorder boxes;
@@ -165,14 +155,14 @@ class ScannerSettingsTest : public QObject {
         putLittleEndian(image, 16 * 8, 77);
         putLittleEndian(image, 16 * 8 + 4, -5);
         putLittleEndian(image, 49 * 8, 123456);
-        writeAll(dir_.filePath("Param.dat"), image);
+        putFile(dir_.filePath("Param.dat"), image);
         start();
         form_->OpenConfigButtonClick();
         check(*form_, 1, true);
         check(*form_, kMaxLengthItem, false);
         form_->SaveConfigButtonClick();
         form_.reset();
-        const std::string saved = readAll(dir_.filePath("Param.dat"));
+        const std::string saved = fileBytes(dir_.filePath("Param.dat"));
         QCOMPARE(saved.size(), size_t(400));
         std::string expected(400, '\0');
         const int32_t table[16][2] = {{31, 1}, {54, 1}, {46, 0}, {45, 0}, {8, 1},  {52, 1},
@@ -199,7 +189,7 @@ class ScannerSettingsTest : public QObject {
         putLittleEndian(image, 0, 33);  // item 0 now stands for parameter 33
         putLittleEndian(image, 4, 0);
         putLittleEndian(image, 8, 40);  // code of item 1, its value stays
-        writeAll(dir_.filePath("Param.dat"), image);
+        putFile(dir_.filePath("Param.dat"), image);
         start();
         form_->OpenConfigButtonClick();
         QCOMPARE(form_->parameterTable[0].code, 33);
