@@ -2,6 +2,7 @@
 
 #include "app/application.h"
 #include "app/main_form.h"
+#include "app/termination.h"
 #include "platform/program_dir.h"
 #include "scanner/cs1504_library.h"
 #include "scanner/serial_transport.h"
@@ -9,6 +10,7 @@
 
 int main(int argc, char** argv) {
     LorvantApplication app(argc, argv);
+    quitOnTerminationSignals(app);
     setProgramDirectory(QFile::encodeName(QApplication::applicationDirPath()).toStdString());
     // The scanner library for the whole run: CS1504 units on the serial ports.
     Cs1504Library scanner(serialPortOpener());
