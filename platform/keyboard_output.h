@@ -6,8 +6,8 @@ class KeyboardOutput {
     virtual ~KeyboardOutput() = default;
 
     // Before the first key of a transfer. Waits (at most a few seconds) until the user
-    // has let go of the modifiers of the hotkey that started it, so a held Alt cannot
-    // turn the typed letters into menu commands.
+    // has let go of the hotkey that started it: a held Alt would turn the typed letters
+    // into menu commands, and while its key is down the keys may not reach the window.
     virtual void beginTransfer() {}
     // Types one Windows-1252 character the way the active keyboard layout produces it,
     // with whatever Shift or AltGr it needs. A character the layout has no key for is

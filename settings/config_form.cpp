@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QTreeWidget>
 
@@ -63,7 +64,10 @@ void TConfigForm::connectHandlers() {
     SendHotkeyEdit->installEventFilter(this);
     ClearHotkeyEdit->installEventFilter(this);
     connect(&SendTimer, &QTimer::timeout, this, &TConfigForm::SendTimerTimer);
-    globalHotkeys().setHandler([this](int id) { SwitchHotKey(id); });
+    // The hotkeys outlive this window; a press after it has gone reaches nobody.
+    globalHotkeys().setHandler([form = QPointer<TConfigForm>(this)](int id) {
+        if (form) form->SwitchHotKey(id);
+    });
 }
 
 void TConfigForm::FormCreate() {

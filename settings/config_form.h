@@ -165,6 +165,8 @@ class TConfigForm : public QDialog {
     // Key-down in one of the two hotkey edits (the key goes on to the edit, which is
     // read-only); true when it was one.
     bool hotkeyEditKeyDown(QObject* watched, QEvent* event);
+    // Types every row of the receive list, each closed by the terminator key.
+    void typeReceivedRows();
     // The parameter file and the check list of the page "Einstellungen".
     void openParameterFile();
     void showParameterTable();

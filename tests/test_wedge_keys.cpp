@@ -83,15 +83,16 @@ void WedgeKeysTest::buildLine_data() {
     QTest::newRow("barcode, time and date with H-Tab")
         << "4711;14:05:09;06.12.2026" << ';' << 3 << '\t' << "4711\t14:05:09\t06.12.2026";
     QTest::newRow("barcode and time") << "4711;14:05:09" << ';' << 2 << ',' << "4711,14:05:09";
-    QTest::newRow("column count 1 types no separator")
-        << "4711;14:05:09;06.12.2026" << ';' << 1 << ',' << "4711";
+    QTest::newRow("column count 1 types no separator") << "4711" << ';' << 1 << ',' << "4711";
     QTest::newRow("missing columns keep their separators") << "4711" << ';' << 3 << '/' << "4711//";
     QTest::newRow("empty barcode")
         << ";14:05:09;06.12.2026" << ';' << 3 << ',' << ",14:05:09,06.12.2026";
-    QTest::newRow("delimiter inside the barcode splits it")
-        << "AB;CD;14:05:09;06.12.2026" << ';' << 3 << ',' << "AB,CD,14:05:09";
+    QTest::newRow("delimiter inside the barcode splits it, nothing left out")
+        << "AB;CD;14:05:09;06.12.2026" << ';' << 3 << ',' << "AB,CD,14:05:09,06.12.2026";
+    QTest::newRow("split barcode with column count 1")
+        << "AB;;CD" << ';' << 1 << '\t' << "AB\t\tCD";
     QTest::newRow("other delimiter") << "4711|14:05:09" << '|' << 2 << ':' << "4711:14:05:09";
-    QTest::newRow("count 0 still types the barcode") << "4711;x" << ';' << 0 << ',' << "4711";
+    QTest::newRow("count 0 still types the barcode") << "4711" << ';' << 0 << ',' << "4711";
 }
 
 void WedgeKeysTest::buildLine() {

@@ -29,6 +29,7 @@ class X11KeyboardTest : public QObject {
     void capsLockLeavesTheTextAlone_data();
     void capsLockLeavesTheTextAlone();
     void waitsUntilTheHotkeyModifiersAreUp();
+    void waitsUntilTheHotkeyKeyIsUp();
     void reportsPressedHotkeysWhateverTheLockKeys();
     void unregisteredHotkeyReachesTheFocusedWindow();
     void hotkeysFollowALayoutChange();
@@ -170,6 +171,31 @@ void X11KeyboardTest::waitsUntilTheHotkeyModifiersAreUp() {
 
     QTRY_COMPARE_WITH_TIMEOUT(recorder_.text(), QString("a"), slowX);
     QCOMPARE(stateOf("a") & alt, 0u);
+}
+
+void X11KeyboardTest::waitsUntilTheHotkeyKeyIsUp() {
+    QVERIFY(server_.setLayout("de"));
+    QVERIFY(hotkeys_->registerHotkey(66, 1, 'S'));
+    auto output = X11KeyboardOutput::open(display().constData());
+    QVERIFY(output);
+
+    // Alt already up, S still down: the hotkey's grab holds the keyboard until S is up,
+    // and a key typed before then would go to the grab instead of the focused window.
+    QVERIFY(xlibSetKeyDown(display(), "Alt_L", true));
+    QVERIFY(xlibSetKeyDown(display(), "s", true));
+    QVERIFY(xlibSetKeyDown(display(), "Alt_L", false));
+    QTRY_COMPARE_WITH_TIMEOUT(pressed_, std::vector<int>({66}), slowX);
+    std::thread user([this] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(150));
+        xlibSetKeyDown(display(), "s", false);
+    });
+    output->beginTransfer();
+    output->typeCharacter('a');
+    output->endTransfer();
+    user.join();
+
+    QTRY_COMPARE_WITH_TIMEOUT(recorder_.text(), QString("a"), slowX);
+    hotkeys_->unregisterHotkey(66);
 }
 
 void X11KeyboardTest::reportsPressedHotkeysWhateverTheLockKeys() {

@@ -25,7 +25,9 @@ bool XvfbServer::available() {
 bool XvfbServer::start() {
     // -displayfd: Xvfb picks a free display itself and writes its number once it accepts
     // connections, so parallel tests never collide and no guessing or polling is needed.
-    process_.start("Xvfb", {"-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp"});
+    // -noreset: without it the server forgets the layout whenever its last client leaves.
+    process_.start(
+        "Xvfb", {"-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp", "-noreset"});
     QByteArray output;
     QDeadlineTimer deadline(startTimeoutMs);
     while (!output.contains('\n') && !deadline.hasExpired()) {

@@ -31,6 +31,16 @@ void capture(int id, int virtualKey, bool shift, bool alt, bool ctrl, QLineEdit*
     key = captured.key;
     edit->setText(fromCp1252(captured.text));
 }
+
+// The modifiers held at a key-down, the key itself included: X11 reports the state from
+// before the press, so pressing Ctrl alone would read as no modifier at all.
+Qt::KeyboardModifiers heldModifiers(const QKeyEvent& key) {
+    Qt::KeyboardModifiers held = key.modifiers();
+    if (key.key() == Qt::Key_Shift) held |= Qt::ShiftModifier;
+    if (key.key() == Qt::Key_Control) held |= Qt::ControlModifier;
+    if (key.key() == Qt::Key_Alt) held |= Qt::AltModifier;
+    return held;
+}
 }  // namespace
 
 void TConfigForm::SendHotkeyEditKeyDown(int virtualKey, bool shift, bool alt, bool ctrl) {
@@ -48,7 +58,7 @@ bool TConfigForm::hotkeyEditKeyDown(QObject* watched, QEvent* event) {
         (watched != SendHotkeyEdit && watched != ClearHotkeyEdit))
         return false;
     const auto* key = static_cast<QKeyEvent*>(event);
-    const Qt::KeyboardModifiers held = key->modifiers();
+    const Qt::KeyboardModifiers held = heldModifiers(*key);
     const int virtualKey = virtualKeyFromKeyEvent(*key);
     const bool shift = held & Qt::ShiftModifier;
     const bool alt = held & Qt::AltModifier;
@@ -84,25 +94,31 @@ void TConfigForm::SendTimerTimer() {
         return;
     }
     ReceiveForm->GetScannerData();
-    DelimitedListBox* list = ReceiveForm->ListBoxAll;
-    const char separator = wedgeSeparator(FieldSepCombo->currentIndex());
-    const int terminator = terminatorVirtualKey(StringTermCombo->currentIndex());
-    KeyboardOutput& keyboard = keyboardOutput();
-    if (list->rowCount() > 0) {
-        keyboard.beginTransfer();
-        for (int row = 0; row < list->rowCount(); ++row) {
-            for (char c : buildWedgeLine(list->row(row), list->delimiter(), columnCount, separator))
-                keyboard.typeCharacter(c);
-            keyboard.pressVirtualKey(terminator);
-        }
-        keyboard.endTransfer();
-    }
-    // Barcodes leave the scanner only when the reception read them all and every one was typed.
-    const bool mayErase = ReceiveForm->ReceptionComplete;
-    list->clearRows();
+    // A reception cut short (unknown scanner, lost connection, unreadable time stamp) types
+    // nothing: its barcodes stay on the scanner, and typing the rows read before the break
+    // would only type them twice once the next transfer reads them all.
+    const bool complete = ReceiveForm->ReceptionComplete;
+    if (complete) typeReceivedRows();
+    ReceiveForm->ListBoxAll->clearRows();
     if (SynchDateTimeCheckBox->isChecked()) {
         dlgTime->ResetToNow();
         SetScannerClock();
     }
-    if (TransDelCheckBox->isChecked() && mayErase) scanner.EraseStoredBarcodes();
+    // Barcodes leave the scanner only when the reception read them all and every one was typed.
+    if (TransDelCheckBox->isChecked() && complete) scanner.EraseStoredBarcodes();
+}
+
+void TConfigForm::typeReceivedRows() {
+    const DelimitedListBox* list = ReceiveForm->ListBoxAll;
+    if (list->rowCount() == 0) return;
+    const char separator = wedgeSeparator(FieldSepCombo->currentIndex());
+    const int terminator = terminatorVirtualKey(StringTermCombo->currentIndex());
+    KeyboardOutput& keyboard = keyboardOutput();
+    keyboard.beginTransfer();
+    for (int row = 0; row < list->rowCount(); ++row) {
+        for (char c : buildWedgeLine(list->row(row), list->delimiter(), columnCount, separator))
+            keyboard.typeCharacter(c);
+        keyboard.pressVirtualKey(terminator);
+    }
+    keyboard.endTransfer();
 }

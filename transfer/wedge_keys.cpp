@@ -1,5 +1,6 @@
 #include "transfer/wedge_keys.h"
 
+#include <algorithm>
 #include <array>
 
 #include "ui/delimited_text.h"
@@ -33,9 +34,13 @@ int terminatorVirtualKey(int index) {
 std::string buildWedgeLine(const std::string& row, char delimiter, int columnCount,
                            char separator) {
     // Columns as the receive list splits them; one the row lacks reads as empty, and its
-    // separator is typed all the same.
+    // separator is typed all the same. A barcode holding the delimiter gives the row more
+    // fields than columns: they are typed too, as the scanner may be cleared afterwards and
+    // a part left out would be gone for good.
+    const auto delimiters = std::count(row.begin(), row.end(), delimiter);
+    const int fields = std::max(columnCount, static_cast<int>(delimiters) + 1);
     std::string line = delimitedField(row, delimiter, 0);
-    for (int j = 1; j < columnCount; ++j) line += separator + delimitedField(row, delimiter, j);
+    for (int j = 1; j < fields; ++j) line += separator + delimitedField(row, delimiter, j);
     return line;
 }
 

@@ -29,7 +29,8 @@ int terminatorVirtualKey(int index);
 
 // The text typed for one row: column 0, then for each further column up to columnCount
 // the separator and the column. A column the row lacks reads as empty, but its separator
-// is still typed so every line has the same number of fields.
+// is still typed so every line has the same number of fields. A row with more fields than
+// columns (a barcode holding the delimiter) has every one of them typed.
 std::string buildWedgeLine(const std::string& row, char delimiter, int columnCount, char separator);
 
 struct KeyEvent {

@@ -111,8 +111,17 @@ bool X11HotkeyGrabs::hasQueuedEvents() const {
 }
 
 void X11HotkeyGrabs::processEvents(const std::function<void(int id)>& pressed) {
-    bool layoutChanged = false;
     std::vector<int> ids;
+    // The round trips of a regrab read whatever has arrived meanwhile (a hotkey pressed
+    // right after a layout change, more of that change) into Xlib's queue, where the
+    // socket no longer shows it: go on until the queue is empty.
+    while (takePendingEvents(ids)) regrabAll();
+    // Last: a handler may run a whole transfer, and register hotkeys anew.
+    for (const int id : ids) pressed(id);
+}
+
+bool X11HotkeyGrabs::takePendingEvents(std::vector<int>& ids) {
+    bool layoutChanged = false;
     while (XPending(display_) > 0) {
         XEvent event;
         XNextEvent(display_, &event);
@@ -125,9 +134,7 @@ void X11HotkeyGrabs::processEvents(const std::function<void(int id)>& pressed) {
             layoutChanged = true;  // XkbMapNotify or XkbNewKeyboardNotify, all we select
         }
     }
-    if (layoutChanged) regrabAll();
-    // Last: a handler may run a whole transfer, and register hotkeys anew.
-    for (const int id : ids) pressed(id);
+    return layoutChanged;
 }
 
 int X11HotkeyGrabs::pressedId(const XKeyEvent& event) const {

@@ -46,6 +46,9 @@ class X11HotkeyGrabs {
     std::vector<unsigned int> lockVariants() const;
     void regrabAll();
     int pressedId(const XKeyEvent& event) const;
+    // Reads every event that has arrived, adding the ids of hotkeys pressed; true when the
+    // layout changed.
+    bool takePendingEvents(std::vector<int>& ids);
 
     Display* display_;
     Window root_;

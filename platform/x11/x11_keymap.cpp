@@ -82,21 +82,6 @@ KeyCode X11Keymap::keycodeForVirtualKey(int virtualKey) const {
     return keysym == NoSymbol ? 0 : XKeysymToKeycode(display_, keysym);
 }
 
-std::vector<KeyCode> X11Keymap::shiftingModifierKeys() const {
-    std::vector<KeyCode> keys;
-    if (!modifierMap_) return keys;
-    for (int row = 0; row < 8; ++row) {
-        const unsigned int mask = 1u << row;
-        if (mask == LockMask || mask == numLockMask_) continue;
-        for (int i = 0; i < modifierMap_->max_keypermod; ++i) {
-            const KeyCode keycode =
-                modifierMap_->modifiermap[row * modifierMap_->max_keypermod + i];
-            if (keycode) keys.push_back(keycode);
-        }
-    }
-    return keys;
-}
-
 bool X11Keymap::hasSymbols(int keycode) const {
     const KeySym* symbols = XkbKeySymsPtr(xkb_, keycode);
     for (int i = 0; i < XkbKeyNumSyms(xkb_, keycode); ++i) {

@@ -34,8 +34,6 @@ class X11Keymap {
     KeyCode keycodeForVirtualKey(int virtualKey) const;
     // The real modifier bound to Num Lock (usually Mod2), 0 if none.
     unsigned int numLockMask() const { return numLockMask_; }
-    // The keycodes of every modifier key except the locking ones (Caps Lock, Num Lock).
-    std::vector<KeyCode> shiftingModifierKeys() const;
     // Keycodes with no symbol at all: free to bind a character for a while.
     std::vector<KeyCode> unusedKeycodes() const;
 

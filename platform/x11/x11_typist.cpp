@@ -9,9 +9,9 @@
 
 namespace {
 
-// Bounded: a user who keeps a modifier down gets the text typed all the same.
-constexpr auto modifierWaitLimit = std::chrono::seconds(2);
-constexpr auto modifierPoll = std::chrono::milliseconds(10);
+// Bounded: a user who keeps a key down gets the text typed all the same.
+constexpr auto keyWaitLimit = std::chrono::seconds(2);
+constexpr auto keyPoll = std::chrono::milliseconds(10);
 
 bool hasExtensions(Display* display) {
     int event = 0, error = 0, major = 0, minor = 0;
@@ -48,12 +48,13 @@ X11Keymap& X11Typist::keymap() {
     return *keymap_;
 }
 
+// Not only the modifiers: while the hotkey's own key is down, its grab is still active and
+// every key typed would go to the program's grab instead of the focused window.
 void X11Typist::prepare() {
     keymap_.reset();
-    const auto keys = keymap().shiftingModifierKeys();
-    const auto deadline = std::chrono::steady_clock::now() + modifierWaitLimit;
-    while (anyHeld(keys) && std::chrono::steady_clock::now() < deadline) {
-        std::this_thread::sleep_for(modifierPoll);
+    const auto deadline = std::chrono::steady_clock::now() + keyWaitLimit;
+    while (anyKeyHeld() && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(keyPoll);
     }
 }
 
@@ -113,11 +114,11 @@ void X11Typist::tap(KeyCode keycode) {
     XFlush(display_);
 }
 
-bool X11Typist::anyHeld(const std::vector<KeyCode>& keys) {
+bool X11Typist::anyKeyHeld() {
     char pressed[32] = {};
     XQueryKeymap(display_, pressed);
-    for (const KeyCode key : keys) {
-        if (pressed[key / 8] & (1 << (key % 8))) return true;
+    for (const char bits : pressed) {
+        if (bits != 0) return true;
     }
     return false;
 }

@@ -25,7 +25,7 @@ class X11Typist {
     X11Typist& operator=(const X11Typist&) = delete;
 
     // Takes a fresh look at the layout (the user may have switched since) and waits, at
-    // most two seconds, until no modifier key is held.
+    // most two seconds, until no key is held: neither a modifier nor the hotkey's key.
     void prepare();
     void typeCharacter(char cp1252Byte);
     // A key by its keysym at its plain level; Return, Tab, Linefeed, Clear.
@@ -42,7 +42,7 @@ class X11Typist {
     void typeKeysym(x11keys::Keysym keysym, bool plainOnly);
     void press(const X11Keymap::Stroke& stroke);
     void tap(KeyCode keycode);
-    bool anyHeld(const std::vector<KeyCode>& keys);
+    bool anyKeyHeld();
 
     Display* display_;
     std::unique_ptr<X11Keymap> keymap_;

@@ -1,0 +1,551 @@
+// The keyboard wedge through the configuration window: capturing the hotkeys in their edits,
+// the hotkeys and the send timer, and wedge transfers against the device model, typed into
+// the recording keyboard.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QtTest>
+
+#include "file_helpers.h"
+#include "platform/clock.h"
+#include "platform/program_dir.h"
+#include "platform/recording/recording_keyboard.h"
+#include "scanner/clock_dialog.h"
+#include "scanner/cs1504_codec.h"
+#include "scanner/cs1504_device.h"
+#include "scanner/cs1504_library.h"
+#include "scanner/memory_transport.h"
+#include "settings/config_form.h"
+#include "shell_fakes.h"
+#include "transfer/receive_form.h"
+#include "ui/date_time_format.h"
+#include "ui/delimited_list_box.h"
+#include "ui/message_box.h"
+#include "ui/radio_group.h"
+
+Q_DECLARE_METATYPE(std::vector<std::string>)
+Q_DECLARE_METATYPE(std::vector<std::vector<std::string>>)
+
+namespace {
+
+const std::array<uint8_t, 8> kSerial = {0x0A, 0x1B, 0x2C, 0x3D, 0x4E, 0x5F, 0x60, 0x71};
+const char* kKnownScanner = "0a1b2c3d4e5f6071;AB12;Lager\r\n";
+const LocalDateTime kNow = {2026, 12, 6, 19, 52, 12, 0};
+
+// One barcode on the unit and the time of its scan.
+struct Scan {
+    std::string data;
+    int year, month, day, hour, minute, second;
+
+    cs1504::StoredBarcode stored() const {
+        return {0x03, data, cs1504::packTimeStamp(year, month, day, hour, minute, second)};
+    }
+    std::string time() const {
+        return QString::asprintf("%02d:%02d:%02d", hour, minute, second).toStdString();
+    }
+    std::string date() const {
+        return QString::asprintf("%02d.%02d.%04d", day, month, year).toStdString();
+    }
+};
+
+const Scan kFirst = {"4006381333931", 2026, 12, 6, 14, 5, 9};
+const Scan kSecond = {"K\xC4SE-7!", 2026, 1, 31, 7, 0, 59};
+
+std::string clockBytes(const LocalDateTime& t) {
+    const uint8_t bytes[6] = {uint8_t(t.second), uint8_t(t.minute), uint8_t(t.hour),
+                              uint8_t(t.day),    uint8_t(t.month),  uint8_t(t.year % 100)};
+    return std::string(bytes, bytes + 6);
+}
+
+// The settings every case starts from: Alt+Ctrl+S sends, Alt+Ctrl+D clears, columns are
+// typed with H-Tab between them and each line ends with Enter.
+const char* kSettings =
+    "[ScannerOptions]\r\nPort=0\r\nDataFormat=0\r\n"
+    "[SendOptions]\r\nFieldSep=5\r\nRecTerm=0\r\nSendHot=Alt+Ctrl+S\r\nMod=3\r\nV_Key=83\r\n"
+    "[ClrOptions]\r\nClrHot=Alt+Ctrl+D\r\nMod=3\r\nV_key=68\r\n";
+
+// Records the keys, and how many barcodes the unit still held when the typing ended.
+class TypingKeyboard : public RecordingKeyboard {
+  public:
+    explicit TypingKeyboard(const cs1504::Device& device) : device_(device) {}
+    void endTransfer() override {
+        RecordingKeyboard::endTransfer();
+        storedAtEnd.push_back(device_.barcodes.size());
+    }
+    std::vector<size_t> storedAtEnd;
+
+  private:
+    const cs1504::Device& device_;
+};
+
+}  // namespace
+
+class KeyboardWedgeTest : public QObject {
+    Q_OBJECT
+
+  private:
+    QTemporaryDir dir_;
+    cs1504::Device device_;
+    std::unique_ptr<MemoryLine> line_;
+    std::unique_ptr<Cs1504Library> library_;
+    std::unique_ptr<TypingKeyboard> keyboard_;
+    std::unique_ptr<InstalledHotkeys> hotkeys_;
+    std::unique_ptr<MessageBoxRecorder> boxes_;
+    std::unique_ptr<TConfigForm> config_;
+    std::unique_ptr<TReceiveForm> receive_;
+    std::unique_ptr<TdlgTime> clock_;
+
+    // The windows as the program creates them, the platform services installed first.
+    void createWindows(const std::string& scannerList = kKnownScanner) {
+        QVERIFY(putFile(dir_.filePath("LVserial.dat"), scannerList));
+        config_ = std::make_unique<TConfigForm>();
+        ConfigForm = config_.get();
+        receive_ = std::make_unique<TReceiveForm>();
+        ReceiveForm = receive_.get();
+        clock_ = std::make_unique<TdlgTime>();
+        dlgTime = clock_.get();
+    }
+    // What a transfer of `scans` types with the window's settings (no table look-up of the
+    // code under test: the separator and terminator are given).
+    static std::string typed(const std::vector<std::vector<std::string>>& lines, char separator,
+                             int terminator) {
+        if (lines.empty()) return "";
+        std::string text = "[";
+        for (const auto& fields : lines) {
+            for (size_t i = 0; i < fields.size(); ++i)
+                text += (i ? std::string(1, separator) : "") + fields[i];
+            text += "<" + std::to_string(terminator) + ">";
+        }
+        return text + "]";
+    }
+    int commandsSent(cs1504::Command command) const {
+        int count = 0;
+        for (const auto& bytes : line_->commands)
+            if (!bytes.empty() && bytes[0] == static_cast<uint8_t>(command)) ++count;
+        return count;
+    }
+    QLineEdit* hotkeyEdit(const QString& which) const {
+        return which == "send" ? config_->SendHotkeyEdit : config_->ClearHotkeyEdit;
+    }
+
+  private slots:
+    void init() {
+        QVERIFY(dir_.isValid());
+        setProgramDirectory(dir_.path().toStdString());
+        QFile::remove(dir_.filePath("LVconfig.ini"));
+        QVERIFY(putFile(dir_.filePath("LVconfig.ini"), kSettings));
+        setClock([] { return kNow; });
+        dateTimeFormat() = DateTimeFormat{};
+        device_ = cs1504::Device();
+        device_.serialNumber = kSerial;
+        device_.setParameter(cs1504::parameter::StoreTimeStamps, 1);
+        device_.barcodes = {kFirst.stored(), kSecond.stored()};
+        device_.clock = {1, 2, 3, 4, 5, 6};
+        line_ = std::make_unique<MemoryLine>(device_);
+        library_ = std::make_unique<Cs1504Library>(memoryPortOpener(*line_));
+        setScannerLibrary(library_.get());
+        keyboard_ = std::make_unique<TypingKeyboard>(device_);
+        setKeyboardOutput(keyboard_.get());
+        hotkeys_ = std::make_unique<InstalledHotkeys>();
+        boxes_ = std::make_unique<MessageBoxRecorder>();
+    }
+    void cleanup() {
+        clock_.reset();
+        receive_.reset();
+        config_.reset();
+        dlgTime = nullptr;
+        ReceiveForm = nullptr;
+        ConfigForm = nullptr;
+        boxes_.reset();
+        hotkeys_.reset();
+        setKeyboardOutput(nullptr);
+        keyboard_.reset();
+        setScannerLibrary(nullptr);
+        library_.reset();
+        line_.reset();
+        setClock({});
+    }
+
+    // --- Capturing a hotkey in its edit
+
+    void captureThroughTheEdit_data() {
+        QTest::addColumn<QString>("edit");
+        QTest::addColumn<int>("qtKey");
+        QTest::addColumn<Qt::KeyboardModifiers>("held");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<int>("key");
+        const Qt::KeyboardModifiers none = Qt::NoModifier;
+        const Qt::KeyboardModifiers ctrl = Qt::ControlModifier;
+        for (const char* edit : {"send", "clear"}) {
+            QTest::addRow("%s: S alone becomes Alt+S", edit)
+                << edit << int(Qt::Key_S) << none << "Alt+S" << 1 << 83;
+            QTest::addRow("%s: Shift+Ctrl+F5", edit)
+                << edit << int(Qt::Key_F5) << (Qt::ShiftModifier | ctrl) << "Shift+Ctrl+F5" << 6
+                << 116;
+            QTest::addRow("%s: Ctrl alone", edit)
+                << edit << int(Qt::Key_Control) << ctrl << "Ctrl+" << 2 << 0;
+        }
+        QTest::newRow("Space with Ctrl")
+            << "send" << int(Qt::Key_Space) << ctrl << "Ctrl+" << 2 << 0;
+        QTest::newRow("F13 with Ctrl") << "send" << int(Qt::Key_F13) << ctrl << "Ctrl+" << 2 << 0;
+        QTest::newRow("Ctrl+Alt+S in fixed order")
+            << "clear" << int(Qt::Key_S) << (Qt::AltModifier | ctrl) << "Alt+Ctrl+S" << 3 << 83;
+        QTest::newRow("numpad 1 with Ctrl")
+            << "send" << int(Qt::Key_1) << (ctrl | Qt::KeypadModifier) << "Ctrl+a" << 2 << 97;
+        QTest::newRow("digit 1 with Ctrl")
+            << "send" << int(Qt::Key_1) << ctrl << "Ctrl+1" << 2 << 49;
+    }
+
+    void captureThroughTheEdit() {
+        QFETCH(QString, edit);
+        QFETCH(int, qtKey);
+        QFETCH(Qt::KeyboardModifiers, held);
+        QFETCH(QString, text);
+        QFETCH(int, modifiers);
+        QFETCH(int, key);
+        createWindows();
+        const bool send = edit == "send";
+        const int id = send ? 66 : 99;
+        hotkeys_->clearCalls();
+
+        QTest::keyClick(hotkeyEdit(edit), Qt::Key(qtKey), held);
+
+        QCOMPARE(hotkeyEdit(edit)->text(), text);
+        QCOMPARE(send ? config_->sendHotkeyModifiers : config_->clearHotkeyModifiers, modifiers);
+        QCOMPARE(send ? config_->sendHotkeyKey : config_->clearHotkeyKey, key);
+        // The hotkey being edited is off until the window closes (each key-down, the
+        // modifiers' own included, unregisters it again); the other stays as it was.
+        QVERIFY(!hotkeys_->calls().empty());
+        for (const auto& call : hotkeys_->calls())
+            QCOMPARE(call, (RecordingHotkeys::Call{RecordingHotkeys::Call::Unregister, id, 0, 0}));
+        QVERIFY(!hotkeys_->registered(id));
+        QVERIFY(hotkeys_->registered(send ? 99 : 66));
+        QCOMPARE(hotkeyEdit(send ? "clear" : "send")->text(),
+                 QString(send ? "Alt+Ctrl+D" : "Alt+Ctrl+S"));
+
+        hotkeys_->clearCalls();
+        config_->show();
+        config_->BitBtn1->click();
+        const std::string captured = std::to_string(modifiers) + ":" + std::to_string(key);
+        QCOMPARE(hotkeys_->registrations(),
+                 (std::vector<std::string>{"66:" + (send ? captured : "3:83"),
+                                           "99:" + (send ? "3:68" : captured)}));
+    }
+
+    void eachKeyDownRebuildsTheText() {
+        createWindows();
+        QTest::keyPress(config_->SendHotkeyEdit, Qt::Key_Control, Qt::ControlModifier);
+        QCOMPARE(config_->SendHotkeyEdit->text(), QString("Ctrl+"));
+        QCOMPARE(config_->sendHotkeyKey, 0);
+        QTest::keyPress(config_->SendHotkeyEdit, Qt::Key_Alt,
+                        Qt::ControlModifier | Qt::AltModifier);
+        QCOMPARE(config_->SendHotkeyEdit->text(), QString("Alt+Ctrl+"));
+        QTest::keyClick(config_->SendHotkeyEdit, Qt::Key_Q, Qt::ControlModifier | Qt::AltModifier);
+        QCOMPARE(config_->SendHotkeyEdit->text(), QString("Alt+Ctrl+Q"));
+        QCOMPARE(config_->sendHotkeyModifiers, 3);
+        QCOMPARE(config_->sendHotkeyKey, 81);
+        // A key the edit would take as text (it is read-only) changes nothing but the hotkey.
+        QTest::keyClick(config_->SendHotkeyEdit, Qt::Key_7);
+        QCOMPARE(config_->SendHotkeyEdit->text(), QString("Alt+7"));
+    }
+
+    void storedTextIsKeptWhenTheNumbersDisagree() {
+        QVERIFY(putFile(dir_.filePath("LVconfig.ini"),
+                        "[SendOptions]\r\nSendHot=Ctrl+Q\r\nMod=1\r\nV_Key=83\r\n"
+                        "[ClrOptions]\r\nClrHot=Shift+F5\r\nMod=2\r\nV_key=68\r\n"));
+        createWindows();
+        QCOMPARE(config_->SendHotkeyEdit->text(), QString("Ctrl+Q"));
+        QCOMPARE(config_->ClearHotkeyEdit->text(), QString("Shift+F5"));
+        QCOMPARE(hotkeys_->registrations(), (std::vector<std::string>{"66:1:83", "99:2:68"}));
+        // The press that counts is the registered one, whatever the edit shows.
+        QVERIFY(!hotkeys_->press(2, 'Q'));
+        QVERIFY(hotkeys_->press(1, 'S'));
+        QVERIFY(config_->SendTimer.isActive());
+        config_->SendTimer.stop();
+
+        config_.reset();
+        ConfigForm = nullptr;
+        const std::string saved = fileBytes(dir_.filePath("LVconfig.ini"));
+        QVERIFY(saved.find("SendHot=Ctrl+Q\r\nMod=1\r\nV_Key=83\r\n") != std::string::npos);
+        QVERIFY(saved.find("ClrHot=Shift+F5\r\nMod=2\r\nV_key=68\r\n") != std::string::npos);
+    }
+
+    // --- The hotkeys
+
+    void sendHotkeyStartsTheTimerOnce() {
+        createWindows();
+        QVERIFY(hotkeys_->press(3, 'S'));
+        QVERIFY(config_->SendTimer.isActive());
+        QVERIFY(config_->SendTimer.isSingleShot());
+        QCOMPARE(config_->SendTimer.interval(), 500);
+        QVERIFY(keyboard_->events().empty());  // the transfer runs when the timer fires
+        QCOMPARE(commandsSent(cs1504::Command::Interrogate), 0);
+
+        // A second press within the delay neither restarts it nor queues a second transfer.
+        QTRY_VERIFY(config_->SendTimer.remainingTime() <= 400);
+        QVERIFY(hotkeys_->press(3, 'S'));
+        QVERIFY(config_->SendTimer.isActive());
+        QVERIFY(config_->SendTimer.remainingTime() <= 400);
+        QTRY_VERIFY(!keyboard_->events().empty());
+        QVERIFY(!config_->SendTimer.isActive());
+        QCOMPARE(commandsSent(cs1504::Command::UploadBarcodes), 1);
+        QCOMPARE(keyboard_->transcript(), typed({{kFirst.data, kFirst.time(), kFirst.date()},
+                                                 {kSecond.data, kSecond.time(), kSecond.date()}},
+                                                '\t', 13));
+    }
+
+    void clearHotkeyErasesAtOnceThroughWhateverPortIsOpen() {
+        ScriptedScannerLibrary scripted;
+        setScannerLibrary(&scripted);
+        createWindows();
+        scripted.calls.clear();
+        // Right after start, no port open: the erase is asked for all the same, and nothing
+        // is reported.
+        QVERIFY(hotkeys_->press(3, 'D'));
+        QCOMPARE(scripted.calls, (std::vector<std::string>{"Erase"}));
+        QVERIFY(boxes_->shown().empty());
+        QVERIFY(!config_->SendTimer.isActive());
+
+        // With the unit: the transfer leaves the port open and the clear hotkey empties it.
+        setScannerLibrary(library_.get());
+        QVERIFY(hotkeys_->press(3, 'D'));  // no port yet: nothing happens, nothing is said
+        QCOMPARE(device_.barcodes.size(), size_t(2));
+        config_->SendTimerTimer();
+        QCOMPARE(device_.barcodes.size(), size_t(2));
+        QVERIFY(hotkeys_->press(3, 'D'));
+        QVERIFY(device_.barcodes.empty());
+        QVERIFY(boxes_->shown().empty());
+        hotkeys_->pressId(12);  // an id of no hotkey
+        QVERIFY(!config_->SendTimer.isActive());
+    }
+
+    void aPressAfterTheWindowHasGoneReachesNobody() {
+        createWindows();
+        config_->SendTimerTimer();  // leaves the port open
+        clock_.reset();
+        receive_.reset();
+        config_.reset();
+        dlgTime = nullptr;
+        ReceiveForm = nullptr;
+        ConfigForm = nullptr;
+        // The hotkeys stay registered to the end of the run, the window is gone.
+        QVERIFY(hotkeys_->press(3, 'D'));
+        QVERIFY(hotkeys_->press(3, 'S'));
+        QCOMPARE(device_.barcodes.size(), size_t(2));
+    }
+
+    // --- Wedge transfers
+
+    void typesEveryRowColumnByColumn() {
+        createWindows();
+        config_->SendTimerTimer();
+        QCOMPARE(keyboard_->transcript(), typed({{kFirst.data, kFirst.time(), kFirst.date()},
+                                                 {kSecond.data, kSecond.time(), kSecond.date()}},
+                                                '\t', 13));
+        QCOMPARE(receive_->ListBoxAll->rowCount(), 0);
+        QVERIFY(!receive_->isVisible());
+        QVERIFY(boxes_->shown().empty());
+        // Neither clock nor clear asked for: the unit keeps both.
+        QCOMPARE(device_.barcodes.size(), size_t(2));
+        QCOMPARE(device_.clock, (std::array<uint8_t, 6>{1, 2, 3, 4, 5, 6}));
+
+        // The port stays open: the next transfer reads the unit again without opening it.
+        keyboard_->clear();
+        const int opens = line_->opens;
+        config_->SendTimerTimer();
+        QCOMPARE(line_->opens, opens);
+        QCOMPARE(keyboard_->storedAtEnd, (std::vector<size_t>{2, 2}));
+    }
+
+    void separatorAndTerminatorTables_data() {
+        QTest::addColumn<int>("separatorIndex");
+        QTest::addColumn<int>("terminatorIndex");
+        QTest::addColumn<char>("separator");
+        QTest::addColumn<int>("terminator");
+        const char separators[] = {',', '.', ':', ';', '/', '\t', '\v'};
+        for (int i = 0; i < 7; ++i)
+            QTest::addRow("separator %d", i) << i << 0 << separators[i] << 13;
+        const int terminators[] = {13, 10, 9, 11};
+        for (int i = 0; i < 4; ++i)
+            QTest::addRow("terminator %d", i) << 0 << i << ',' << terminators[i];
+        QTest::newRow("indexes outside the tables") << 7 << 4 << ',' << 13;
+        QTest::newRow("negative indexes") << -1 << -1 << ',' << 13;
+    }
+
+    void separatorAndTerminatorTables() {
+        QFETCH(int, separatorIndex);
+        QFETCH(int, terminatorIndex);
+        QFETCH(char, separator);
+        QFETCH(int, terminator);
+        // As a hand-edited settings file gives them.
+        QVERIFY(putFile(dir_.filePath("LVconfig.ini"),
+                        "[ScannerOptions]\r\nDataFormat=1\r\n[SendOptions]\r\nFieldSep=" +
+                            std::to_string(separatorIndex) +
+                            "\r\nRecTerm=" + std::to_string(terminatorIndex) + "\r\n"));
+        createWindows();
+        config_->SendTimerTimer();
+        QCOMPARE(keyboard_->transcript(),
+                 typed({{kFirst.data, kFirst.time()}, {kSecond.data, kSecond.time()}}, separator,
+                       terminator));
+    }
+
+    void dataFormatOptionDecidesTheColumns_data() {
+        QTest::addColumn<int>("option");
+        QTest::addColumn<std::vector<std::vector<std::string>>>("lines");
+        QTest::newRow("barcode, time and date")
+            << 0
+            << std::vector<std::vector<std::string>>{
+                   {kFirst.data, kFirst.time(), kFirst.date()},
+                   {kSecond.data, kSecond.time(), kSecond.date()}};
+        QTest::newRow("barcode and time")
+            << 1
+            << std::vector<std::vector<std::string>>{{kFirst.data, kFirst.time()},
+                                                     {kSecond.data, kSecond.time()}};
+        QTest::newRow("barcode and date")
+            << 2
+            << std::vector<std::vector<std::string>>{{kFirst.data, kFirst.date()},
+                                                     {kSecond.data, kSecond.date()}};
+        QTest::newRow("barcode only, no separator")
+            << 3 << std::vector<std::vector<std::string>>{{kFirst.data}, {kSecond.data}};
+    }
+
+    void dataFormatOptionDecidesTheColumns() {
+        QFETCH(int, option);
+        QFETCH(std::vector<std::vector<std::string>>, lines);
+        createWindows();
+        config_->ScannerOptionGroup->setItemIndex(option);
+        config_->SendTimerTimer();
+        QCOMPARE(keyboard_->transcript(), typed(lines, '\t', 13));
+    }
+
+    void unitWithoutTimeStampsTypesTheBarcodeAlone() {
+        device_.setParameter(cs1504::parameter::StoreTimeStamps, 0);
+        createWindows();
+        config_->SendTimerTimer();
+        QCOMPARE(keyboard_->transcript(), typed({{kFirst.data}, {kSecond.data}}, '\t', 13));
+        QCOMPARE(config_->ScannerOptionGroup->itemIndex(), 3);
+    }
+
+    void barcodeHoldingTheListDelimiterIsSplitAndTypedWhole_data() {
+        QTest::addColumn<int>("option");
+        QTest::addColumn<QString>("fieldSeparator");
+        QTest::addColumn<std::vector<std::string>>("fields");
+        const Scan scan = {"AB;CD", 2026, 3, 12, 8, 14, 37};
+        QTest::newRow("barcode, time and date")
+            << 0 << ";" << std::vector<std::string>{"AB", "CD", scan.time(), scan.date()};
+        QTest::newRow("barcode only") << 3 << ";" << std::vector<std::string>{"AB", "CD"};
+        QTest::newRow("another list delimiter")
+            << 1 << "|" << std::vector<std::string>{"AB;CD", scan.time()};
+    }
+
+    void barcodeHoldingTheListDelimiterIsSplitAndTypedWhole() {
+        QFETCH(int, option);
+        QFETCH(QString, fieldSeparator);
+        QFETCH(std::vector<std::string>, fields);
+        device_.barcodes = {{0x03, "AB;CD", cs1504::packTimeStamp(2026, 3, 12, 8, 14, 37)}};
+        createWindows();
+        config_->ScannerOptionGroup->setItemIndex(option);
+        config_->FieldSepEdit->setText(fieldSeparator);
+        config_->TransDelCheckBox->setChecked(true);
+        config_->SendTimerTimer();
+        // Every part of the barcode is typed before the unit is cleared.
+        QCOMPARE(keyboard_->transcript(), typed({fields}, '\t', 13));
+        QVERIFY(device_.barcodes.empty());
+    }
+
+    void clockSynchronisedAndUnitClearedAfterTheTyping() {
+        createWindows();
+        config_->SynchDateTimeCheckBox->setChecked(true);
+        config_->TransDelCheckBox->setChecked(true);
+        config_->SendTimerTimer();
+        QCOMPARE(keyboard_->transcript(), typed({{kFirst.data, kFirst.time(), kFirst.date()},
+                                                 {kSecond.data, kSecond.time(), kSecond.date()}},
+                                                '\t', 13));
+        QCOMPARE(keyboard_->storedAtEnd, (std::vector<size_t>{2}));  // cleared only afterwards
+        QVERIFY(device_.barcodes.empty());
+        const std::string clock(device_.clock.begin(), device_.clock.end());
+        QCOMPARE(clock, clockBytes(kNow));
+        QCOMPARE(receive_->ListBoxAll->rowCount(), 0);
+        QVERIFY(boxes_->shown().empty());
+    }
+
+    void emptyUnitTypesNothingAndStillSetsTheClockAndClears() {
+        device_.barcodes.clear();
+        createWindows();
+        config_->SynchDateTimeCheckBox->setChecked(true);
+        config_->TransDelCheckBox->setChecked(true);
+        config_->SendTimerTimer();
+        QVERIFY(keyboard_->events().empty());
+        QCOMPARE(std::string(device_.clock.begin(), device_.clock.end()), clockBytes(kNow));
+        QCOMPARE(commandsSent(cs1504::Command::ClearBarcodes), 1);
+        QVERIFY(boxes_->shown().empty());
+    }
+
+    void unknownScannerTypesNothingAndKeepsTheBarcodes() {
+        createWindows("0000000000000001;X;Y\r\n");
+        config_->TransDelCheckBox->setChecked(true);
+        config_->SendTimerTimer();
+        QVERIFY(keyboard_->events().empty());
+        QCOMPARE(boxes_->shown().size(), size_t(1));
+        QCOMPARE(boxes_->shown()[0].text, QString("Überprüfen Sie die Konfiguration !"));
+        QCOMPARE(device_.barcodes.size(), size_t(2));
+        QCOMPARE(commandsSent(cs1504::Command::ClearBarcodes), 0);
+        QCOMPARE(receive_->ListBoxAll->rowCount(), 0);
+    }
+
+    void unitNotAnsweringTypesNothingAndKeepsTheBarcodes() {
+        device_.connected = false;
+        createWindows();
+        config_->TransDelCheckBox->setChecked(true);
+        config_->SendTimerTimer();
+        QVERIFY(keyboard_->events().empty());
+        QCOMPARE(commandsSent(cs1504::Command::ClearBarcodes), 0);
+        QCOMPARE(device_.barcodes.size(), size_t(2));
+        QCOMPARE(receive_->ListBoxAll->rowCount(), 0);
+    }
+
+    void unreadableTimeStampTypesNothingAndKeepsTheBarcodes() {
+        // 31 February: the time stamp text does not read as a date.
+        device_.barcodes.push_back({0x03, "LAST", cs1504::packTimeStamp(2026, 2, 31, 9, 0, 0)});
+        createWindows();
+        config_->TransDelCheckBox->setChecked(true);
+        config_->SendTimerTimer();
+        QCOMPARE(boxes_->shown().size(), size_t(1));
+        QCOMPARE(boxes_->shown()[0].icon, QMessageBox::Warning);
+        // The rows read before the bad one are not typed either: the next transfer reads
+        // them again, and they would arrive twice.
+        QVERIFY(keyboard_->events().empty());
+        QCOMPARE(device_.barcodes.size(), size_t(3));
+        QCOMPARE(receive_->ListBoxAll->rowCount(), 0);
+    }
+
+    void portThatCannotBeOpenedIsReportedAndNothingElseHappens() {
+        line_->portAvailable = false;
+        createWindows();
+        config_->SynchDateTimeCheckBox->setChecked(true);
+        config_->TransDelCheckBox->setChecked(true);
+        config_->SendTimerTimer();
+        QCOMPARE(boxes_->shown().size(), size_t(1));
+        QCOMPARE(boxes_->shown()[0].text, QString("Port kann nicht intialisiert werden"));
+        QCOMPARE(boxes_->shown()[0].caption, QString("Kommunikations Fehler!!"));
+        QCOMPARE(boxes_->shown()[0].icon, QMessageBox::Warning);
+        QCOMPARE(boxes_->shown()[0].buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+        QVERIFY(keyboard_->events().empty());
+        QCOMPARE(device_.barcodes.size(), size_t(2));
+        QCOMPARE(device_.clock, (std::array<uint8_t, 6>{1, 2, 3, 4, 5, 6}));
+
+        // The calls made: reset and open, nothing after, not even a close.
+        ScriptedScannerLibrary scripted;
+        scripted.openResult = -4;
+        setScannerLibrary(&scripted);
+        config_->cbPortID->setCurrentIndex(2);
+        config_->SendTimerTimer();
+        QCOMPARE(scripted.calls, (std::vector<std::string>{"Reset", "Open 2"}));
+        setScannerLibrary(library_.get());
+    }
+};
+
+QTEST_MAIN(KeyboardWedgeTest)
+#include "test_keyboard_wedge.moc"
