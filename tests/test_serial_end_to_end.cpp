@@ -203,6 +203,43 @@ class SerialEndToEndTest : public QObject {
         QCOMPARE(fileBytes(path("Data.txt")), std::string("4006381333931\r\nART-4711\r\n"));
         QVERIFY(unit().barcodes.empty());
     }
+    void barcodesThatDidNotReachTheListStayOnTheScanner() {
+        // With time stamps, a barcode of 95 characters does not fit the 100-byte packet.
+        const std::string tooLong(95, 'L');
+        QVERIFY(start(std::string(kUnitHead) + "timestamps on\n" +
+                          "barcode code128 2026-12-06 14:05:09 " + tooLong + "\n" +
+                          "barcode ean8 2026-12-06 14:06:00 96385074\n",
+                      std::string(kSerialText) + ";AB12;Lager\r\n"));
+        ConfigForm->TransDelCheckBox->setChecked(true);
+        ConfigForm->ScannerOptionGroup->setItemIndex(3);
+        MessageBoxRecorder boxes;
+        receive([&](TReceiveForm& window) {
+            QCOMPARE(window.ListBoxAll->rows(), std::vector<std::string>{"96385074"});
+            window.ListeSpeichernButtonClick();
+        });
+        QCOMPARE(boxes.shown().size(), size_t(1));
+        QCOMPARE(boxes.shown()[0].icon, QMessageBox::Warning);
+        QVERIFY2(boxes.shown()[0].text.contains("1 von 2 Barcodes"),
+                 qPrintable(boxes.shown()[0].text));
+        QCOMPARE(fileBytes(path("Data.txt")), std::string("96385074\r\n"));
+        QCOMPARE(unit().barcodes.size(), size_t(2));
+        QCOMPARE(commandsSeen("02 02 00"), 0);
+    }
+
+    void aScannerWithoutTimeStampsDeliversItsShortestBarcodes() {
+        QVERIFY(start(std::string(kUnitHead) + "timestamps off\n"
+                                               "barcode code39 2026-12-06 14:05:09 A\n"
+                                               "barcode code128 2026-12-06 14:05:10 123\n"
+                                               "barcode ean13 2026-12-06 14:05:11 4006381333931\n",
+                      std::string(kSerialText) + ";AB12;Lager\r\n"));
+        ConfigForm->TransDelCheckBox->setChecked(true);
+        MessageBoxRecorder boxes;
+        receive([](TReceiveForm& window) { window.ListeSpeichernButtonClick(); });
+        QVERIFY(boxes.shown().empty());
+        QCOMPARE(ConfigForm->ScannerOptionGroup->itemIndex(), 3);
+        QCOMPARE(fileBytes(path("Data.txt")), std::string("A\r\n123\r\n4006381333931\r\n"));
+        QVERIFY(unit().barcodes.empty());
+    }
 };
 
 QTEST_MAIN(SerialEndToEndTest)
