@@ -168,6 +168,8 @@ class TConfigForm : public QDialog {
     // The parameter file and the check list of the page "Einstellungen".
     void openParameterFile();
     void showParameterTable();
+    // Asks before a factory reset clears `stored` barcodes; true for Yes.
+    bool confirmFactoryReset(int stored);
 };
 
 extern TConfigForm* ConfigForm;

@@ -42,6 +42,18 @@ const char* kUnitHead =
     "clock 2025-01-01 08:00:00\n";
 const char* kSerialText = "0a1b2c3d4e5f6071";
 
+// Items of the page "Einstellungen".
+constexpr int kBeeperItem = 11;
+constexpr int kTimeStampItem = 13;
+constexpr int kMaxLengthItem = 14;
+
+bool checked(int item) {
+    return ConfigForm->ParamCheckListBox->item(item)->checkState() == Qt::Checked;
+}
+void check(int item, bool on) {
+    ConfigForm->ParamCheckListBox->item(item)->setCheckState(on ? Qt::Checked : Qt::Unchecked);
+}
+
 }  // namespace
 
 class SerialEndToEndTest : public QObject {
@@ -99,6 +111,23 @@ class SerialEndToEndTest : public QObject {
         });
         MainForm->Empfangen1Click();
         setModalHandler({});
+    }
+
+    // "Zeit && Datum": the clock dialog comes up, shows the PC's time of that moment, the
+    // user sets `date` and `time` and leaves with OK or Cancel.
+    void setClockByHand(QDate date, QTime time, QPushButton* TdlgTime::*button) {
+        LocalDateTime shown;
+        setModalHandler([&](QDialog* dialog) {
+            dialog->show();
+            shown = dlgTime->value();
+            dlgTime->Calendar->setSelectedDate(date);
+            dlgTime->pckTime->setTime(time);
+            (dlgTime->*button)->click();
+            return dialog->result();
+        });
+        ConfigForm->SetTimeDateButtonClick();
+        setModalHandler({});
+        QCOMPARE(shown, kNow);
     }
 
   private slots:
@@ -203,6 +232,7 @@ class SerialEndToEndTest : public QObject {
         QCOMPARE(fileBytes(path("Data.txt")), std::string("4006381333931\r\nART-4711\r\n"));
         QVERIFY(unit().barcodes.empty());
     }
+
     void barcodesThatDidNotReachTheListStayOnTheScanner() {
         // With time stamps, a barcode of 95 characters does not fit the 100-byte packet.
         const std::string tooLong(95, 'L');
@@ -239,6 +269,125 @@ class SerialEndToEndTest : public QObject {
         QCOMPARE(ConfigForm->ScannerOptionGroup->itemIndex(), 3);
         QCOMPARE(fileBytes(path("Data.txt")), std::string("A\r\n123\r\n4006381333931\r\n"));
         QVERIFY(unit().barcodes.empty());
+    }
+
+    // --- Registering the scanner, its parameters and its clock
+
+    void registerReceiveAndSetUpTheScanner() {
+        QVERIFY(start(std::string(kUnitHead) + "timestamps on\n"
+                                               "barcode ean13 2026-12-06 14:05:09 4006381333931\n"
+                                               "barcode code39 2026-12-06 14:06:00 ART-4711\n",
+                      ""));
+        MessageBoxRecorder boxes;
+        QCOMPARE(MainForm->recvPicture(), 0);  // no scanner registered
+
+        // Register it: its serial number becomes a row, with an ID and a name.
+        ConfigForm->Scannereinlesen1Click();
+        QCOMPARE(ConfigForm->SerieListBox->rows(), std::vector<std::string>{kSerialText});
+        ConfigForm->PersNumEdit->setText("ab12");
+        ConfigForm->PersNameEdit->setText("Lager");
+        ConfigForm->PersNumEditExit();
+        QCOMPARE(ConfigForm->SerieListBox->row(0), std::string(kSerialText) + ";AB12;Lager");
+        QCOMPARE(MainForm->recvPicture(), 1);
+        QCOMPARE(unit().barcodes.size(), size_t(2));
+
+        // Receive its barcodes; without clearing they stay on the scanner.
+        receive([](TReceiveForm& window) {
+            QCOMPARE(window.ListBoxAll->rows(),
+                     (std::vector<std::string>{"4006381333931;14:05:09;06.12.2026",
+                                               "ART-4711;14:06:00;06.12.2026"}));
+            window.ListeSpeichernButtonClick();
+        });
+        QVERIFY(boxes.shown().empty());
+        QCOMPARE(ConfigForm->scannerRecord, std::string("AB12;Lager\r\n"));
+        QCOMPARE(unit().barcodes.size(), size_t(2));
+
+        // Write parameters while barcodes are stored: the beeper goes off, but the unit keeps
+        // its maximum length and time stamps, and the user is told so.
+        check(kBeeperItem, false);
+        check(kTimeStampItem, false);
+        check(kMaxLengthItem, false);
+        ConfigForm->LoadScannerButtonClick();
+        cs1504::Device written = unit();
+        QCOMPARE(written.parameter(2), uint8_t(0));
+        QCOMPARE(written.parameter(34), uint8_t(30));
+        QCOMPARE(written.parameter(35), uint8_t(1));
+        QCOMPARE(boxes.shown().size(), size_t(1));
+        const MessageBoxRequest refused = boxes.shown()[0];
+        QCOMPARE(refused.icon, QMessageBox::Warning);
+        QVERIFY(refused.text.contains("Zeit/Datums Stempel speichern."));
+        QVERIFY(refused.text.contains("Max. BC Länge markiert=30 / demarkiert=15"));
+        QVERIFY(!refused.text.contains("Lautstärke"));
+        boxes.clear();
+
+        // Reading back shows what the scanner really holds.
+        ConfigForm->ReadParaButtonClick();
+        QVERIFY(boxes.shown().empty());
+        QVERIFY(!checked(kBeeperItem));
+        QVERIFY(checked(kTimeStampItem));
+        QVERIFY(checked(kMaxLengthItem));
+
+        // A factory reset would clear the stored barcodes: it asks first, and No keeps them.
+        boxes.answerNext(QMessageBox::No);
+        ConfigForm->FactoryDefaultButtonClick();
+        QCOMPARE(boxes.shown().size(), size_t(1));
+        QCOMPARE(boxes.shown()[0].defaultButton, QMessageBox::No);
+        QVERIFY(boxes.shown()[0].text.contains("2 Barcodes"));
+        QCOMPARE(unit().barcodes.size(), size_t(2));
+        QCOMPARE(unit().parameter(2), uint8_t(0));
+        boxes.answerNext(QMessageBox::Yes);
+        ConfigForm->FactoryDefaultButtonClick();
+        QVERIFY(unit().barcodes.empty());
+        QCOMPARE(unit().parameter(2), uint8_t(1));
+        boxes.clear();
+
+        // On an empty scanner every parameter is taken, the beeper still off as chosen above:
+        // 34 travels as 15, then as 30.
+        check(kTimeStampItem, false);
+        check(kMaxLengthItem, false);
+        ConfigForm->LoadScannerButtonClick();
+        QVERIFY(boxes.shown().empty());
+        written = unit();
+        const uint8_t expected[16][2] = {{31, 1}, {54, 0}, {46, 0},  {45, 0}, {8, 1},  {52, 1},
+                                         {42, 0}, {58, 1}, {65, 0},  {64, 0}, {57, 0}, {2, 0},
+                                         {15, 0}, {35, 0}, {34, 15}, {4, 0}};
+        for (const auto& [code, value] : expected) QCOMPARE(written.parameter(code), value);
+        check(kMaxLengthItem, true);
+        ConfigForm->LoadScannerButtonClick();
+        QCOMPARE(unit().parameter(34), uint8_t(30));
+        check(kTimeStampItem, true);
+        ConfigForm->ReadParaButtonClick();
+        QVERIFY(!checked(kTimeStampItem));
+        QVERIFY(checked(kMaxLengthItem));
+        QVERIFY(boxes.shown().empty());
+
+        // The clock by hand: Cancel leaves it, OK writes what the dialog shows.
+        const std::array<uint8_t, 6> before = unit().clock;
+        setClockByHand(QDate(2027, 1, 1), QTime(0, 15, 7), &TdlgTime::CancelBtn);
+        QCOMPARE(dlgTime->result(), 2);
+        QCOMPARE(unit().clock, before);
+        setClockByHand(QDate(2027, 1, 1), QTime(0, 15, 7), &TdlgTime::OKBtn);
+        QCOMPARE(dlgTime->result(), 1);
+        QCOMPARE(unit().clock, (std::array<uint8_t, 6>{7, 15, 0, 1, 1, 27}));
+        QVERIFY(!unit().sessionOpen());
+    }
+
+    void aSilentScannerIsReportedAndChangesNothing() {
+        QVERIFY(start(std::string(kUnitHead), std::string(kSerialText) + ";AB12;Lager\r\n",
+                      {"--silent"}));
+        MessageBoxRecorder boxes;
+        check(0, false);
+        check(1, true);
+        ConfigForm->LoadScannerButtonClick();
+        ConfigForm->ReadParaButtonClick();
+        QVERIFY(!checked(0));
+        QVERIFY(checked(1));
+        ConfigForm->FactoryDefaultButtonClick();
+        QCOMPARE(boxes.shown().size(), size_t(3));
+        for (const MessageBoxRequest& box : boxes.shown()) {
+            QCOMPARE(box.text, QString(" Keine Verbindung zum Scanner."));
+            QCOMPARE(box.caption, QString(" Kommunikations Fehler "));
+        }
     }
 };
 
