@@ -120,8 +120,9 @@ class TConfigForm : public QDialog {
     // The field separator text; an empty one counts as ";".
     std::string fieldSeparator() const;
 
-    // Scanner clock.
-    void SetScannerClock();
+    // Scanner clock. SetScannerClock writes the clock dialog's date and time; false when
+    // the scanner did not take them.
+    bool SetScannerClock();
     void SetTimeDateButtonClick();
 
     // Keyboard wedge.

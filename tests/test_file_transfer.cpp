@@ -252,6 +252,23 @@ class FileTransferTest : public QObject {
         setModalHandler({});
         QCOMPARE(device_.clock, (std::array<uint8_t, 6>{12, 52, 19, 6, 12, 26}));
     }
+
+    void clockSetByHandOnASilentScannerIsReported() {
+        receive();
+        device_.connected = false;
+        MessageBoxRecorder boxes;
+        setModalHandler([](QDialog*) { return 1; });
+        config_->SetTimeDateButtonClick();
+        setModalHandler({});
+        QCOMPARE(boxes.shown().size(), size_t(1));
+        QCOMPARE(boxes.shown()[0].text, QString(" Keine Verbindung zum Scanner."));
+        QCOMPARE(boxes.shown()[0].caption, QString(" Kommunikations Fehler "));
+        // Synchronising on closing stays silent.
+        config_->SynchDateTimeCheckBox->setChecked(true);
+        receive_->ListeSpeichernButtonClick();
+        QVERIFY(closeWindow());
+        QCOMPARE(boxes.shown().size(), size_t(1));
+    }
 };
 
 QTEST_MAIN(FileTransferTest)
