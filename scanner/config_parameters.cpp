@@ -2,6 +2,7 @@
 // the scanner, and kept in the parameter file.
 #include <QApplication>
 #include <QComboBox>
+#include <QFile>
 #include <QListWidget>
 #include <algorithm>
 #include <vector>
@@ -181,7 +182,17 @@ bool TConfigForm::confirmFactoryReset(int stored) {
 void TConfigForm::SaveConfigButtonClick() {
     for (int i = 0; i < kParameterItemCount; ++i)
         parameterTable[i].value = isChecked(ParamCheckListBox, i) ? 1 : 0;
-    parameterFile->writeImage(parameterTableImage(parameterTable));
+    if (parameterFile->writeImage(parameterTableImage(parameterTable))) return;
+    // The choice is only in memory now; the user must not believe it is stored.
+    const QString reason = parameterFile->isOpen()
+                               ? "Die Datei konnte nicht geschrieben werden."
+                               : "Sie ist von einem anderen laufenden Lorvant belegt oder kann "
+                                 "im Programmordner nicht angelegt werden.";
+    showMessageBox({QStringLiteral("Die Konfiguration wurde nicht gespeichert.\n\nDatei: %1\n"
+                                   "Grund: %2")
+                        .arg(QFile::decodeName((programDirectory() + "Param.dat").c_str()), reason),
+                    " Fehler beim Speichern", QMessageBox::Warning, QMessageBox::Ok,
+                    QMessageBox::Ok});
 }
 
 void TConfigForm::OpenConfigButtonClick() {

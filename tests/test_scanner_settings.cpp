@@ -325,6 +325,19 @@ class ScannerSettingsTest : public QObject {
         ParameterFile other;
         QVERIFY(!other.open((dir_.filePath("Param.dat")).toStdString()));
     }
+
+    void savingWhileAnotherCopyHoldsTheFileIsReported() {
+        ParameterFile first;
+        QVERIFY(first.open((dir_.filePath("Param.dat")).toStdString()));
+        start();
+        MessageBoxRecorder boxes;
+        form_->SaveConfigButtonClick();
+        QCOMPARE(QFileInfo(dir_.filePath("Param.dat")).size(), 0);
+        QCOMPARE(boxes.shown().size(), size_t(1));
+        QCOMPARE(boxes.shown()[0].icon, QMessageBox::Warning);
+        QVERIFY(boxes.shown()[0].text.contains(dir_.filePath("Param.dat")));
+        QVERIFY(boxes.shown()[0].text.contains("anderen laufenden Lorvant"));
+    }
 };
 
 QTEST_MAIN(ScannerSettingsTest)
