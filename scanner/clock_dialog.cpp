@@ -88,18 +88,23 @@ LocalDateTime TdlgTime::value() const {
     return v;
 }
 
-void TConfigForm::SetScannerClock() {
+bool TConfigForm::SetScannerClock() {
     ScannerLibrary& scanner = scannerLibrary();
     scanner.ResetScannerLink();
     if (scanner.OpenScannerPort(cbPortID->currentIndex()) != 0) {
         scanner.EndScannerExchange();
-        return;
+        return false;
     }
     const auto buffer = clockBuffer(dlgTime->value());
-    scanner.WriteScannerClock(buffer.data());
+    const bool written = scanner.WriteScannerClock(buffer.data()) == 0;
     scanner.EndScannerExchange();
+    return written;
 }
 
 void TConfigForm::SetTimeDateButtonClick() {
-    if (showModal(dlgTime) == 1) SetScannerClock();
+    if (showModal(dlgTime) != 1) return;
+    // Set by hand, the user waits for it: a clock that was not set must not pass unnoticed.
+    if (!SetScannerClock())
+        showMessageBox({" Keine Verbindung zum Scanner.", " Kommunikations Fehler ",
+                        QMessageBox::Warning, QMessageBox::Ok, QMessageBox::Ok});
 }

@@ -2,12 +2,16 @@
 // the scanner, and kept in the parameter file.
 #include <QApplication>
 #include <QComboBox>
+#include <QFile>
 #include <QListWidget>
+#include <algorithm>
+#include <vector>
 
 #include "platform/program_dir.h"
 #include "scanner/parameter_file.h"
 #include "scanner/scanner_library.h"
 #include "settings/config_form.h"
+#include "ui/message_box.h"
 
 namespace {
 // The busy pointer while the scanner is talked to.
@@ -22,6 +26,37 @@ bool isChecked(QListWidget* list, int i) {
 }
 void setChecked(QListWidget* list, int i, bool on) {
     list->item(i)->setCheckState(on ? Qt::Checked : Qt::Unchecked);
+}
+
+// What the scanner made of the parameters of one write or read, item by item.
+struct ParameterOutcome {
+    std::vector<int> refused;     // the unit answered, but would not
+    std::vector<int> unanswered;  // nothing came back
+    void note(int item, int32_t result) {
+        if (result > 0) refused.push_back(item);
+        if (result < 0) unanswered.push_back(item);
+    }
+    bool allFine() const { return refused.empty() && unanswered.empty(); }
+    bool noConnection() const {
+        return refused.empty() && unanswered.size() == size_t(kParameterItemCount);
+    }
+    std::vector<int> items() const {
+        std::vector<int> all = refused;
+        all.insert(all.end(), unanswered.begin(), unanswered.end());
+        std::sort(all.begin(), all.end());
+        return all;
+    }
+};
+
+void reportNoConnection() {
+    showMessageBox({" Keine Verbindung zum Scanner.", " Kommunikations Fehler ",
+                    QMessageBox::Warning, QMessageBox::Ok, QMessageBox::Ok});
+}
+
+QString itemLines(QListWidget* list, const std::vector<int>& items) {
+    QString lines;
+    for (int i : items) lines += "    " + list->item(i)->text().trimmed() + "\n";
+    return lines;
 }
 }  // namespace
 
@@ -46,46 +81,118 @@ void TConfigForm::showParameterTable() {
 }
 
 void TConfigForm::LoadScannerButtonClick() {
-    BusyCursor busy;
-    ScannerLibrary& scanner = scannerLibrary();
-    scanner.ResetScannerLink();
-    scanner.OpenScannerPort(cbPortID->currentIndex());
-    for (int i = 0; i < kParameterItemCount; ++i) {
-        const int32_t code = parameterTable[i].code;
-        const uint8_t value = parameterValueByte(code, isChecked(ParamCheckListBox, i));
-        scanner.WriteParameter(code, &value, 1);
+    ParameterOutcome outcome;
+    {
+        BusyCursor busy;
+        ScannerLibrary& scanner = scannerLibrary();
+        scanner.ResetScannerLink();
+        scanner.OpenScannerPort(cbPortID->currentIndex());
+        for (int i = 0; i < kParameterItemCount; ++i) {
+            const int32_t code = parameterTable[i].code;
+            const uint8_t value = parameterValueByte(code, isChecked(ParamCheckListBox, i));
+            outcome.note(i, scanner.WriteParameter(code, &value, 1));
+        }
+        scanner.EndScannerExchange();
     }
-    scanner.EndScannerExchange();
+    // The check list shows the user's choice; the scanner may hold something else now.
+    if (outcome.noConnection()) {
+        reportNoConnection();
+        return;
+    }
+    if (outcome.allFine()) return;
+    QString text = "Der Scanner hat diese Einstellungen nicht übernommen:\n\n" +
+                   itemLines(ParamCheckListBox, outcome.items());
+    const auto lockedWhileStored = [this](int i) {
+        const int32_t code = parameterTable[i].code;
+        return code == kMaxLengthParameter || code == kTimeStampParameter;
+    };
+    if (std::any_of(outcome.refused.begin(), outcome.refused.end(), lockedWhileStored))
+        text +=
+            "\nDie max. Barcode Länge und der Zeit/Datums Stempel lassen sich nur ändern, "
+            "solange keine Barcodes auf dem Scanner gespeichert sind.";
+    if (!outcome.unanswered.empty()) text += "\nDer Scanner hat nicht immer geantwortet.";
+    showMessageBox({text, " Einstellungen nicht übernommen", QMessageBox::Warning, QMessageBox::Ok,
+                    QMessageBox::Ok});
 }
 
 void TConfigForm::ReadParaButtonClick() {
-    BusyCursor busy;
-    ScannerLibrary& scanner = scannerLibrary();
-    scanner.ResetScannerLink();
-    scanner.OpenScannerPort(cbPortID->currentIndex());
-    for (int i = 0; i < kParameterItemCount; ++i) {
-        const int32_t code = parameterTable[i].code;
-        uint8_t value = 0;
-        // A parameter the scanner did not deliver keeps its check state.
-        if (scanner.ReadParameter(code, &value, 1) != 0) continue;
-        setChecked(ParamCheckListBox, i, parameterChecked(code, value));
+    ParameterOutcome outcome;
+    {
+        BusyCursor busy;
+        ScannerLibrary& scanner = scannerLibrary();
+        scanner.ResetScannerLink();
+        scanner.OpenScannerPort(cbPortID->currentIndex());
+        for (int i = 0; i < kParameterItemCount; ++i) {
+            const int32_t code = parameterTable[i].code;
+            uint8_t value = 0;
+            const int32_t result = scanner.ReadParameter(code, &value, 1);
+            outcome.note(i, result);
+            // A parameter the scanner did not deliver keeps its check state.
+            if (result == 0) setChecked(ParamCheckListBox, i, parameterChecked(code, value));
+        }
+        scanner.EndScannerExchange();
     }
-    scanner.EndScannerExchange();
+    if (outcome.noConnection()) {
+        reportNoConnection();
+        return;
+    }
+    if (outcome.allFine()) return;
+    showMessageBox(
+        {"Diese Einstellungen konnten nicht vom Scanner gelesen werden und zeigen "
+         "weiter den bisherigen Stand:\n\n" +
+             itemLines(ParamCheckListBox, outcome.items()),
+         " Einstellungen nicht gelesen", QMessageBox::Warning, QMessageBox::Ok, QMessageBox::Ok});
 }
 
 void TConfigForm::FactoryDefaultButtonClick() {
-    BusyCursor busy;
     ScannerLibrary& scanner = scannerLibrary();
-    scanner.OpenScannerPort(cbPortID->currentIndex());
-    scanner.ResetScannerLink();
-    scanner.RestoreFactoryDefaults();
-    scanner.EndScannerExchange();
+    int32_t stored = 0;
+    {
+        BusyCursor busy;
+        scanner.OpenScannerPort(cbPortID->currentIndex());
+        scanner.ResetScannerLink();
+        // The unit clears its barcodes along with its settings.
+        stored = scanner.CountStoredBarcodes();
+    }
+    if (stored < 0) {
+        reportNoConnection();
+        return;
+    }
+    if (stored > 0 && !confirmFactoryReset(stored)) return;
+    int32_t result = 0;
+    {
+        BusyCursor busy;
+        result = scanner.RestoreFactoryDefaults();
+        scanner.EndScannerExchange();
+    }
+    if (result != 0) reportNoConnection();
+}
+
+bool TConfigForm::confirmFactoryReset(int stored) {
+    const QString barcodes = stored == 1 ? QStringLiteral("ist noch 1 Barcode")
+                                         : QStringLiteral("sind noch %1 Barcodes").arg(stored);
+    return showMessageBox({"Auf dem Scanner " + barcodes +
+                               " gespeichert. Der Reset löscht sie.\n\n"
+                               "Wollen Sie den Scanner trotzdem zurücksetzen ?",
+                           "  Scanner Reset", QMessageBox::Warning,
+                           QMessageBox::Yes | QMessageBox::No, QMessageBox::No}) ==
+           QMessageBox::Yes;
 }
 
 void TConfigForm::SaveConfigButtonClick() {
     for (int i = 0; i < kParameterItemCount; ++i)
         parameterTable[i].value = isChecked(ParamCheckListBox, i) ? 1 : 0;
-    parameterFile->writeImage(parameterTableImage(parameterTable));
+    if (parameterFile->writeImage(parameterTableImage(parameterTable))) return;
+    // The choice is only in memory now; the user must not believe it is stored.
+    const QString reason = parameterFile->isOpen()
+                               ? "Die Datei konnte nicht geschrieben werden."
+                               : "Sie ist von einem anderen laufenden Lorvant belegt oder kann "
+                                 "im Programmordner nicht angelegt werden.";
+    showMessageBox({QStringLiteral("Die Konfiguration wurde nicht gespeichert.\n\nDatei: %1\n"
+                                   "Grund: %2")
+                        .arg(QFile::decodeName((programDirectory() + "Param.dat").c_str()), reason),
+                    " Fehler beim Speichern", QMessageBox::Warning, QMessageBox::Ok,
+                    QMessageBox::Ok});
 }
 
 void TConfigForm::OpenConfigButtonClick() {

@@ -7,7 +7,7 @@
 // until done. The program uses one process-wide instance (scannerLibrary()); tests may
 // install another.
 class ScannerLibrary {
-public:
+  public:
     virtual ~ScannerLibrary() = default;
 
     // Forgets the current session, so the next operation starts a fresh one.
@@ -21,7 +21,7 @@ public:
     // Number of stored barcodes; negative = no connection.
     virtual int32_t CountStoredBarcodes() = 0;
     // Writes the barcode packet of `index` (length byte, code type, barcode, stamp) into
-    // `buffer`; returns its length. 5 or less means "skip it".
+    // `buffer`; returns its length, negative when it cannot be delivered.
     virtual int32_t FetchBarcode(uint8_t* buffer, int32_t index, int32_t capacity) = 0;
     virtual int32_t EraseStoredBarcodes() = 0;
     // Bytes 0-7 of `buffer` receive the serial number. 0 = success.

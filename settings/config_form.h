@@ -120,8 +120,9 @@ class TConfigForm : public QDialog {
     // The field separator text; an empty one counts as ";".
     std::string fieldSeparator() const;
 
-    // Scanner clock.
-    void SetScannerClock();
+    // Scanner clock. SetScannerClock writes the clock dialog's date and time; false when
+    // the scanner did not take them.
+    bool SetScannerClock();
     void SetTimeDateButtonClick();
 
     // Keyboard wedge.
@@ -170,6 +171,8 @@ class TConfigForm : public QDialog {
     // The parameter file and the check list of the page "Einstellungen".
     void openParameterFile();
     void showParameterTable();
+    // Asks before a factory reset clears `stored` barcodes; true for Yes.
+    bool confirmFactoryReset(int stored);
 };
 
 extern TConfigForm* ConfigForm;

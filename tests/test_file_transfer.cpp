@@ -199,6 +199,18 @@ class FileTransferTest : public QObject {
         QCOMPARE(device_.barcodes.size(), size_t(2));
     }
 
+    void barcodesLeftOutOfTheListAreNeverCleared() {
+        device_.barcodes.push_back({0x03, std::string(95, 'L'), 0});  // too long to fetch
+        MessageBoxRecorder boxes;
+        receive();
+        config_->TransDelCheckBox->setChecked(true);
+        receive_->ListeSpeichernButtonClick();
+        QCOMPARE(readAll(dataPath()), std::string("4006381333931;14:05:09;06.12.2026\r\n"
+                                                  "K\xC4SE-7;14:06:00;06.12.2026\r\n"));
+        QVERIFY(closeWindow());
+        QCOMPARE(device_.barcodes.size(), size_t(3));
+    }
+
     void clockBufferBytes() {
         QCOMPARE(clockBuffer({2026, 12, 6, 19, 52, 12, 0}),
                  (std::array<uint8_t, 6>{0x0C, 0x34, 0x13, 0x06, 0x0C, 0x1A}));
@@ -229,6 +241,23 @@ class FileTransferTest : public QObject {
         config_->SetTimeDateButtonClick();
         setModalHandler({});
         QCOMPARE(device_.clock, (std::array<uint8_t, 6>{12, 52, 19, 6, 12, 26}));
+    }
+
+    void clockSetByHandOnASilentScannerIsReported() {
+        receive();
+        device_.connected = false;
+        MessageBoxRecorder boxes;
+        setModalHandler([](QDialog*) { return 1; });
+        config_->SetTimeDateButtonClick();
+        setModalHandler({});
+        QCOMPARE(boxes.shown().size(), size_t(1));
+        QCOMPARE(boxes.shown()[0].text, QString(" Keine Verbindung zum Scanner."));
+        QCOMPARE(boxes.shown()[0].caption, QString(" Kommunikations Fehler "));
+        // Synchronising on closing stays silent.
+        config_->SynchDateTimeCheckBox->setChecked(true);
+        receive_->ListeSpeichernButtonClick();
+        QVERIFY(closeWindow());
+        QCOMPARE(boxes.shown().size(), size_t(1));
     }
 };
 

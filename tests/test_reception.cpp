@@ -132,14 +132,35 @@ class ReceptionTest : public QObject {
         QCOMPARE(config_->scannerRecord, std::string(";\r\n"));
     }
 
-    void shortPacketsAreSkippedButCounted() {
+    void shortPacketsWithoutStampsAreBarcodesAndEmptyOnesAreSkippedButCounted() {
         device_.setParameter(cs1504::parameter::StoreTimeStamps, 0);
+        device_.barcodes.push_back({0x01, "A", 0});    // a 3-byte packet
         device_.barcodes.push_back({0x01, "123", 0});  // a 5-byte packet
+        device_.barcodes.push_back({0x01, "", 0});     // code type alone
         device_.barcodes.push_back({0x01, "1234", 0});
         start(std::string(kSerialText) + "\r\n");
+        MessageBoxRecorder boxes;
         receive_->GetScannerData();
-        QCOMPARE(rows(), std::vector<std::string>{"1234"});
+        QCOMPARE(rows(), (std::vector<std::string>{"A", "123", "1234"}));
+        QCOMPARE(receive_->statusText(), QString(" Anzahl empfangene Scanner Daten = 4"));
+        QVERIFY(boxes.shown().empty());
+        QVERIFY(receive_->ReceptionComplete);
+    }
+
+    void aPacketTooLongToFetchIsReportedAndMakesTheReceptionIncomplete() {
+        addStamped(std::string(95, 'L'), 8, 30, 0);  // 101 bytes with length byte and stamp
+        addStamped("96385074", 8, 31, 0);
+        start(std::string(kSerialText) + "\r\n");
+        MessageBoxRecorder boxes;
+        receive_->GetScannerData();
+        QCOMPARE(rows(), std::vector<std::string>{"96385074;08:31:00;06.12.2026"});
         QCOMPARE(receive_->statusText(), QString(" Anzahl empfangene Scanner Daten = 2"));
+        QCOMPARE(boxes.shown().size(), size_t(1));
+        QCOMPARE(boxes.shown()[0].text,
+                 QString("1 von 2 Barcodes konnten nicht gelesen werden.\n"
+                         "Sie bleiben auf dem Scanner und werden nicht gelöscht."));
+        QCOMPARE(boxes.shown()[0].caption, QString(" Empfangsfehler"));
+        QVERIFY(!receive_->ReceptionComplete);
     }
 
     void sixBytePacketWithStampGivesAnEmptyBarcode() {

@@ -31,6 +31,21 @@ class ReceptionCoreTest : public QObject {
         QCOMPARE(packetBarcode(empty, 6, true), std::string());
     }
 
+    void packetUseByLengthAndStamps() {
+        // Without time stamps every packet from 3 bytes on carries at least one character.
+        QCOMPARE(packetUse(3, false), PacketUse::Row);
+        QCOMPARE(packetUse(5, false), PacketUse::Row);
+        QCOMPARE(packetUse(2, false), PacketUse::Empty);
+        // With them, a packet too short for its 4 stamp bytes cannot be read.
+        QCOMPARE(packetUse(6, true), PacketUse::Row);
+        QCOMPARE(packetUse(5, true), PacketUse::Unread);
+        QCOMPARE(packetUse(3, true), PacketUse::Unread);
+        QCOMPARE(packetUse(2, true), PacketUse::Empty);
+        // A packet the library could not deliver.
+        QCOMPARE(packetUse(-3, false), PacketUse::Unread);
+        QCOMPARE(packetUse(-1, true), PacketUse::Unread);
+    }
+
     void dataFormatColumnsPerOption() {
         DataFormatColumns c;
         QVERIFY(dataFormatColumns(0, c));

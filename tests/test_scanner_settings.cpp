@@ -199,8 +199,48 @@ class ScannerSettingsTest : public QObject {
         QVERIFY(!checked(*form_, 0));
         check(*form_, 0, true);
         device_.setParameter(33, 0);
+        MessageBoxRecorder boxes;
         form_->LoadScannerButtonClick();
         QCOMPARE(device_.parameter(33), uint8_t(1));
+        // The unit knows no parameter 40 and says so; the user is told which item it was.
+        QVERIFY(!device_.knowsParameter(40));
+        QCOMPARE(boxes.shown().size(), size_t(1));
+        QCOMPARE(boxes.shown()[0].text, QString("Der Scanner hat diese Einstellungen nicht "
+                                                "übernommen:\n\n    Code 39 Full ASCI\n"));
+        QCOMPARE(boxes.shown()[0].caption, QString(" Einstellungen nicht übernommen"));
+        QCOMPARE(boxes.shown()[0].icon, QMessageBox::Warning);
+        // Reading it back cannot set item 1 either: it keeps its check and is named.
+        check(*form_, 1, true);
+        form_->ReadParaButtonClick();
+        QVERIFY(checked(*form_, 1));
+        QCOMPARE(boxes.shown().size(), size_t(2));
+        QCOMPARE(boxes.shown()[1].text,
+                 QString("Diese Einstellungen konnten nicht vom Scanner gelesen werden und "
+                         "zeigen weiter den bisherigen Stand:\n\n    Code 39 Full ASCI\n"));
+    }
+
+    void maximumLengthAndTimeStampsRefusedWhileBarcodesAreStored() {
+        device_.barcodes.push_back({0x01, "ART-4711", 0});
+        start();
+        check(*form_, 11, false);  // beeper off
+        check(*form_, 13, false);
+        check(*form_, kMaxLengthItem, false);
+        MessageBoxRecorder boxes;
+        form_->LoadScannerButtonClick();
+        QCOMPARE(device_.parameter(2), uint8_t(0));
+        QCOMPARE(device_.parameter(34), uint8_t(30));
+        QCOMPARE(device_.parameter(35), uint8_t(1));
+        QCOMPARE(boxes.shown().size(), size_t(1));
+        QCOMPARE(boxes.shown()[0].text,
+                 QString("Der Scanner hat diese Einstellungen nicht übernommen:\n\n"
+                         "    Zeit/Datums Stempel speichern.\n"
+                         "    Max. BC Länge markiert=30 / demarkiert=15\n"
+                         "\nDie max. Barcode Länge und der Zeit/Datums Stempel lassen sich nur "
+                         "ändern, solange keine Barcodes auf dem Scanner gespeichert sind."));
+        // The checks stay as chosen, to be written once the scanner is empty.
+        QVERIFY(!checked(*form_, 13));
+        QVERIFY(!checked(*form_, kMaxLengthItem));
+        QCOMPARE(device_.barcodes.size(), size_t(1));
     }
 
     void maximumLengthTravelsAs30Or15() {
@@ -222,29 +262,71 @@ class ScannerSettingsTest : public QObject {
         QVERIFY(!checked(*form_, 13));
     }
 
-    void readingFromASilentScannerKeepsTheChecks() {
+    void aSilentScannerKeepsTheChecksAndIsReported() {
         start();
         device_.connected = false;
+        device_.setParameter(2, 0);
         check(*form_, 0, false);
         check(*form_, 1, true);
+        MessageBoxRecorder boxes;
         form_->ReadParaButtonClick();
         QVERIFY(!checked(*form_, 0));
         QVERIFY(checked(*form_, 1));
+        form_->LoadScannerButtonClick();
+        form_->FactoryDefaultButtonClick();
+        QCOMPARE(device_.parameter(2), uint8_t(0));
+        QCOMPARE(boxes.shown().size(), size_t(3));
+        for (const MessageBoxRequest& box : boxes.shown()) {
+            QCOMPARE(box.text, QString(" Keine Verbindung zum Scanner."));
+            QCOMPARE(box.caption, QString(" Kommunikations Fehler "));
+        }
     }
 
-    void factoryResetRestoresParametersAndClearsBarcodes() {
+    void factoryResetAsksBeforeClearingBarcodes() {
         start();
         device_.setParameter(31, 0);
         device_.barcodes.push_back({0x01, "X", 0});
+        MessageBoxRecorder boxes;
+        boxes.answerNext(QMessageBox::No);
+        form_->FactoryDefaultButtonClick();
+        QCOMPARE(boxes.shown().size(), size_t(1));
+        QCOMPARE(boxes.shown()[0].text,
+                 QString("Auf dem Scanner ist noch 1 Barcode gespeichert. Der Reset löscht "
+                         "sie.\n\nWollen Sie den Scanner trotzdem zurücksetzen ?"));
+        QCOMPARE(boxes.shown()[0].caption, QString("  Scanner Reset"));
+        QCOMPARE(boxes.shown()[0].buttons, QMessageBox::Yes | QMessageBox::No);
+        QCOMPARE(boxes.shown()[0].defaultButton, QMessageBox::No);
+        QCOMPARE(device_.parameter(31), uint8_t(0));
+        QCOMPARE(device_.barcodes.size(), size_t(1));
+        QVERIFY(!device_.sessionOpen());
+        boxes.answerNext(QMessageBox::Yes);
         form_->FactoryDefaultButtonClick();
         QCOMPARE(device_.parameter(31), uint8_t(1));
         QVERIFY(device_.barcodes.empty());
+        // An empty scanner is reset without a question.
+        device_.setParameter(31, 0);
+        form_->FactoryDefaultButtonClick();
+        QCOMPARE(device_.parameter(31), uint8_t(1));
+        QCOMPARE(boxes.shown().size(), size_t(2));
     }
 
     void aSecondRunningCopyCannotHoldTheParameterFile() {
         start();
         ParameterFile other;
         QVERIFY(!other.open((dir_.filePath("Param.dat")).toStdString()));
+    }
+
+    void savingWhileAnotherCopyHoldsTheFileIsReported() {
+        ParameterFile first;
+        QVERIFY(first.open((dir_.filePath("Param.dat")).toStdString()));
+        start();
+        MessageBoxRecorder boxes;
+        form_->SaveConfigButtonClick();
+        QCOMPARE(QFileInfo(dir_.filePath("Param.dat")).size(), 0);
+        QCOMPARE(boxes.shown().size(), size_t(1));
+        QCOMPARE(boxes.shown()[0].icon, QMessageBox::Warning);
+        QVERIFY(boxes.shown()[0].text.contains(dir_.filePath("Param.dat")));
+        QVERIFY(boxes.shown()[0].text.contains("anderen laufenden Lorvant"));
     }
 };
 

@@ -92,11 +92,16 @@ void TReceiveForm::GetScannerData() {
         return;
     }
 
+    int unread = 0;
     for (int32_t i = 0; i < count; ++i) {
         uint8_t packet[kPacketCapacity] = {};
         const int length =
             std::min<int32_t>(scanner.FetchBarcode(packet, i, kPacketCapacity), kPacketCapacity);
-        if (length <= 5) continue;
+        const PacketUse use = packetUse(length, stampFlag != 0);
+        if (use != PacketUse::Row) {
+            if (use == PacketUse::Unread) ++unread;
+            continue;
+        }
         LocalDateTime stamp;
         std::string barcode;
         if (stampFlag != 0) {
@@ -127,7 +132,17 @@ void TReceiveForm::GetScannerData() {
     }
     setStatusText(QStringLiteral(" Anzahl empfangene Scanner Daten = %1").arg(count));
     ReceivedCount = count;
-    ReceptionComplete = true;
+    // Barcodes that did not reach the list keep the scanner from being cleared.
+    ReceptionComplete = unread == 0;
+    if (unread > 0) reportUnreadBarcodes(unread, count);
+}
+
+void TReceiveForm::reportUnreadBarcodes(int unread, int count) {
+    showMessageBox({QStringLiteral("%1 von %2 Barcodes konnten nicht gelesen werden.\n"
+                                   "Sie bleiben auf dem Scanner und werden nicht gelöscht.")
+                        .arg(unread)
+                        .arg(count),
+                    " Empfangsfehler", QMessageBox::Warning, QMessageBox::Ok, QMessageBox::Ok});
 }
 
 void TReceiveForm::done(int result) {

@@ -23,8 +23,9 @@ class TReceiveForm : public QDialog {
     QPushButton* CloseButton = nullptr;
     // The current list has been saved.
     bool ListSaved = false;
-    // The last reception read every barcode the scanner reported (it was not cut short by
-    // an unknown scanner, a lost connection or an unreadable time stamp).
+    // The last reception read every barcode the scanner reported into the list (it was not
+    // cut short by an unknown scanner, a lost connection or an unreadable time stamp, and no
+    // packet was left out).
     bool ReceptionComplete = false;
     // The number of barcodes the scanner reported in the last reception.
     int ReceivedCount = 0;
@@ -45,6 +46,7 @@ class TReceiveForm : public QDialog {
 
   private:
     void showCaptions(int option);
+    void reportUnreadBarcodes(int unread, int count);
 };
 
 extern TReceiveForm* ReceiveForm;

@@ -14,6 +14,16 @@ std::string serialNumberText(const uint8_t* bytes) {
     return text;
 }
 
+PacketUse packetUse(int length, bool stamped) {
+    if (length < 0) return PacketUse::Unread;
+    // Length byte and code type come first; a scanner without time stamps sends barcodes of
+    // one to three characters in packets of 3 to 5 bytes, which are barcodes all the same.
+    if (length <= 2) return PacketUse::Empty;
+    // A stamped packet has room for its 4 stamp bytes only from 6 bytes on.
+    if (stamped && length <= 5) return PacketUse::Unread;
+    return PacketUse::Row;
+}
+
 std::string packetBarcode(const uint8_t* packet, int length, bool stamped) {
     const int end = stamped ? length - 4 : length;
     std::string barcode;

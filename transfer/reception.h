@@ -17,6 +17,15 @@ constexpr int kTimeStampTextCapacity = 29;
 // The 8 serial number bytes as 16 lowercase hexadecimal digits, in byte order.
 std::string serialNumberText(const uint8_t* bytes);
 
+// What a reception makes of a packet of `length` bytes; a negative length is a packet the
+// scanner library could not deliver.
+enum class PacketUse {
+    Row,     // it holds a barcode (perhaps an empty one, with its time stamp)
+    Empty,   // not even a code type and one character: nothing is lost by passing it by
+    Unread,  // a barcode the list cannot show; it must stay on the scanner
+};
+PacketUse packetUse(int length, bool stamped);
+
 // The barcode of a packet of `length` bytes (length byte, code type, barcode, and the 4
 // stamp bytes when the scanner stores time stamps), up to its first zero byte.
 std::string packetBarcode(const uint8_t* packet, int length, bool stamped);

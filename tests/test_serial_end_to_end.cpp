@@ -1,0 +1,395 @@
+// The program's windows against the CS1504 emulator on a pseudo-terminal, through the real
+// serial path (QSerialPort): receiving, saving, closing with clock synchronisation and
+// clearing; registering the scanner; writing, reading and resetting its parameters; setting
+// its clock by hand.
+#include <QCalendarWidget>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTimeEdit>
+#include <QtTest>
+#include <functional>
+
+#include "app/application.h"
+#include "app/main_form.h"
+#include "emulator_launcher.h"
+#include "file_helpers.h"
+#include "platform/clock.h"
+#include "platform/program_dir.h"
+#include "scanner/clock_dialog.h"
+#include "scanner/cs1504_library.h"
+#include "scanner/serial_transport.h"
+#include "settings/config_form.h"
+#include "shell_fakes.h"
+#include "transfer/receive_form.h"
+#include "ui/date_time_format.h"
+#include "ui/delimited_list_box.h"
+#include "ui/message_box.h"
+#include "ui/radio_group.h"
+
+namespace {
+
+// The PC's time during the tests: 6 December 2026, 19:52:12.
+const LocalDateTime kNow = {2026, 12, 6, 19, 52, 12, 0};
+const std::array<uint8_t, 6> kNowOnTheScanner = {12, 52, 19, 6, 12, 26};
+
+// The unit the tests talk to, in the emulator's data file format. Its clock is off by
+// almost two years, so that a synchronisation shows.
+const char* kUnitHead =
+    "serial 0a1b2c3d4e5f6071\n"
+    "clock 2025-01-01 08:00:00\n";
+const char* kSerialText = "0a1b2c3d4e5f6071";
+
+// Items of the page "Einstellungen".
+constexpr int kBeeperItem = 11;
+constexpr int kTimeStampItem = 13;
+constexpr int kMaxLengthItem = 14;
+
+bool checked(int item) {
+    return ConfigForm->ParamCheckListBox->item(item)->checkState() == Qt::Checked;
+}
+void check(int item, bool on) {
+    ConfigForm->ParamCheckListBox->item(item)->setCheckState(on ? Qt::Checked : Qt::Unchecked);
+}
+
+}  // namespace
+
+class SerialEndToEndTest : public QObject {
+    Q_OBJECT
+  private:
+    QTemporaryDir dir_;
+    std::unique_ptr<EmulatorLauncher> emulator_;
+    std::unique_ptr<Cs1504Library> library_;
+    std::unique_ptr<InstalledHotkeys> hotkeys_;
+
+    QString path(const char* name) const { return dir_.filePath(name); }
+
+    // Starts the emulator with the unit file `unit` on COM3 and the program's windows with
+    // the scanner list `serials`; the scanner library speaks to the serial port.
+    bool start(const std::string& unit, const std::string& serials,
+               const QStringList& options = {}) {
+        if (!putFile(path("unit.txt"), unit) || !putFile(path("LVserial.dat"), serials))
+            return false;
+        emulator_ = std::make_unique<EmulatorLauncher>();
+        if (!emulator_->start(QStringList{"--data", path("unit.txt"), "--fast", "--log"} +
+                              options)) {
+            qWarning("%s", qPrintable(emulator_->errorText()));
+            return false;
+        }
+        qputenv("LORVANT_COM3", emulator_->portPath().toLocal8Bit());
+        library_ = std::make_unique<Cs1504Library>(serialPortOpener());
+        setScannerLibrary(library_.get());
+        hotkeys_ = std::make_unique<InstalledHotkeys>();
+        createApplicationWindows();
+        ConfigForm->cbPortID->setCurrentIndex(2);
+        ConfigForm->FileNamePathEdit->setText(path("Data.txt"));
+        return true;
+    }
+
+    // The unit as the emulator last wrote it down.
+    cs1504::Device unit() const {
+        cs1504::Device device;
+        if (!emulator_->state(device)) device.softwareVersion = "UNREADABLE";
+        return device;
+    }
+    int commandsSeen(const QString& frame) const {
+        return int(("\n" + emulator_->log()).count("\n-> " + frame));
+    }
+
+    // "Empfangen" in the main window. The receive window comes up through the modal seam:
+    // it reads the scanner as it appears, `whileShown` acts in it, and its close button is
+    // clicked unless the window is closed already.
+    void receive(const std::function<void(TReceiveForm&)>& whileShown) {
+        setModalHandler([&](QDialog* dialog) {
+            if (dialog != ReceiveForm) return 0;
+            dialog->show();
+            whileShown(*ReceiveForm);
+            if (dialog->isVisible()) ReceiveForm->CloseButton->click();
+            return dialog->result();
+        });
+        MainForm->Empfangen1Click();
+        setModalHandler({});
+    }
+
+    // "Zeit && Datum": the clock dialog comes up, shows the PC's time of that moment, the
+    // user sets `date` and `time` and leaves with OK or Cancel.
+    void setClockByHand(QDate date, QTime time, QPushButton* TdlgTime::*button) {
+        LocalDateTime shown;
+        setModalHandler([&](QDialog* dialog) {
+            dialog->show();
+            shown = dlgTime->value();
+            dlgTime->Calendar->setSelectedDate(date);
+            dlgTime->pckTime->setTime(time);
+            (dlgTime->*button)->click();
+            return dialog->result();
+        });
+        ConfigForm->SetTimeDateButtonClick();
+        setModalHandler({});
+        QCOMPARE(shown, kNow);
+    }
+
+  private slots:
+    void init() {
+        QVERIFY(dir_.isValid());
+        for (const char* name : {"LVconfig.ini", "LVserial.dat", "Param.dat", "Data.txt"})
+            QFile::remove(path(name));
+        setProgramDirectory(nativePath(dir_.path()));
+        setClock([] { return kNow; });
+        dateTimeFormat() = DateTimeFormat{};
+        qunsetenv("LORVANT_COM1");
+    }
+    void cleanup() {
+        setModalHandler({});
+        {
+            MessageBoxRecorder quiet;
+            destroyApplicationWindows();
+        }
+        hotkeys_.reset();
+        setScannerLibrary(nullptr);
+        library_.reset();
+        emulator_.reset();
+        setClock({});
+        qunsetenv("LORVANT_COM3");
+    }
+
+    // --- File transfer
+
+    void receiveSaveAndCloseWithSynchronisationAndClearing() {
+        QVERIFY(start(std::string(kUnitHead) +
+                          "timestamps on\n"
+                          "barcode ean13 2026-12-06 14:05:09 4006381333931\n"
+                          "barcode code128 2026-12-06 14:06:00 K\\xC4SE-\\x80\\x81\n"
+                          "barcode code39 2026-12-06 14:07:30 A1\n",
+                      std::string(kSerialText) + ";AB12;Lager S\xFC"
+                                                 "d\r\n"));
+        ConfigForm->ScanRecToFileBox->setChecked(true);
+        ConfigForm->SynchDateTimeCheckBox->setChecked(true);
+        ConfigForm->TransDelCheckBox->setChecked(true);
+        putFile(path("Data.txt"), std::string(500, 'x'));
+        MessageBoxRecorder boxes;
+        QString statusAfterReading;
+        receive([&](TReceiveForm& window) {
+            statusAfterReading = window.statusText();
+            window.ListeSpeichernButtonClick();
+        });
+        QVERIFY(boxes.shown().empty());
+        QCOMPARE(statusAfterReading, QString(" Anzahl empfangene Scanner Daten = 3"));
+        QVERIFY(ReceiveForm->isHidden());
+        QCOMPARE(ReceiveForm->ListBoxAll->rowCount(), 0);
+        QCOMPARE(ReceiveForm->statusText(), QString(" Daten auf Scanner werden gelöscht"));
+        QCOMPARE(fileBytes(path("Data.txt")), std::string("AB12;Lager S\xFC"
+                                                          "d\r\n"
+                                                          "4006381333931;14:05:09;06.12.2026\r\n"
+                                                          "K\xC4SE-\x80\x81;14:06:00;06.12.2026\r\n"
+                                                          "A1;14:07:30;06.12.2026\r\n"));
+        const cs1504::Device after = unit();
+        QCOMPARE(after.clock, kNowOnTheScanner);
+        QVERIFY(after.barcodes.empty());
+        QVERIFY(!after.sessionOpen());  // every exchange ended with a power down
+    }
+
+    void aFailedSaveKeepsTheListAndTheScannersBarcodes() {
+        QVERIFY(start(std::string(kUnitHead) + "timestamps off\n"
+                                               "barcode ean13 2026-12-06 14:05:09 4006381333931\n"
+                                               "barcode code39 2026-12-06 14:06:00 ART-4711\n",
+                      std::string(kSerialText) + ";AB12;Lager\r\n"));
+        ConfigForm->TransDelCheckBox->setChecked(true);
+        // A path through a regular file cannot be created, whoever runs the test.
+        ConfigForm->FileNamePathEdit->setText(path("LVserial.dat") + "/Data.txt");
+        MessageBoxRecorder boxes;
+        receive([&](TReceiveForm& window) {
+            window.ListeSpeichernButtonClick();
+            QCOMPARE(boxes.shown().size(), size_t(1));
+            QCOMPARE(boxes.shown()[0].icon, QMessageBox::Warning);
+            QVERIFY(boxes.shown()[0].text.contains(path("LVserial.dat") + "/Data.txt"));
+            QVERIFY(boxes.shown()[0].text.contains("Ein Teil des Pfades ist kein Ordner."));
+            QVERIFY(!window.ListSaved);
+            QVERIFY(window.ListeSpeichernButton->isEnabled());
+            QCOMPARE(window.ListBoxAll->rows(),
+                     (std::vector<std::string>{"4006381333931", "ART-4711"}));
+            // Closing asks; No keeps the window and its list.
+            boxes.answerNext(QMessageBox::No);
+            window.CloseButton->click();
+            QVERIFY(window.isVisible());
+            QCOMPARE(window.ListBoxAll->rowCount(), 2);
+            // Yes discards the list, but the scanner keeps its barcodes.
+            boxes.answerNext(QMessageBox::Yes);
+            window.CloseButton->click();
+            QVERIFY(window.isHidden());
+        });
+        QCOMPARE(boxes.shown().size(), size_t(3));
+        QCOMPARE(boxes.shown()[2].text, QString("Wollen Sie trotzdem schliessen ??"));
+        QCOMPARE(unit().barcodes.size(), size_t(2));
+        QCOMPARE(commandsSeen("02 02 00"), 0);  // no clear command was ever sent
+
+        // Mended, the next reception gets them all again, saves them and clears the scanner.
+        ConfigForm->FileNamePathEdit->setText(path("Data.txt"));
+        boxes.clear();
+        receive([](TReceiveForm& window) { window.ListeSpeichernButtonClick(); });
+        QVERIFY(boxes.shown().empty());
+        QCOMPARE(fileBytes(path("Data.txt")), std::string("4006381333931\r\nART-4711\r\n"));
+        QVERIFY(unit().barcodes.empty());
+    }
+
+    void barcodesThatDidNotReachTheListStayOnTheScanner() {
+        // With time stamps, a barcode of 95 characters does not fit the 100-byte packet.
+        const std::string tooLong(95, 'L');
+        QVERIFY(start(std::string(kUnitHead) + "timestamps on\n" +
+                          "barcode code128 2026-12-06 14:05:09 " + tooLong + "\n" +
+                          "barcode ean8 2026-12-06 14:06:00 96385074\n",
+                      std::string(kSerialText) + ";AB12;Lager\r\n"));
+        ConfigForm->TransDelCheckBox->setChecked(true);
+        ConfigForm->ScannerOptionGroup->setItemIndex(3);
+        MessageBoxRecorder boxes;
+        receive([&](TReceiveForm& window) {
+            QCOMPARE(window.ListBoxAll->rows(), std::vector<std::string>{"96385074"});
+            window.ListeSpeichernButtonClick();
+        });
+        QCOMPARE(boxes.shown().size(), size_t(1));
+        QCOMPARE(boxes.shown()[0].icon, QMessageBox::Warning);
+        QVERIFY2(boxes.shown()[0].text.contains("1 von 2 Barcodes"),
+                 qPrintable(boxes.shown()[0].text));
+        QCOMPARE(fileBytes(path("Data.txt")), std::string("96385074\r\n"));
+        QCOMPARE(unit().barcodes.size(), size_t(2));
+        QCOMPARE(commandsSeen("02 02 00"), 0);
+    }
+
+    void aScannerWithoutTimeStampsDeliversItsShortestBarcodes() {
+        QVERIFY(start(std::string(kUnitHead) + "timestamps off\n"
+                                               "barcode code39 2026-12-06 14:05:09 A\n"
+                                               "barcode code128 2026-12-06 14:05:10 123\n"
+                                               "barcode ean13 2026-12-06 14:05:11 4006381333931\n",
+                      std::string(kSerialText) + ";AB12;Lager\r\n"));
+        ConfigForm->TransDelCheckBox->setChecked(true);
+        MessageBoxRecorder boxes;
+        receive([](TReceiveForm& window) { window.ListeSpeichernButtonClick(); });
+        QVERIFY(boxes.shown().empty());
+        QCOMPARE(ConfigForm->ScannerOptionGroup->itemIndex(), 3);
+        QCOMPARE(fileBytes(path("Data.txt")), std::string("A\r\n123\r\n4006381333931\r\n"));
+        QVERIFY(unit().barcodes.empty());
+    }
+
+    // --- Registering the scanner, its parameters and its clock
+
+    void registerReceiveAndSetUpTheScanner() {
+        QVERIFY(start(std::string(kUnitHead) + "timestamps on\n"
+                                               "barcode ean13 2026-12-06 14:05:09 4006381333931\n"
+                                               "barcode code39 2026-12-06 14:06:00 ART-4711\n",
+                      ""));
+        MessageBoxRecorder boxes;
+        QCOMPARE(MainForm->recvPicture(), 0);  // no scanner registered
+
+        // Register it: its serial number becomes a row, with an ID and a name.
+        ConfigForm->Scannereinlesen1Click();
+        QCOMPARE(ConfigForm->SerieListBox->rows(), std::vector<std::string>{kSerialText});
+        ConfigForm->PersNumEdit->setText("ab12");
+        ConfigForm->PersNameEdit->setText("Lager");
+        ConfigForm->PersNumEditExit();
+        QCOMPARE(ConfigForm->SerieListBox->row(0), std::string(kSerialText) + ";AB12;Lager");
+        QCOMPARE(MainForm->recvPicture(), 1);
+        QCOMPARE(unit().barcodes.size(), size_t(2));
+
+        // Receive its barcodes; without clearing they stay on the scanner.
+        receive([](TReceiveForm& window) {
+            QCOMPARE(window.ListBoxAll->rows(),
+                     (std::vector<std::string>{"4006381333931;14:05:09;06.12.2026",
+                                               "ART-4711;14:06:00;06.12.2026"}));
+            window.ListeSpeichernButtonClick();
+        });
+        QVERIFY(boxes.shown().empty());
+        QCOMPARE(ConfigForm->scannerRecord, std::string("AB12;Lager\r\n"));
+        QCOMPARE(unit().barcodes.size(), size_t(2));
+
+        // Write parameters while barcodes are stored: the beeper goes off, but the unit keeps
+        // its maximum length and time stamps, and the user is told so.
+        check(kBeeperItem, false);
+        check(kTimeStampItem, false);
+        check(kMaxLengthItem, false);
+        ConfigForm->LoadScannerButtonClick();
+        cs1504::Device written = unit();
+        QCOMPARE(written.parameter(2), uint8_t(0));
+        QCOMPARE(written.parameter(34), uint8_t(30));
+        QCOMPARE(written.parameter(35), uint8_t(1));
+        QCOMPARE(boxes.shown().size(), size_t(1));
+        const MessageBoxRequest refused = boxes.shown()[0];
+        QCOMPARE(refused.icon, QMessageBox::Warning);
+        QVERIFY(refused.text.contains("Zeit/Datums Stempel speichern."));
+        QVERIFY(refused.text.contains("Max. BC Länge markiert=30 / demarkiert=15"));
+        QVERIFY(!refused.text.contains("Lautstärke"));
+        boxes.clear();
+
+        // Reading back shows what the scanner really holds.
+        ConfigForm->ReadParaButtonClick();
+        QVERIFY(boxes.shown().empty());
+        QVERIFY(!checked(kBeeperItem));
+        QVERIFY(checked(kTimeStampItem));
+        QVERIFY(checked(kMaxLengthItem));
+
+        // A factory reset would clear the stored barcodes: it asks first, and No keeps them.
+        boxes.answerNext(QMessageBox::No);
+        ConfigForm->FactoryDefaultButtonClick();
+        QCOMPARE(boxes.shown().size(), size_t(1));
+        QCOMPARE(boxes.shown()[0].defaultButton, QMessageBox::No);
+        QVERIFY(boxes.shown()[0].text.contains("2 Barcodes"));
+        QCOMPARE(unit().barcodes.size(), size_t(2));
+        QCOMPARE(unit().parameter(2), uint8_t(0));
+        boxes.answerNext(QMessageBox::Yes);
+        ConfigForm->FactoryDefaultButtonClick();
+        QVERIFY(unit().barcodes.empty());
+        QCOMPARE(unit().parameter(2), uint8_t(1));
+        boxes.clear();
+
+        // On an empty scanner every parameter is taken, the beeper still off as chosen above:
+        // 34 travels as 15, then as 30.
+        check(kTimeStampItem, false);
+        check(kMaxLengthItem, false);
+        ConfigForm->LoadScannerButtonClick();
+        QVERIFY(boxes.shown().empty());
+        written = unit();
+        const uint8_t expected[16][2] = {{31, 1}, {54, 0}, {46, 0},  {45, 0}, {8, 1},  {52, 1},
+                                         {42, 0}, {58, 1}, {65, 0},  {64, 0}, {57, 0}, {2, 0},
+                                         {15, 0}, {35, 0}, {34, 15}, {4, 0}};
+        for (const auto& [code, value] : expected) QCOMPARE(written.parameter(code), value);
+        check(kMaxLengthItem, true);
+        ConfigForm->LoadScannerButtonClick();
+        QCOMPARE(unit().parameter(34), uint8_t(30));
+        check(kTimeStampItem, true);
+        ConfigForm->ReadParaButtonClick();
+        QVERIFY(!checked(kTimeStampItem));
+        QVERIFY(checked(kMaxLengthItem));
+        QVERIFY(boxes.shown().empty());
+
+        // The clock by hand: Cancel leaves it, OK writes what the dialog shows.
+        const std::array<uint8_t, 6> before = unit().clock;
+        setClockByHand(QDate(2027, 1, 1), QTime(0, 15, 7), &TdlgTime::CancelBtn);
+        QCOMPARE(dlgTime->result(), 2);
+        QCOMPARE(unit().clock, before);
+        setClockByHand(QDate(2027, 1, 1), QTime(0, 15, 7), &TdlgTime::OKBtn);
+        QCOMPARE(dlgTime->result(), 1);
+        QCOMPARE(unit().clock, (std::array<uint8_t, 6>{7, 15, 0, 1, 1, 27}));
+        QVERIFY(!unit().sessionOpen());
+    }
+
+    void aSilentScannerIsReportedAndChangesNothing() {
+        QVERIFY(start(std::string(kUnitHead), std::string(kSerialText) + ";AB12;Lager\r\n",
+                      {"--silent"}));
+        MessageBoxRecorder boxes;
+        check(0, false);
+        check(1, true);
+        ConfigForm->LoadScannerButtonClick();
+        ConfigForm->ReadParaButtonClick();
+        QVERIFY(!checked(0));
+        QVERIFY(checked(1));
+        ConfigForm->FactoryDefaultButtonClick();
+        QCOMPARE(boxes.shown().size(), size_t(3));
+        for (const MessageBoxRequest& box : boxes.shown()) {
+            QCOMPARE(box.text, QString(" Keine Verbindung zum Scanner."));
+            QCOMPARE(box.caption, QString(" Kommunikations Fehler "));
+        }
+    }
+};
+
+QTEST_MAIN(SerialEndToEndTest)
+#include "test_serial_end_to_end.moc"
