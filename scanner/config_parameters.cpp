@@ -153,12 +153,19 @@ void TConfigForm::FactoryDefaultButtonClick() {
         scanner.ResetScannerLink();
         // The unit clears its barcodes along with its settings.
         stored = scanner.CountStoredBarcodes();
+        // The port is not held while the user thinks it over.
+        if (stored != 0) scanner.EndScannerExchange();
     }
     if (stored < 0) {
         reportNoConnection();
         return;
     }
-    if (stored > 0 && !confirmFactoryReset(stored)) return;
+    if (stored > 0) {
+        if (!confirmFactoryReset(stored)) return;
+        BusyCursor busy;
+        scanner.ResetScannerLink();
+        scanner.OpenScannerPort(cbPortID->currentIndex());
+    }
     int32_t result = 0;
     {
         BusyCursor busy;

@@ -205,8 +205,8 @@ class FileTransferTest : public QObject {
         receive();
         config_->TransDelCheckBox->setChecked(true);
         receive_->ListeSpeichernButtonClick();
-        QCOMPARE(readAll(dataPath()), std::string("4006381333931;14:05:09;06.12.2026\r\n"
-                                                  "K\xC4SE-7;14:06:00;06.12.2026\r\n"));
+        QCOMPARE(fileBytes(dataPath()), std::string("4006381333931;14:05:09;06.12.2026\r\n"
+                                                    "K\xC4SE-7;14:06:00;06.12.2026\r\n"));
         QVERIFY(closeWindow());
         QCOMPARE(device_.barcodes.size(), size_t(3));
     }
