@@ -1,14 +1,23 @@
 #pragma once
 
+#include <string_view>
+#include <vector>
+
 // Synthesised keystrokes into whatever window has the keyboard focus.
 class KeyboardOutput {
   public:
     virtual ~KeyboardOutput() = default;
 
-    // Before the first key of a transfer. Waits (at most a few seconds) until the user
-    // has let go of the hotkey that started it: a held Alt would turn the typed letters
-    // into menu commands, and while its key is down the keys may not reach the window.
-    virtual void beginTransfer() {}
+    // Before the first key of a transfer, with every character and plain key it is going
+    // to type, so that a backend can set the keyboard up for them before the first
+    // keystroke. Waits (at most a few seconds) until the user has let go of the hotkey
+    // that started it: a held Alt would turn the typed letters into menu commands, and
+    // while its key is down the keys may not reach the window.
+    virtual void beginTransfer(std::string_view cp1252Characters,
+                               const std::vector<int>& virtualKeys) {
+        (void)cp1252Characters;
+        (void)virtualKeys;
+    }
     // Types one Windows-1252 character the way the active keyboard layout produces it,
     // with whatever Shift or AltGr it needs. A character the layout has no key for is
     // still typed as itself.

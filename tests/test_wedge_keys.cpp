@@ -157,7 +157,7 @@ void WedgeKeysTest::terminatorIsOnePlainPress() {
 
 void WedgeKeysTest::recordingOutputKeepsEveryEvent() {
     RecordingKeyboard keyboard;
-    keyboard.beginTransfer();
+    keyboard.beginTransfer("4711\t14:05", {13});
     for (const char c : buildWedgeLine("4711;14:05", ';', 2, wedgeSeparator(5))) {
         keyboard.typeCharacter(c);
     }

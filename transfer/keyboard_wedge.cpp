@@ -113,11 +113,16 @@ void TConfigForm::typeReceivedRows() {
     if (list->rowCount() == 0) return;
     const char separator = wedgeSeparator(FieldSepCombo->currentIndex());
     const int terminator = terminatorVirtualKey(StringTermCombo->currentIndex());
-    KeyboardOutput& keyboard = keyboardOutput();
-    keyboard.beginTransfer();
+    std::vector<std::string> lines;
+    std::string characters;
     for (int row = 0; row < list->rowCount(); ++row) {
-        for (char c : buildWedgeLine(list->row(row), list->delimiter(), columnCount, separator))
-            keyboard.typeCharacter(c);
+        lines.push_back(buildWedgeLine(list->row(row), list->delimiter(), columnCount, separator));
+        characters += lines.back();
+    }
+    KeyboardOutput& keyboard = keyboardOutput();
+    keyboard.beginTransfer(characters, {terminator});
+    for (const std::string& line : lines) {
+        for (const char c : line) keyboard.typeCharacter(c);
         keyboard.pressVirtualKey(terminator);
     }
     keyboard.endTransfer();

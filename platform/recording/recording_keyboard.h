@@ -15,7 +15,9 @@ class RecordingKeyboard : public KeyboardOutput {
         bool operator==(const Event&) const = default;
     };
 
-    void beginTransfer() override { events_.push_back({Event::BeginTransfer}); }
+    void beginTransfer(std::string_view, const std::vector<int>&) override {
+        events_.push_back({Event::BeginTransfer});
+    }
     void typeCharacter(char cp1252Byte) override {
         events_.push_back({Event::Character, cp1252Byte});
     }

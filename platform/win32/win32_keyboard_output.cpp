@@ -41,7 +41,7 @@ void sendUnicode(char cp1252Byte) {
 
 }  // namespace
 
-void Win32KeyboardOutput::beginTransfer() {
+void Win32KeyboardOutput::beginTransfer(std::string_view, const std::vector<int>&) {
     // The hotkey's own modifiers may still be down; Alt held with "A" is a menu command.
     const auto deadline = std::chrono::steady_clock::now() + modifierWaitLimit;
     while (anyModifierHeld() && std::chrono::steady_clock::now() < deadline) {

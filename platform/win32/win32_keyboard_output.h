@@ -6,7 +6,8 @@
 // VkKeyScanA; a character without a key goes out as a Unicode key event.
 class Win32KeyboardOutput : public KeyboardOutput {
   public:
-    void beginTransfer() override;
+    void beginTransfer(std::string_view cp1252Characters,
+                       const std::vector<int>& virtualKeys) override;
     void typeCharacter(char cp1252Byte) override;
     void pressVirtualKey(int virtualKey) override;
 };

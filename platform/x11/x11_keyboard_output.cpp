@@ -25,10 +25,11 @@ X11KeyboardOutput::X11KeyboardOutput(std::unique_ptr<X11Typist> typist)
 
 X11KeyboardOutput::~X11KeyboardOutput() = default;
 
-void X11KeyboardOutput::beginTransfer() {
+void X11KeyboardOutput::beginTransfer(std::string_view cp1252Characters,
+                                      const std::vector<int>& virtualKeys) {
     // Bindings of a transfer that just ended stay for this one.
     restoreTimer_.stop();
-    typist_->prepare();
+    typist_->prepare(cp1252Characters, virtualKeys);
 }
 
 void X11KeyboardOutput::typeCharacter(char cp1252Byte) {

@@ -15,7 +15,8 @@ class X11KeyboardOutput : public KeyboardOutput {
     static std::unique_ptr<X11KeyboardOutput> open(const char* displayName = nullptr);
     ~X11KeyboardOutput() override;
 
-    void beginTransfer() override;
+    void beginTransfer(std::string_view cp1252Characters,
+                       const std::vector<int>& virtualKeys) override;
     void typeCharacter(char cp1252Byte) override;
     void pressVirtualKey(int virtualKey) override;
     void endTransfer() override;

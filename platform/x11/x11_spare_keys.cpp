@@ -14,12 +14,17 @@ constexpr auto reuseGrace = std::chrono::milliseconds(100);
 }  // namespace
 
 KeyCode X11SpareKeys::bind(x11keys::Keysym keysym, const std::vector<KeyCode>& unused) {
+    const KeyCode keycode = bindIfFree(keysym, unused);
+    return keycode ? keycode : reuseOldest(keysym);
+}
+
+KeyCode X11SpareKeys::bindIfFree(x11keys::Keysym keysym, const std::vector<KeyCode>& unused) {
     for (const auto& [keycode, bound] : bindings_) {
         if (bound == keysym) return keycode;
     }
     const auto free = std::find_if(unused.begin(), unused.end(),
                                    [this](KeyCode keycode) { return !isBound(keycode); });
-    if (free == unused.end()) return reuseOldest(keysym);
+    if (free == unused.end()) return 0;
     setMapping(*free, keysym);
     bindings_.emplace_back(*free, keysym);
     return *free;

@@ -22,6 +22,8 @@ class X11SpareKeys {
     // the next of `unused` that is not bound yet. When every spare is taken the oldest
     // binding is reused. 0 when there are no spare keycodes at all.
     KeyCode bind(x11keys::Keysym keysym, const std::vector<KeyCode>& unused);
+    // Like bind(), but 0 instead of taking a binding away when every spare is taken.
+    KeyCode bindIfFree(x11keys::Keysym keysym, const std::vector<KeyCode>& unused);
     // Gives every bound keycode back its empty mapping.
     void restore();
     bool empty() const { return bindings_.empty(); }

@@ -2,6 +2,7 @@
 
 #include <X11/extensions/XTest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <thread>
 
@@ -50,12 +51,38 @@ X11Keymap& X11Typist::keymap() {
 
 // Not only the modifiers: while the hotkey's own key is down, its grab is still active and
 // every key typed would go to the program's grab instead of the focused window.
-void X11Typist::prepare() {
+void X11Typist::prepare(std::string_view cp1252Characters, const std::vector<int>& virtualKeys) {
     keymap_.reset();
     const auto deadline = std::chrono::steady_clock::now() + keyWaitLimit;
     while (anyKeyHeld() && std::chrono::steady_clock::now() < deadline) {
         std::this_thread::sleep_for(keyPoll);
     }
+    // Spare keycodes are bound now, before the first key, not between two keys: the first
+    // synthetic key makes the server hand the XTEST keyboard's map to the core keyboard,
+    // and a plain Xlib client (xterm) still reloading that map can miss a binding made a
+    // moment later and take the bound key for an empty one.
+    std::vector<x11keys::Keysym> missing;
+    bool seen[256] = {};
+    for (const char c : cp1252Characters) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (seen[byte]) continue;
+        seen[byte] = true;
+        const auto keysyms = x11keys::keysymsForCharacter(c);
+        const bool onLayout = std::any_of(keysyms.begin(), keysyms.end(), [this](auto keysym) {
+            return keymap().find(keysym).has_value();
+        });
+        if (!onLayout) missing.push_back(keysyms.front());
+    }
+    for (const int virtualKey : virtualKeys) {
+        const auto keysym = x11keys::keysymForPlainKey(virtualKey);
+        if (keysym != x11keys::noSymbol && !keymap().find(keysym, true)) missing.push_back(keysym);
+    }
+    if (missing.empty()) return;
+    // Should the spares run out, the rest is bound while typing.
+    const auto unused = keymap().unusedKeycodes();
+    for (const auto keysym : missing) spareKeys_.bindIfFree(keysym, unused);
+    keymap_.reset();
+    XSync(display_, False);
 }
 
 void X11Typist::typeCharacter(char cp1252Byte) {

@@ -3,6 +3,7 @@
 #include <X11/Xlib.h>
 
 #include <memory>
+#include <string_view>
 #include <vector>
 
 #include "platform/x11/x11_keymap.h"
@@ -24,9 +25,10 @@ class X11Typist {
     X11Typist(const X11Typist&) = delete;
     X11Typist& operator=(const X11Typist&) = delete;
 
-    // Takes a fresh look at the layout (the user may have switched since) and waits, at
-    // most two seconds, until no key is held: neither a modifier nor the hotkey's key.
-    void prepare();
+    // Takes a fresh look at the layout (the user may have switched since), waits, at most
+    // two seconds, until no key is held (neither a modifier nor the hotkey's key), and
+    // binds spare keycodes to whatever of the characters and keys the layout lacks.
+    void prepare(std::string_view cp1252Characters, const std::vector<int>& virtualKeys);
     void typeCharacter(char cp1252Byte);
     // A key by its keysym at its plain level; Return, Tab, Linefeed, Clear.
     void pressVirtualKey(int virtualKey);
