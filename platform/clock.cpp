@@ -37,4 +37,6 @@ LocalDateTime currentDateTime() {
     return clock ? clock() : systemDateTime();
 }
 
-void setClock(std::function<LocalDateTime()> clock) { installedClock() = std::move(clock); }
+void setClock(std::function<LocalDateTime()> clock) {
+    installedClock() = std::move(clock);
+}

@@ -7,7 +7,9 @@ std::string& storedDirectory() {
 }
 }  // namespace
 
-const std::string& programDirectory() { return storedDirectory(); }
+const std::string& programDirectory() {
+    return storedDirectory();
+}
 
 void setProgramDirectory(std::string directory) {
     if (directory.empty()) directory = ".";

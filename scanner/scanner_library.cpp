@@ -5,7 +5,7 @@ namespace {
 // What the program sees when no scanner library is installed: nothing can be opened and
 // nothing answers.
 class NoScannerLibrary final : public ScannerLibrary {
-public:
+  public:
     int32_t ResetScannerLink() override { return 0; }
     int32_t OpenScannerPort(int32_t) override { return -1; }
     int32_t CloseScannerPort() override { return -1; }
@@ -29,7 +29,9 @@ ScannerLibrary* installed = &noLibrary;
 
 }  // namespace
 
-ScannerLibrary& scannerLibrary() { return *installed; }
+ScannerLibrary& scannerLibrary() {
+    return *installed;
+}
 
 ScannerLibrary* setScannerLibrary(ScannerLibrary* library) {
     ScannerLibrary* before = installed;

@@ -86,11 +86,16 @@ char toUpper(char byte) {
     if (b >= 'a' && b <= 'z') return static_cast<char>(b - 0x20);
     if (b >= 0xE0 && b <= 0xFE && b != 0xF7) return static_cast<char>(b - 0x20);
     switch (b) {
-        case 0x9A: return static_cast<char>(0x8A);  // š -> Š
-        case 0x9C: return static_cast<char>(0x8C);  // œ -> Œ
-        case 0x9E: return static_cast<char>(0x8E);  // ž -> Ž
-        case 0xFF: return static_cast<char>(0x9F);  // ÿ -> Ÿ
-        default: return byte;
+        case 0x9A:
+            return static_cast<char>(0x8A);  // š -> Š
+        case 0x9C:
+            return static_cast<char>(0x8C);  // œ -> Œ
+        case 0x9E:
+            return static_cast<char>(0x8E);  // ž -> Ž
+        case 0xFF:
+            return static_cast<char>(0x9F);  // ÿ -> Ÿ
+        default:
+            return byte;
     }
 }
 

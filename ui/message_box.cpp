@@ -23,8 +23,8 @@ QMessageBox::StandardButton showMessageBox(const MessageBoxRequest& request) {
 }
 
 void showPlainMessage(const QString& text) {
-    showMessageBox({text, QString(kApplicationTitle), QMessageBox::NoIcon, QMessageBox::Ok,
-                    QMessageBox::Ok});
+    showMessageBox(
+        {text, QString(kApplicationTitle), QMessageBox::NoIcon, QMessageBox::Ok, QMessageBox::Ok});
 }
 
 void showErrorMessage(const QString& text) {
@@ -37,8 +37,12 @@ int showModal(QDialog* dialog) {
     return dialog->exec();
 }
 
-void setMessageBoxHandler(MessageBoxHandler handler) { messageHandler() = std::move(handler); }
-void setModalHandler(ModalHandler handler) { modalHandler() = std::move(handler); }
+void setMessageBoxHandler(MessageBoxHandler handler) {
+    messageHandler() = std::move(handler);
+}
+void setModalHandler(ModalHandler handler) {
+    modalHandler() = std::move(handler);
+}
 
 MessageBoxRecorder::MessageBoxRecorder() {
     setMessageBoxHandler([this](const MessageBoxRequest& request) {
@@ -53,4 +57,6 @@ MessageBoxRecorder::MessageBoxRecorder() {
     });
 }
 
-MessageBoxRecorder::~MessageBoxRecorder() { setMessageBoxHandler({}); }
+MessageBoxRecorder::~MessageBoxRecorder() {
+    setMessageBoxHandler({});
+}

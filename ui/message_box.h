@@ -45,7 +45,7 @@ void setModalHandler(ModalHandler handler);
 // Records every message box shown and answers each with the next scripted button (or the
 // request's default, else OK, when the script has run out). Installs itself while alive.
 class MessageBoxRecorder {
-public:
+  public:
     MessageBoxRecorder();
     ~MessageBoxRecorder();
     MessageBoxRecorder(const MessageBoxRecorder&) = delete;
@@ -55,7 +55,7 @@ public:
     const std::vector<MessageBoxRequest>& shown() const { return shown_; }
     void clear() { shown_.clear(); }
 
-private:
+  private:
     std::vector<MessageBoxRequest> shown_;
     std::vector<QMessageBox::StandardButton> script_;
 };

@@ -7,7 +7,8 @@
 QString fromCp1252(std::string_view bytes) {
     QString out;
     out.reserve(static_cast<qsizetype>(bytes.size()));
-    for (char b : bytes) out += QChar(static_cast<char16_t>(cp1252::toUnicode(static_cast<unsigned char>(b))));
+    for (char b : bytes)
+        out += QChar(static_cast<char16_t>(cp1252::toUnicode(static_cast<unsigned char>(b))));
     return out;
 }
 
