@@ -48,6 +48,20 @@ struct ParameterOutcome {
     }
 };
 
+// Talks to the scanner on `portIndex` under the busy pointer, `perItem(scanner, i)` once
+// for each of the sixteen items.
+template <class PerItem>
+ParameterOutcome exchangeParameters(int portIndex, PerItem perItem) {
+    ParameterOutcome outcome;
+    BusyCursor busy;
+    ScannerLibrary& scanner = scannerLibrary();
+    scanner.ResetScannerLink();
+    scanner.OpenScannerPort(portIndex);
+    for (int i = 0; i < kParameterItemCount; ++i) outcome.note(i, perItem(scanner, i));
+    scanner.EndScannerExchange();
+    return outcome;
+}
+
 void reportNoConnection() {
     showMessageBox({" Keine Verbindung zum Scanner.", " Kommunikations Fehler ",
                     QMessageBox::Warning, QMessageBox::Ok, QMessageBox::Ok});
@@ -81,19 +95,12 @@ void TConfigForm::showParameterTable() {
 }
 
 void TConfigForm::LoadScannerButtonClick() {
-    ParameterOutcome outcome;
-    {
-        BusyCursor busy;
-        ScannerLibrary& scanner = scannerLibrary();
-        scanner.ResetScannerLink();
-        scanner.OpenScannerPort(cbPortID->currentIndex());
-        for (int i = 0; i < kParameterItemCount; ++i) {
+    const ParameterOutcome outcome =
+        exchangeParameters(cbPortID->currentIndex(), [this](ScannerLibrary& scanner, int i) {
             const int32_t code = parameterTable[i].code;
             const uint8_t value = parameterValueByte(code, isChecked(ParamCheckListBox, i));
-            outcome.note(i, scanner.WriteParameter(code, &value, 1));
-        }
-        scanner.EndScannerExchange();
-    }
+            return scanner.WriteParameter(code, &value, 1);
+        });
     // The check list shows the user's choice; the scanner may hold something else now.
     if (outcome.noConnection()) {
         reportNoConnection();
@@ -116,22 +123,15 @@ void TConfigForm::LoadScannerButtonClick() {
 }
 
 void TConfigForm::ReadParaButtonClick() {
-    ParameterOutcome outcome;
-    {
-        BusyCursor busy;
-        ScannerLibrary& scanner = scannerLibrary();
-        scanner.ResetScannerLink();
-        scanner.OpenScannerPort(cbPortID->currentIndex());
-        for (int i = 0; i < kParameterItemCount; ++i) {
+    const ParameterOutcome outcome =
+        exchangeParameters(cbPortID->currentIndex(), [this](ScannerLibrary& scanner, int i) {
             const int32_t code = parameterTable[i].code;
             uint8_t value = 0;
             const int32_t result = scanner.ReadParameter(code, &value, 1);
-            outcome.note(i, result);
             // A parameter the scanner did not deliver keeps its check state.
             if (result == 0) setChecked(ParamCheckListBox, i, parameterChecked(code, value));
-        }
-        scanner.EndScannerExchange();
-    }
+            return result;
+        });
     if (outcome.noConnection()) {
         reportNoConnection();
         return;
