@@ -25,8 +25,9 @@ class KeyboardOutput {
     // Presses and releases one key given by its Windows virtual-key code, without
     // modifiers and without layout lookup: 13 Enter, 9 Tab, 10 Linefeed, 11 vertical tab.
     virtual void pressVirtualKey(int virtualKey) = 0;
-    // After the last key of a transfer; undoes any temporary keyboard changes.
-    virtual void endTransfer() {}
+    // After the last key of a transfer; undoes any temporary keyboard changes. False when
+    // not every key went out (no way to type at all, a key the system refused).
+    virtual bool endTransfer() { return true; }
 };
 
 // The process-wide keystroke output: the platform's backend, else a recording one.

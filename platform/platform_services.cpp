@@ -6,7 +6,6 @@
 #include "platform/global_hotkeys.h"
 #include "platform/keyboard_output.h"
 #include "platform/recording/recording_hotkeys.h"
-#include "platform/recording/recording_keyboard.h"
 
 #if defined(_WIN32)
 #include "platform/win32/win32_global_hotkeys.h"
@@ -28,13 +27,22 @@ std::unique_ptr<GlobalHotkeys> makePlatformHotkeys() {
     return std::make_unique<RecordingHotkeys>();
 }
 
+// Without a display (or without its XTEST extension) no key can be typed; every transfer
+// says so, and the scanner keeps its barcodes.
+class UnavailableKeyboard : public KeyboardOutput {
+  public:
+    void typeCharacter(char) override {}
+    void pressVirtualKey(int) override {}
+    bool endTransfer() override { return false; }
+};
+
 std::unique_ptr<KeyboardOutput> makePlatformOutput() {
 #if defined(_WIN32)
     return std::make_unique<Win32KeyboardOutput>();
 #elif defined(LORVANT_HAVE_X11)
     if (auto output = X11KeyboardOutput::open()) return output;
 #endif
-    return std::make_unique<RecordingKeyboard>();
+    return std::make_unique<UnavailableKeyboard>();
 }
 
 GlobalHotkeys* installedHotkeys = nullptr;

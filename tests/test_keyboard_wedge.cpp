@@ -69,9 +69,10 @@ const char* kSettings =
 class TypingKeyboard : public RecordingKeyboard {
   public:
     explicit TypingKeyboard(const cs1504::Device& device) : device_(device) {}
-    void endTransfer() override {
-        RecordingKeyboard::endTransfer();
+    bool endTransfer() override {
+        const bool typed = RecordingKeyboard::endTransfer();
         storedAtEnd.push_back(device_.barcodes.size());
+        return typed;
     }
     std::vector<size_t> storedAtEnd;
 
@@ -481,6 +482,21 @@ class KeyboardWedgeTest : public QObject {
         QCOMPARE(std::string(device_.clock.begin(), device_.clock.end()), clockBytes(kNow));
         QCOMPARE(commandsSent(cs1504::Command::ClearBarcodes), 1);
         QVERIFY(boxes_->shown().empty());
+    }
+
+    void typingThatFailsKeepsTheBarcodesAndSaysSo() {
+        createWindows();
+        config_->TransDelCheckBox->setChecked(true);
+        keyboard_->failTransfers(true);
+        config_->SendTimerTimer();
+        QCOMPARE(device_.barcodes.size(), size_t(2));
+        QCOMPARE(commandsSent(cs1504::Command::ClearBarcodes), 0);
+        QCOMPARE(boxes_->shown().size(), size_t(1));
+        QCOMPARE(boxes_->shown()[0].caption, QString(" Übertragungsfehler"));
+        // Once keys go out again, the next transfer types them all and clears the unit.
+        keyboard_->failTransfers(false);
+        config_->SendTimerTimer();
+        QVERIFY(device_.barcodes.empty());
     }
 
     void unknownScannerTypesNothingAndKeepsTheBarcodes() {

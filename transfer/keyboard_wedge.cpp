@@ -98,19 +98,24 @@ void TConfigForm::SendTimerTimer() {
     // nothing: its barcodes stay on the scanner, and typing the rows read before the break
     // would only type them twice once the next transfer reads them all.
     const bool complete = ReceiveForm->ReceptionComplete;
-    if (complete) typeReceivedRows();
+    const bool typed = complete && typeReceivedRows();
     ReceiveForm->ListBoxAll->clearRows();
     if (SynchDateTimeCheckBox->isChecked()) {
         dlgTime->ResetToNow();
         SetScannerClock();
     }
     // Barcodes leave the scanner only when the reception read them all and every one was typed.
-    if (TransDelCheckBox->isChecked() && complete) scanner.EraseStoredBarcodes();
+    if (TransDelCheckBox->isChecked() && typed) EraseIdentifiedScanner();
+    if (complete && !typed)
+        showMessageBox(
+            {"Die Barcodes konnten nicht vollständig als Tastatureingaben gesendet "
+             "werden.\nSie bleiben auf dem Scanner und werden nicht gelöscht.",
+             " Übertragungsfehler", QMessageBox::Warning, QMessageBox::Ok, QMessageBox::Ok});
 }
 
-void TConfigForm::typeReceivedRows() {
+bool TConfigForm::typeReceivedRows() {
     const DelimitedListBox* list = ReceiveForm->ListBoxAll;
-    if (list->rowCount() == 0) return;
+    if (list->rowCount() == 0) return true;
     const char separator = wedgeSeparator(FieldSepCombo->currentIndex());
     const int terminator = terminatorVirtualKey(StringTermCombo->currentIndex());
     std::vector<std::string> lines;
@@ -125,5 +130,5 @@ void TConfigForm::typeReceivedRows() {
         for (const char c : line) keyboard.typeCharacter(c);
         keyboard.pressVirtualKey(terminator);
     }
-    keyboard.endTransfer();
+    return keyboard.endTransfer();
 }

@@ -24,7 +24,12 @@ class RecordingKeyboard : public KeyboardOutput {
     void pressVirtualKey(int virtualKey) override {
         events_.push_back({Event::VirtualKey, 0, virtualKey});
     }
-    void endTransfer() override { events_.push_back({Event::EndTransfer}); }
+    bool endTransfer() override {
+        events_.push_back({Event::EndTransfer});
+        return !failing_;
+    }
+    // Makes every transfer from now on report that its keys did not all go out.
+    void failTransfers(bool failing) { failing_ = failing; }
 
     const std::vector<Event>& events() const { return events_; }
     void clear() { events_.clear(); }
@@ -35,4 +40,5 @@ class RecordingKeyboard : public KeyboardOutput {
 
   private:
     std::vector<Event> events_;
+    bool failing_ = false;
 };

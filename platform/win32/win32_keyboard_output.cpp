@@ -28,7 +28,8 @@ void send(const std::vector<KeyEvent>& events) {
 }
 
 // The character by its code, not by a key: what the layout cannot type still arrives.
-void sendUnicode(char cp1252Byte) {
+// False when the system did not take both events (another program's input blocks ours).
+bool sendUnicode(char cp1252Byte) {
     const auto code = static_cast<WORD>(cp1252::toUnicode(static_cast<unsigned char>(cp1252Byte)));
     INPUT inputs[2] = {};
     for (int i = 0; i < 2; ++i) {
@@ -36,12 +37,13 @@ void sendUnicode(char cp1252Byte) {
         inputs[i].ki.wScan = code;
         inputs[i].ki.dwFlags = KEYEVENTF_UNICODE | (i == 1 ? KEYEVENTF_KEYUP : 0);
     }
-    SendInput(2, inputs, sizeof(INPUT));
+    return SendInput(2, inputs, sizeof(INPUT)) == 2;
 }
 
 }  // namespace
 
 void Win32KeyboardOutput::beginTransfer(std::string_view, const std::vector<int>&) {
+    failed_ = false;
     // The hotkey's own modifiers may still be down; Alt held with "A" is a menu command.
     const auto deadline = std::chrono::steady_clock::now() + modifierWaitLimit;
     while (anyModifierHeld() && std::chrono::steady_clock::now() < deadline) {
@@ -54,7 +56,7 @@ void Win32KeyboardOutput::typeCharacter(char cp1252Byte) {
     if (key) {
         send(characterKeyEvents(*key));
     } else {
-        sendUnicode(cp1252Byte);
+        if (!sendUnicode(cp1252Byte)) failed_ = true;
     }
 }
 

@@ -10,4 +10,8 @@ class Win32KeyboardOutput : public KeyboardOutput {
                        const std::vector<int>& virtualKeys) override;
     void typeCharacter(char cp1252Byte) override;
     void pressVirtualKey(int virtualKey) override;
+    bool endTransfer() override { return !failed_; }
+
+  private:
+    bool failed_ = false;
 };

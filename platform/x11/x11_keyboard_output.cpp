@@ -40,14 +40,15 @@ void X11KeyboardOutput::pressVirtualKey(int virtualKey) {
     typist_->pressVirtualKey(virtualKey);
 }
 
-void X11KeyboardOutput::endTransfer() {
-    typist_->finish();
-    if (!typist_->hasTemporaryBindings()) return;
+bool X11KeyboardOutput::endTransfer() {
+    const bool allTyped = typist_->finish();
+    if (!typist_->hasTemporaryBindings()) return allTyped;
     if (QCoreApplication::instance()) {
         restoreTimer_.start();
     } else {
         typist_->restoreKeymap();
     }
+    return allTyped;
 }
 
 bool X11KeyboardOutput::hasTemporaryBindings() const {

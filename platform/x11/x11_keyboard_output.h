@@ -19,7 +19,7 @@ class X11KeyboardOutput : public KeyboardOutput {
                        const std::vector<int>& virtualKeys) override;
     void typeCharacter(char cp1252Byte) override;
     void pressVirtualKey(int virtualKey) override;
-    void endTransfer() override;
+    bool endTransfer() override;
 
     // True while spare keycodes are still bound to characters the layout lacks.
     bool hasTemporaryBindings() const;

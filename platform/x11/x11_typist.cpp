@@ -52,6 +52,10 @@ X11Keymap& X11Typist::keymap() {
 // Not only the modifiers: while the hotkey's own key is down, its grab is still active and
 // every key typed would go to the program's grab instead of the focused window.
 void X11Typist::prepare(std::string_view cp1252Characters, const std::vector<int>& virtualKeys) {
+    failed_ = false;
+    // Errors of earlier requests are not this transfer's.
+    XSync(display_, False);
+    x11errors::takeErrorCount(display_);
     keymap_.reset();
     const auto deadline = std::chrono::steady_clock::now() + keyWaitLimit;
     while (anyKeyHeld() && std::chrono::steady_clock::now() < deadline) {
@@ -101,10 +105,11 @@ void X11Typist::pressVirtualKey(int virtualKey) {
     if (keysym != x11keys::noSymbol) typeKeysym(keysym, true);
 }
 
-void X11Typist::finish() {
+bool X11Typist::finish() {
     XSync(display_, False);
-    x11errors::takeErrorCount(display_);
+    if (x11errors::takeErrorCount(display_) > 0) failed_ = true;
     keymap_.reset();
+    return !failed_;
 }
 
 // From the layout if it has the keysym, else from a spare keycode bound to it.
@@ -114,7 +119,10 @@ void X11Typist::typeKeysym(x11keys::Keysym keysym, bool plainOnly) {
         return;
     }
     const KeyCode spare = spareKeys_.bind(keysym, keymap().unusedKeycodes());
-    if (!spare) return;
+    if (!spare) {
+        failed_ = true;  // a layout without a single free keycode
+        return;
+    }
     // Read the layout again to learn the level the spare key gives the keysym at, with
     // the lock keys as they are.
     keymap_.reset();

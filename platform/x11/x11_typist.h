@@ -32,8 +32,9 @@ class X11Typist {
     void typeCharacter(char cp1252Byte);
     // A key by its keysym at its plain level; Return, Tab, Linefeed, Clear.
     void pressVirtualKey(int virtualKey);
-    // Waits until the server has taken every key event sent so far.
-    void finish();
+    // Waits until the server has taken every key event sent so far. False when a key of
+    // this transfer could not be typed: no spare keycode for it, or the server refused one.
+    bool finish();
     // Gives the spare keycodes bound during typing their empty mapping back.
     void restoreKeymap() { spareKeys_.restore(); }
     bool hasTemporaryBindings() const { return !spareKeys_.empty(); }
@@ -49,4 +50,5 @@ class X11Typist {
     Display* display_;
     std::unique_ptr<X11Keymap> keymap_;
     X11SpareKeys spareKeys_;
+    bool failed_ = false;
 };
