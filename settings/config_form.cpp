@@ -8,6 +8,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QTreeWidget>
+#include <filesystem>
 
 #include "app/main_form.h"
 #include "platform/global_hotkeys.h"
@@ -78,6 +79,8 @@ void TConfigForm::FormCreate() {
     std::string error;
     auto rows = loadScannerList(scannerListPath(), &error);
     if (!rows) showErrorMessage(fromCp1252(error));
+    std::error_code ec;
+    scannerListUnreadable = !rows && std::filesystem::exists(scannerListPath(), ec);
     SerieListBox->setRows(rows ? std::move(*rows) : std::vector<std::string>{});
     openParameterFile();
     showParameterTable();
@@ -114,34 +117,56 @@ void TConfigForm::loadSettings() {
     clearHotkeyKey = ini.readInteger("ClrOptions", "V_key", 0);
 }
 
+void TConfigForm::writeSettings() {
+    ProfileFile& ini = *settingsFile;
+    ini.writeString("DataFile", "PathAndName", toCp1252(FileNamePathEdit->text()));
+    ini.writeInteger("DataFile", "SaveOption", FileSaveOptionRadioGroup->itemIndex());
+    ini.writeBool("DataFile", "CounterActive", FileCountCheckBox->isChecked());
+    ini.writeInteger("DataFile", "FileCounter", fileCounter);
+    ini.writeString("DataFile", "FieldSeparator", toCp1252(FieldSepEdit->text()));
+    ini.writeBool("DataFile", "ScanRecToFile", ScanRecToFileBox->isChecked());
+    ini.writeInteger("DataFile", "TransMode", RadioModeGroup->itemIndex());
+    ini.writeInteger("ScannerOptions", "Port", cbPortID->currentIndex());
+    ini.writeInteger("ScannerOptions", "DataFormat", ScannerOptionGroup->itemIndex());
+    ini.writeBool("ScannerOptions", "TransDel", TransDelCheckBox->isChecked());
+    ini.writeBool("ScannerOptions", "SynchDateTime", SynchDateTimeCheckBox->isChecked());
+    ini.writeInteger("SendOptions", "FieldSep", FieldSepCombo->currentIndex());
+    ini.writeInteger("SendOptions", "RecTerm", StringTermCombo->currentIndex());
+    ini.writeString("SendOptions", "SendHot", toCp1252(SendHotkeyEdit->text()));
+    ini.writeInteger("SendOptions", "Mod", sendHotkeyModifiers);
+    ini.writeInteger("SendOptions", "V_Key", sendHotkeyKey);
+    ini.writeString("ClrOptions", "ClrHot", toCp1252(ClearHotkeyEdit->text()));
+    ini.writeInteger("ClrOptions", "Mod", clearHotkeyModifiers);
+    ini.writeInteger("ClrOptions", "V_key", clearHotkeyKey);
+}
+
+void TConfigForm::storeFileCounter() {
+    // The counter must survive a power cut: a number handed out again would overwrite a
+    // saved file whose barcodes have left the scanner. Quietly; leaving the program
+    // reports a settings file that cannot be written.
+    if (!settingsFile) return;
+    writeSettings();
+    settingsFile->save();
+}
+
 void TConfigForm::FormDestroy() {
     if (settingsFile) {
+        writeSettings();
         ProfileFile& ini = *settingsFile;
-        ini.writeString("DataFile", "PathAndName", toCp1252(FileNamePathEdit->text()));
-        ini.writeInteger("DataFile", "SaveOption", FileSaveOptionRadioGroup->itemIndex());
-        ini.writeBool("DataFile", "CounterActive", FileCountCheckBox->isChecked());
-        ini.writeInteger("DataFile", "FileCounter", fileCounter);
-        ini.writeString("DataFile", "FieldSeparator", toCp1252(FieldSepEdit->text()));
-        ini.writeBool("DataFile", "ScanRecToFile", ScanRecToFileBox->isChecked());
-        ini.writeInteger("DataFile", "TransMode", RadioModeGroup->itemIndex());
-        ini.writeInteger("ScannerOptions", "Port", cbPortID->currentIndex());
-        ini.writeInteger("ScannerOptions", "DataFormat", ScannerOptionGroup->itemIndex());
-        ini.writeBool("ScannerOptions", "TransDel", TransDelCheckBox->isChecked());
-        ini.writeBool("ScannerOptions", "SynchDateTime", SynchDateTimeCheckBox->isChecked());
-        ini.writeInteger("SendOptions", "FieldSep", FieldSepCombo->currentIndex());
-        ini.writeInteger("SendOptions", "RecTerm", StringTermCombo->currentIndex());
-        ini.writeString("SendOptions", "SendHot", toCp1252(SendHotkeyEdit->text()));
-        ini.writeInteger("SendOptions", "Mod", sendHotkeyModifiers);
-        ini.writeInteger("SendOptions", "V_Key", sendHotkeyKey);
-        ini.writeString("ClrOptions", "ClrHot", toCp1252(ClearHotkeyEdit->text()));
-        ini.writeInteger("ClrOptions", "Mod", clearHotkeyModifiers);
-        ini.writeInteger("ClrOptions", "V_key", clearHotkeyKey);
         // Reported, but the scanner list below is saved all the same.
         std::string error;
         if (!ini.save(&error))
             showErrorMessage(
                 QStringLiteral("Unable to write to %1").arg(fromCp1252(settingsPath())));
         settingsFile.reset();
+    }
+    // A list that was there but could not be read is not replaced by what this run shows.
+    if (scannerListUnreadable) {
+        showErrorMessage(
+            QStringLiteral("Die Scanner-Liste wurde nicht gespeichert: %1 konnte beim Start nicht "
+                           "gelesen werden und wäre sonst überschrieben worden.")
+                .arg(fromCp1252(scannerListPath())));
+        return;
     }
     std::string error;
     if (!saveScannerList(scannerListPath(), SerieListBox->rows(), &error))
@@ -154,6 +179,16 @@ void TConfigForm::FormShow() {
 
 void TConfigForm::BrowseButtonClick() {
     if (!DataSaveDialog->execute(this)) return;
+    // The settings file keeps the name in Windows-1252; a character outside it would come
+    // back as "?" on the next start, and the data would go to another file.
+    if (fromCp1252(toCp1252(DataSaveDialog->fileName)) != DataSaveDialog->fileName) {
+        showMessageBox({QStringLiteral("Der Name enthält Zeichen, die Lorvant nicht speichern "
+                                       "kann:\n%1\n\nBitte einen anderen Namen wählen.")
+                            .arg(DataSaveDialog->fileName),
+                        " Ungültiger Dateiname", QMessageBox::Warning, QMessageBox::Ok,
+                        QMessageBox::Ok});
+        return;
+    }
     FileNamePathEdit->setText(DataSaveDialog->fileName);
     FileNamePathEdit->setToolTip(DataSaveDialog->fileName);
 }

@@ -100,6 +100,8 @@ class TConfigForm : public QDialog {
     // Lines of ID, separator character, name and CR LF of the identified scanner
     // (Windows-1252 bytes).
     std::string scannerRecord;
+    // The serial number text of the scanner identified last.
+    std::string identifiedSerial;
     std::unique_ptr<ProfileFile> settingsFile;
     std::unique_ptr<ParameterFile> parameterFile;
     // Codes and the last saved or loaded values of the scanner parameters.
@@ -108,6 +110,8 @@ class TConfigForm : public QDialog {
     // Loading and saving the settings (run by the constructor and the destructor).
     void FormCreate();
     void FormDestroy();
+    // Writes the settings file now, so the data file counter just advanced is kept.
+    void storeFileCounter();
     // Enables SetTimeDateButton exactly while the clock is not synchronised automatically.
     void FormShow();
     void BrowseButtonClick();
@@ -117,6 +121,9 @@ class TConfigForm : public QDialog {
     // Looks the connected scanner up in the scanner list; true when found, the scanner
     // record then holding its line.
     bool IdentifyScanner();
+    // Erases the stored barcodes, but only on the scanner identified last: a unit put on
+    // the cable since holds barcodes nobody has received. False when nothing was erased.
+    bool EraseIdentifiedScanner();
     // The field separator text; an empty one counts as ";".
     std::string fieldSeparator() const;
 
@@ -163,11 +170,16 @@ class TConfigForm : public QDialog {
     // Runs when the modal showing ends, however the window was closed.
     void FormClose();
     void loadSettings();
+    // The nineteen keys into the settings file's lines (not yet to disk).
+    void writeSettings();
+    // The scanner list file existed at start-up but could not be read.
+    bool scannerListUnreadable = false;
     // Key-down in one of the two hotkey edits (the key goes on to the edit, which is
     // read-only); true when it was one.
     bool hotkeyEditKeyDown(QObject* watched, QEvent* event);
-    // Types every row of the receive list, each closed by the terminator key.
-    void typeReceivedRows();
+    // Types every row of the receive list, each closed by the terminator key. False when
+    // not every key went out.
+    bool typeReceivedRows();
     // The parameter file and the check list of the page "Einstellungen".
     void openParameterFile();
     void showParameterTable();

@@ -45,20 +45,6 @@ void copyPermissions(const std::string& from, std::FILE* to) {
 #endif
 }
 
-// Without this a crash right after the rename could still bring back the old directory entry.
-void flushDirectoryOf(const std::string& path) {
-#ifndef _WIN32
-    const std::filesystem::path parent = std::filesystem::path(path).parent_path();
-    const std::string directory = parent.empty() ? std::string(".") : parent.string();
-    const int fd = open(directory.c_str(), O_RDONLY | O_DIRECTORY);
-    if (fd < 0) return;
-    fsync(fd);
-    close(fd);
-#else
-    (void)path;
-#endif
-}
-
 // Writes all bytes to the new temporary file; returns 0 or the error number.
 int writeTemporary(const std::string& temporary, const std::string& target,
                    std::string_view bytes) {
@@ -121,4 +107,17 @@ bool writeFileAtomically(const std::string& path, std::string_view bytes, std::s
     }
     flushDirectoryOf(path);
     return true;
+}
+
+void flushDirectoryOf(const std::string& path) {
+#ifndef _WIN32
+    const std::filesystem::path parent = std::filesystem::path(path).parent_path();
+    const std::string directory = parent.empty() ? std::string(".") : parent.string();
+    const int fd = open(directory.c_str(), O_RDONLY | O_DIRECTORY);
+    if (fd < 0) return;
+    fsync(fd);
+    close(fd);
+#else
+    (void)path;
+#endif
 }

@@ -17,5 +17,9 @@ std::optional<std::string> readFileBytes(const std::string& path, bool* missing 
 bool writeFileAtomically(const std::string& path, std::string_view bytes,
                          std::string* reason = nullptr);
 
+// Brings the directory entries of the folder holding `path` to the disk: without it a
+// power cut right after creating or renaming a file could still lose its entry.
+void flushDirectoryOf(const std::string& path);
+
 // The name of the temporary file that writeFileAtomically uses for `path`.
 std::string temporaryFileFor(const std::string& path);

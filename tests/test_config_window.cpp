@@ -440,6 +440,28 @@ class ConfigWindowTest : public QObject {
         QCOMPARE(again.proposed, QStringList{typed + ".txt"});
     }
 
+    void browseRefusesANameTheSettingsFileCannotKeep() {
+        TConfigForm form;
+        const QString before = form.FileNamePathEdit->text();
+        MessageBoxRecorder boxes;
+        {
+            // "č" is not in Windows-1252: it would come back as "?" on the next start.
+            SaveDialogAnswer answer(dir_.filePath(QString::fromUtf8("Bestellung_\u010D")));
+            form.BrowseButton->click();
+        }
+        QCOMPARE(boxes.shown().size(), size_t(1));
+        QCOMPARE(boxes.shown()[0].caption, QString(" Ungültiger Dateiname"));
+        QCOMPARE(form.FileNamePathEdit->text(), before);
+        // Umlauts are in the code page and pass.
+        {
+            SaveDialogAnswer answer(dir_.filePath(QString::fromUtf8("Bestände")));
+            form.BrowseButton->click();
+        }
+        QCOMPARE(boxes.shown().size(), size_t(1));
+        QCOMPARE(form.FileNamePathEdit->text(),
+                 QDir::toNativeSeparators(dir_.filePath(QString::fromUtf8("Bestände.txt"))));
+    }
+
     void typedPathKeepsTheOldHintAndProposal() {
         const QString before = path("Data.txt");
         const QString typed = dir_.filePath("anders.csv");

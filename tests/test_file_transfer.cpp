@@ -120,6 +120,10 @@ class FileTransferTest : public QObject {
         QVERIFY(QFile::exists(dir_.filePath("Data_0.txt")));
         QVERIFY(!QFile::exists(dataPath()));
         QCOMPARE(config_->fileCounter, 1);
+        // On disk at once: after a power cut the next run must not hand out 0 again and
+        // overwrite a file whose barcodes have left the scanner.
+        QVERIFY(fileBytes(dir_.filePath("LVconfig.ini")).find("FileCounter=1\r\n") !=
+                std::string::npos);
     }
 
     void emptyListWritesOnlyTheRecord() {
@@ -188,6 +192,20 @@ class FileTransferTest : public QObject {
         QVERIFY(device_.barcodes.empty());
         QCOMPARE(device_.clock, (std::array<uint8_t, 6>{12, 52, 19, 6, 12, 26}));
         QCOMPARE(receive_->statusText(), QString(" Daten auf Scanner werden gelöscht"));
+    }
+
+    void anotherScannerPutOnTheCableIsNotCleared() {
+        receive();
+        config_->TransDelCheckBox->setChecked(true);
+        receive_->ListeSpeichernButtonClick();
+        // The user swaps units before closing: the one now on the cable was never received.
+        device_.serialNumber[7] = 0x4C;
+        MessageBoxRecorder boxes;
+        QVERIFY(closeWindow());
+        QCOMPARE(device_.barcodes.size(), size_t(2));
+        QCOMPARE(boxes.shown().size(), size_t(1));
+        QCOMPARE(boxes.shown()[0].caption, QString(" Scanner gewechselt"));
+        QCOMPARE(boxes.shown()[0].icon, QMessageBox::Warning);
     }
 
     void unknownScannerIsNeverCleared() {

@@ -13,6 +13,8 @@
 #include <unistd.h>
 #endif
 
+#include "settings/file_bytes.h"
+
 std::string counterFileName(const std::string& name, int counter) {
     size_t dot = name.rfind('.');
     if (dot != std::string::npos && name.find_first_of("\\/:", dot) != std::string::npos)
@@ -134,5 +136,7 @@ bool writeDataFile(const std::string& path, const std::string& bytes, bool appen
         reason = germanReason(error);
     }
     closeFile(fd);
+    // A file made just now needs its folder entry on the disk as well.
+    if (ok) flushDirectoryOf(path);
     return ok;
 }

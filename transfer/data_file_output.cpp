@@ -20,6 +20,7 @@ void TReceiveForm::ListeSpeichernButtonClick() {
         // never makes two files share a number.
         path = counterFileName(path, ConfigForm->fileCounter);
         ++ConfigForm->fileCounter;
+        ConfigForm->storeFileCounter();
     }
     const std::string block = dataFileBlock(
         ConfigForm->scannerRecord, ConfigForm->ScanRecToFileBox->isChecked(), ListBoxAll->rows());
@@ -61,6 +62,6 @@ void TReceiveForm::FormClose(bool& keepOpen) {
     }
     if (ConfigForm->TransDelCheckBox->isChecked() && mayErase) {
         setStatusText(" Daten auf Scanner werden gelöscht");
-        scannerLibrary().EraseStoredBarcodes();
+        ConfigForm->EraseIdentifiedScanner();
     }
 }

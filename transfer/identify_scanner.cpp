@@ -5,6 +5,7 @@
 #include "settings/config_form.h"
 #include "transfer/reception.h"
 #include "ui/delimited_list_box.h"
+#include "ui/message_box.h"
 #include "ui/qt_text.h"
 
 std::string TConfigForm::fieldSeparator() const {
@@ -16,6 +17,7 @@ std::string TConfigForm::fieldSeparator() const {
 bool TConfigForm::IdentifyScanner() {
     uint8_t serial[kSerialNumberCapacity] = {};
     // A serial number that could not be read matches no row.
+    identifiedSerial.clear();
     if (scannerLibrary().ReadSerialNumber(serial, kSerialNumberCapacity) != 0) return false;
     const std::string text = serialNumberText(serial);
     for (int row = 0; row < SerieListBox->rowCount(); ++row) {
@@ -24,7 +26,24 @@ bool TConfigForm::IdentifyScanner() {
         // earlier in the run.
         scannerRecord = SerieListBox->column(row, 1) + fieldSeparator()[0] +
                         SerieListBox->column(row, 2) + "\r\n";
+        identifiedSerial = text;
         return true;
     }
     return false;
+}
+
+bool TConfigForm::EraseIdentifiedScanner() {
+    ScannerLibrary& scanner = scannerLibrary();
+    // Ask the unit on the cable now, not the reception's cached answer.
+    scanner.ResetScannerLink();
+    uint8_t serial[kSerialNumberCapacity] = {};
+    if (scanner.ReadSerialNumber(serial, kSerialNumberCapacity) != 0) return false;
+    if (identifiedSerial.empty() || serialNumberText(serial) != identifiedSerial) {
+        showMessageBox(
+            {"Am Port ist ein anderer Scanner angeschlossen als beim Empfang.\n"
+             "Seine Barcodes werden nicht gelöscht.",
+             " Scanner gewechselt", QMessageBox::Warning, QMessageBox::Ok, QMessageBox::Ok});
+        return false;
+    }
+    return scanner.EraseStoredBarcodes() == 0;
 }

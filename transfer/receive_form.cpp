@@ -82,7 +82,11 @@ void TReceiveForm::GetScannerData() {
                         QMessageBox::Warning, QMessageBox::Ok, QMessageBox::Ok});
         return;
     }
-    if (count < 0) return;
+    if (count < 0) {
+        showMessageBox({" Keine Verbindung zum Scanner.", " Kommunikations Fehler ",
+                        QMessageBox::Warning, QMessageBox::Ok, QMessageBox::Ok});
+        return;
+    }
     if (!stampFlagRead && count > 0) {
         // Without the time stamp setting the packets cannot be split into barcode and stamp.
         showMessageBox(
