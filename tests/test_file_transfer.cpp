@@ -208,6 +208,19 @@ class FileTransferTest : public QObject {
         QCOMPARE(boxes.shown()[0].icon, QMessageBox::Warning);
     }
 
+    void scannerNotAnsweringAtTheEraseIsReported() {
+        receive();
+        config_->TransDelCheckBox->setChecked(true);
+        receive_->ListeSpeichernButtonClick();
+        device_.connected = false;
+        MessageBoxRecorder boxes;
+        QVERIFY(closeWindow());
+        QCOMPARE(boxes.shown().size(), size_t(1));
+        QCOMPARE(boxes.shown()[0].text,
+                 QString("Der Scanner antwortet nicht; seine Barcodes wurden nicht gelöscht."));
+        QCOMPARE(device_.barcodes.size(), size_t(2));
+    }
+
     void unknownScannerIsNeverCleared() {
         MessageBoxRecorder boxes;
         receive("0000000000000000;X;Y\r\n");

@@ -183,18 +183,23 @@ class ReceptionTest : public QObject {
         QCOMPARE(boxes.shown()[0].icon, QMessageBox::Warning);
         QVERIFY(rows().empty());
         QCOMPARE(receive_->statusText(), QString("before"));
-        QVERIFY(receive_->ListeSpeichernButton->isEnabled());
+        // Nothing to save: saving would only overwrite the data file with an empty list.
+        QVERIFY(!receive_->ListeSpeichernButton->isEnabled());
         QVERIFY(!receive_->ReceptionComplete);
     }
 
-    void silentUnitIsReportedAsUnknownScanner() {
+    void silentUnitIsReportedAsNoConnection() {
         addStamped("4006381333931", 14, 5, 9);
         device_.connected = false;
         start(std::string(kSerialText) + "\r\n");
         MessageBoxRecorder boxes;
         receive_->GetScannerData();
         QCOMPARE(boxes.shown().size(), size_t(1));
+        // Registered, just not answering: not "no valid scanner".
+        QCOMPARE(boxes.shown()[0].text, QString(" Keine Verbindung zum Scanner."));
+        QCOMPARE(boxes.shown()[0].caption, QString(" Kommunikations Fehler "));
         QVERIFY(rows().empty());
+        QVERIFY(!receive_->ListeSpeichernButton->isEnabled());
         QVERIFY(!receive_->ReceptionComplete);
     }
 

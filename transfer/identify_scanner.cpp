@@ -37,7 +37,14 @@ bool TConfigForm::EraseIdentifiedScanner() {
     // Ask the unit on the cable now, not the reception's cached answer.
     scanner.ResetScannerLink();
     uint8_t serial[kSerialNumberCapacity] = {};
-    if (scanner.ReadSerialNumber(serial, kSerialNumberCapacity) != 0) return false;
+    // Not cleared means received again next time: the user must know.
+    const auto notAnswering = [] {
+        showMessageBox({"Der Scanner antwortet nicht; seine Barcodes wurden nicht gelöscht.",
+                        " Kommunikations Fehler ", QMessageBox::Warning, QMessageBox::Ok,
+                        QMessageBox::Ok});
+        return false;
+    };
+    if (scanner.ReadSerialNumber(serial, kSerialNumberCapacity) != 0) return notAnswering();
     if (identifiedSerial.empty() || serialNumberText(serial) != identifiedSerial) {
         showMessageBox(
             {"Am Port ist ein anderer Scanner angeschlossen als beim Empfang.\n"
@@ -45,5 +52,5 @@ bool TConfigForm::EraseIdentifiedScanner() {
              " Scanner gewechselt", QMessageBox::Warning, QMessageBox::Ok, QMessageBox::Ok});
         return false;
     }
-    return scanner.EraseStoredBarcodes() == 0;
+    return scanner.EraseStoredBarcodes() == 0 || notAnswering();
 }

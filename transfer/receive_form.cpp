@@ -77,19 +77,26 @@ void TReceiveForm::GetScannerData() {
     const bool stampFlagRead = scanner.ReadParameter(kTimeStampParameter, &stampFlag, 1) == 0;
     showCaptions(ConfigForm->ScannerOptionGroup->itemIndex());
     const int32_t count = scanner.CountStoredBarcodes();
-    if (!ConfigForm->IdentifyScanner()) {
-        showMessageBox({"Überprüfen Sie die Konfiguration !", " Kein gültiger Scanner !",
-                        QMessageBox::Warning, QMessageBox::Ok, QMessageBox::Ok});
+    // A reception that ends before the first row leaves nothing to save: saving the empty
+    // list would only overwrite the data file with nothing.
+    const auto giveUp = [this](const MessageBoxRequest& box) {
+        ListeSpeichernButton->setEnabled(false);
+        showMessageBox(box);
+    };
+    // A scanner that does not answer is not an unknown one; say which it is.
+    if (count < 0) {
+        giveUp({" Keine Verbindung zum Scanner.", " Kommunikations Fehler ", QMessageBox::Warning,
+                QMessageBox::Ok, QMessageBox::Ok});
         return;
     }
-    if (count < 0) {
-        showMessageBox({" Keine Verbindung zum Scanner.", " Kommunikations Fehler ",
-                        QMessageBox::Warning, QMessageBox::Ok, QMessageBox::Ok});
+    if (!ConfigForm->IdentifyScanner()) {
+        giveUp({"Überprüfen Sie die Konfiguration !", " Kein gültiger Scanner !",
+                QMessageBox::Warning, QMessageBox::Ok, QMessageBox::Ok});
         return;
     }
     if (!stampFlagRead && count > 0) {
         // Without the time stamp setting the packets cannot be split into barcode and stamp.
-        showMessageBox(
+        giveUp(
             {"Die Einstellungen des Scanners konnten nicht gelesen werden.\n"
              "Bitte den Empfang wiederholen.",
              " Kommunikations Fehler ", QMessageBox::Warning, QMessageBox::Ok, QMessageBox::Ok});
