@@ -89,6 +89,9 @@ class TConfigForm : public QDialog {
     QPushButton* BitBtn1 = nullptr;
     SaveFileDialog* DataSaveDialog = nullptr;
     QTimer SendTimer;
+    // A wedge transfer is under way (its message boxes run the event loop, where another
+    // press of the send hotkey would start a second transfer inside the first).
+    bool wedgeTransferRunning = false;
 
     // --- Settings and run-time values without a control
     int32_t fileCounter = 0;

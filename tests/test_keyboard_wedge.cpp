@@ -499,6 +499,25 @@ class KeyboardWedgeTest : public QObject {
         QVERIFY(device_.barcodes.empty());
     }
 
+    void sendHotkeyIsNotTakenWhileATransferShowsAMessage() {
+        createWindows();
+        keyboard_->failTransfers(true);
+        bool timerStarted = true;
+        setMessageBoxHandler([&](const MessageBoxRequest&) {
+            // The user presses the send hotkey again while the message is up.
+            hotkeys_->press(3, 'S');
+            timerStarted = config_->SendTimer.isActive();
+            return QMessageBox::Ok;
+        });
+        config_->SendTimerTimer();
+        setMessageBoxHandler({});
+        QVERIFY(!timerStarted);
+        QCOMPARE(commandsSent(cs1504::Command::UploadBarcodes), 1);
+        // Afterwards it is taken again.
+        QVERIFY(hotkeys_->press(3, 'S'));
+        QVERIFY(config_->SendTimer.isActive());
+    }
+
     void unknownScannerTypesNothingAndKeepsTheBarcodes() {
         createWindows("0000000000000001;X;Y\r\n");
         config_->TransDelCheckBox->setChecked(true);

@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QScopeGuard>
 
 #include "platform/global_hotkeys.h"
 #include "platform/keyboard_output.h"
@@ -77,8 +78,9 @@ void TConfigForm::RegisterHotkeys() {
 
 void TConfigForm::SwitchHotKey(int id) {
     if (id == kSendHotkeyId) {
-        // A second press while the timer runs neither restarts it nor queues a transfer.
-        if (!SendTimer.isActive()) SendTimer.start();
+        // A second press while the timer runs neither restarts it nor queues a transfer, and
+        // one while a transfer shows a message is not taken either.
+        if (!SendTimer.isActive() && !wedgeTransferRunning) SendTimer.start();
     } else if (id == kClearHotkeyId) {
         scannerLibrary().EraseStoredBarcodes();
     }
@@ -86,6 +88,8 @@ void TConfigForm::SwitchHotKey(int id) {
 
 void TConfigForm::SendTimerTimer() {
     SendTimer.stop();
+    wedgeTransferRunning = true;
+    const auto done = qScopeGuard([this] { wedgeTransferRunning = false; });
     ScannerLibrary& scanner = scannerLibrary();
     scanner.ResetScannerLink();
     if (scanner.OpenScannerPort(cbPortID->currentIndex()) != 0) {
