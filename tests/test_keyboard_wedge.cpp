@@ -518,6 +518,16 @@ class KeyboardWedgeTest : public QObject {
         QVERIFY(config_->SendTimer.isActive());
     }
 
+    void sendHotkeyIsNotTakenWhileTheReceiveWindowIsOpen() {
+        createWindows();
+        receive_->show();
+        QVERIFY(hotkeys_->press(3, 'S'));
+        QVERIFY(!config_->SendTimer.isActive());
+        receive_->hide();
+        QVERIFY(hotkeys_->press(3, 'S'));
+        QVERIFY(config_->SendTimer.isActive());
+    }
+
     void unknownScannerTypesNothingAndKeepsTheBarcodes() {
         createWindows("0000000000000001;X;Y\r\n");
         config_->TransDelCheckBox->setChecked(true);

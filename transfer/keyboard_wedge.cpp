@@ -79,8 +79,10 @@ void TConfigForm::RegisterHotkeys() {
 void TConfigForm::SwitchHotKey(int id) {
     if (id == kSendHotkeyId) {
         // A second press while the timer runs neither restarts it nor queues a transfer, and
-        // one while a transfer shows a message is not taken either.
-        if (!SendTimer.isActive() && !wedgeTransferRunning) SendTimer.start();
+        // one while a transfer shows a message is not taken either. Nor while the receive
+        // window is open: the transfer would type that window's list and empty it.
+        const bool receiving = ReceiveForm && ReceiveForm->isVisible();
+        if (!SendTimer.isActive() && !wedgeTransferRunning && !receiving) SendTimer.start();
     } else if (id == kClearHotkeyId) {
         scannerLibrary().EraseStoredBarcodes();
     }
