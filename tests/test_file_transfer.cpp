@@ -15,6 +15,7 @@
 #include "scanner/memory_transport.h"
 #include "settings/config_form.h"
 #include "transfer/receive_form.h"
+#include "transfer_windows.h"
 #include "ui/date_time_format.h"
 #include "ui/delimited_list_box.h"
 #include "ui/message_box.h"
@@ -41,12 +42,7 @@ class FileTransferTest : public QObject {
 
     void receive(const std::string& scannerList = kListRow) {
         putFile(dir_.filePath("LVserial.dat"), scannerList);
-        config_ = std::make_unique<TConfigForm>();
-        ConfigForm = config_.get();
-        receive_ = std::make_unique<TReceiveForm>();
-        ReceiveForm = receive_.get();
-        clock_ = std::make_unique<TdlgTime>();
-        dlgTime = clock_.get();
+        createTransferWindows(config_, receive_, clock_);
         config_->FileNamePathEdit->setText(dataPath());
         QCOMPARE(library_->OpenScannerPort(0), 0);
         receive_->GetScannerData();
@@ -75,12 +71,7 @@ class FileTransferTest : public QObject {
         setScannerLibrary(library_.get());
     }
     void cleanup() {
-        clock_.reset();
-        receive_.reset();
-        config_.reset();
-        dlgTime = nullptr;
-        ReceiveForm = nullptr;
-        ConfigForm = nullptr;
+        destroyTransferWindows(config_, receive_, clock_);
         setScannerLibrary(nullptr);
         library_.reset();
         setClock({});

@@ -19,6 +19,7 @@
 #include "settings/config_form.h"
 #include "shell_fakes.h"
 #include "transfer/receive_form.h"
+#include "transfer_windows.h"
 #include "ui/date_time_format.h"
 #include "ui/delimited_list_box.h"
 #include "ui/message_box.h"
@@ -100,12 +101,7 @@ class KeyboardWedgeTest : public QObject {
     // The windows as the program creates them, the platform services installed first.
     void createWindows(const std::string& scannerList = kKnownScanner) {
         QVERIFY(putFile(dir_.filePath("LVserial.dat"), scannerList));
-        config_ = std::make_unique<TConfigForm>();
-        ConfigForm = config_.get();
-        receive_ = std::make_unique<TReceiveForm>();
-        ReceiveForm = receive_.get();
-        clock_ = std::make_unique<TdlgTime>();
-        dlgTime = clock_.get();
+        createTransferWindows(config_, receive_, clock_);
     }
     // What a transfer of `scans` types with the window's settings (no table look-up of the
     // code under test: the separator and terminator are given).
@@ -152,12 +148,7 @@ class KeyboardWedgeTest : public QObject {
         boxes_ = std::make_unique<MessageBoxRecorder>();
     }
     void cleanup() {
-        clock_.reset();
-        receive_.reset();
-        config_.reset();
-        dlgTime = nullptr;
-        ReceiveForm = nullptr;
-        ConfigForm = nullptr;
+        destroyTransferWindows(config_, receive_, clock_);
         boxes_.reset();
         hotkeys_.reset();
         setKeyboardOutput(nullptr);
@@ -325,12 +316,7 @@ class KeyboardWedgeTest : public QObject {
     void aPressAfterTheWindowHasGoneReachesNobody() {
         createWindows();
         config_->SendTimerTimer();  // leaves the port open
-        clock_.reset();
-        receive_.reset();
-        config_.reset();
-        dlgTime = nullptr;
-        ReceiveForm = nullptr;
-        ConfigForm = nullptr;
+        destroyTransferWindows(config_, receive_, clock_);
         // The hotkeys stay registered to the end of the run, the window is gone.
         QVERIFY(hotkeys_->press(3, 'D'));
         QVERIFY(hotkeys_->press(3, 'S'));

@@ -3,8 +3,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QtTest>
-#include <fstream>
 
+#include "file_helpers.h"
 #include "platform/clock.h"
 #include "platform/program_dir.h"
 #include "scanner/cs1504_codec.h"
@@ -13,6 +13,7 @@
 #include "scanner/memory_transport.h"
 #include "settings/config_form.h"
 #include "transfer/receive_form.h"
+#include "transfer_windows.h"
 #include "ui/date_time_format.h"
 #include "ui/delimited_list_box.h"
 #include "ui/message_box.h"
@@ -31,13 +32,11 @@ class ReceptionTest : public QObject {
     std::unique_ptr<Cs1504Library> library_;
     std::unique_ptr<TConfigForm> config_;
     std::unique_ptr<TReceiveForm> receive_;
+    std::unique_ptr<TdlgTime> clock_;
 
     void start(const std::string& scannerList) {
-        std::ofstream(dir_.filePath("LVserial.dat").toStdString(), std::ios::binary) << scannerList;
-        config_ = std::make_unique<TConfigForm>();
-        ConfigForm = config_.get();
-        receive_ = std::make_unique<TReceiveForm>();
-        ReceiveForm = receive_.get();
+        QVERIFY(putFile(dir_.filePath("LVserial.dat"), scannerList));
+        createTransferWindows(config_, receive_, clock_);
         QCOMPARE(library_->OpenScannerPort(0), 0);
     }
     void addStamped(const std::string& data, int hour, int minute, int second) {
@@ -60,10 +59,7 @@ class ReceptionTest : public QObject {
         setScannerLibrary(library_.get());
     }
     void cleanup() {
-        receive_.reset();
-        config_.reset();
-        ReceiveForm = nullptr;
-        ConfigForm = nullptr;
+        destroyTransferWindows(config_, receive_, clock_);
         setScannerLibrary(nullptr);
         library_.reset();
         setClock({});
