@@ -8,7 +8,6 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QTreeWidget>
-#include <filesystem>
 
 #include "app/main_form.h"
 #include "platform/global_hotkeys.h"
@@ -77,10 +76,10 @@ void TConfigForm::FormCreate() {
     // The scanner list: a missing or unreadable file is reported, the list then starts
     // empty and loading goes on, so parameters, status and hotkeys still come up.
     std::string error;
-    auto rows = loadScannerList(scannerListPath(), &error);
+    bool missing = false;
+    auto rows = loadScannerList(scannerListPath(), &error, &missing);
     if (!rows) showErrorMessage(fromCp1252(error));
-    std::error_code ec;
-    scannerListUnreadable = !rows && std::filesystem::exists(scannerListPath(), ec);
+    scannerListUnreadable = !rows && !missing;
     SerieListBox->setRows(rows ? std::move(*rows) : std::vector<std::string>{});
     openParameterFile();
     showParameterTable();

@@ -16,9 +16,9 @@ std::string serializeScannerList(const std::vector<std::string>& rows) {
     return joinLines(rows);
 }
 
-std::optional<std::vector<std::string>> loadScannerList(const std::string& path,
-                                                        std::string* error) {
-    const auto bytes = readFileBytes(path);
+std::optional<std::vector<std::string>> loadScannerList(const std::string& path, std::string* error,
+                                                        bool* missing) {
+    const auto bytes = readFileBytes(path, missing);
     if (!bytes) {
         if (error) *error = "Cannot open file " + path;
         return std::nullopt;

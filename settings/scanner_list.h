@@ -17,9 +17,10 @@ std::vector<std::string> parseScannerList(std::string_view bytes);
 std::string serializeScannerList(const std::vector<std::string>& rows);
 
 // The rows of the file at `path`, or nothing when it is missing or cannot be read; then
-// `error` gets "Cannot open file <path>".
-std::optional<std::vector<std::string>> loadScannerList(const std::string& path,
-                                                        std::string* error);
+// `error` gets "Cannot open file <path>", and `missing` (when given) tells whether there
+// simply was no such file.
+std::optional<std::vector<std::string>> loadScannerList(const std::string& path, std::string* error,
+                                                        bool* missing = nullptr);
 
 // Creates or replaces the file at `path` (through a temporary file, so the old list
 // survives any failure). On failure `error` gets "Cannot create file <path>".

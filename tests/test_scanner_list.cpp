@@ -145,13 +145,17 @@ class TestScannerList : public QObject {
         QTemporaryDir dir;
         const std::string missing = nativePath(dir.filePath("LVserial.dat"));
         std::string error;
-        QVERIFY(!loadScannerList(missing, &error).has_value());
+        bool wasMissing = false;
+        QVERIFY(!loadScannerList(missing, &error, &wasMissing).has_value());
         QCOMPARE(error, "Cannot open file " + missing);
+        QVERIFY(wasMissing);
 
+        // There, but not readable as a file: the program must not save over it.
         const std::string folder = nativePath(dir.path());
         error.clear();
-        QVERIFY(!loadScannerList(folder, &error).has_value());
+        QVERIFY(!loadScannerList(folder, &error, &wasMissing).has_value());
         QCOMPARE(error, "Cannot open file " + folder);
+        QVERIFY(!wasMissing);
 
         const std::string nowhere = nativePath(dir.filePath("gone/LVserial.dat"));
         error.clear();
