@@ -145,6 +145,23 @@ class ConfigSettingsTest : public QObject {
                  std::string("0011223344556677\r\n8899aabbccddeeff\r\n"));
         QDir(path("LVconfig.ini")).removeRecursively();
     }
+
+    void scannerListThatCannotBeReadIsNotSavedOver() {
+        // A folder stands for a list that is there but cannot be read.
+        QVERIFY(QDir(dir_.path()).mkdir("LVserial.dat"));
+        MessageBoxRecorder boxes;
+        {
+            TConfigForm form;
+            form.SerieListBox->addRow("8899aabbccddeeff");
+        }
+        QCOMPARE(boxes.shown().size(), size_t(2));
+        QCOMPARE(boxes.shown()[0].text, "Cannot open file " + path("LVserial.dat"));
+        QCOMPARE(boxes.shown()[1].text,
+                 "Die Scanner-Liste wurde nicht gespeichert: " + path("LVserial.dat") +
+                     " konnte beim Start nicht gelesen werden und wäre sonst überschrieben "
+                     "worden.");
+        QDir(path("LVserial.dat")).removeRecursively();
+    }
 };
 
 QTEST_MAIN(ConfigSettingsTest)
