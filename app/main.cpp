@@ -1,9 +1,7 @@
-#include <QFile>
-
 #include "app/application.h"
 #include "app/main_form.h"
+#include "app/program_files.h"
 #include "app/termination.h"
-#include "platform/program_dir.h"
 #include "scanner/cs1504_library.h"
 #include "scanner/serial_transport.h"
 #include "ui/message_box.h"
@@ -11,7 +9,7 @@
 int main(int argc, char** argv) {
     LorvantApplication app(argc, argv);
     quitOnTerminationSignals(app);
-    setProgramDirectory(QFile::encodeName(QApplication::applicationDirPath()).toStdString());
+    setUpProgramFiles(QApplication::applicationDirPath());
     // The scanner library for the whole run: CS1504 units on the serial ports.
     Cs1504Library scanner(serialPortOpener());
     setScannerLibrary(&scanner);

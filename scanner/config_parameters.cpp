@@ -194,7 +194,7 @@ void TConfigForm::SaveConfigButtonClick() {
     const QString reason = parameterFile->isOpen()
                                ? "Die Datei konnte nicht geschrieben werden."
                                : "Sie ist von einem anderen laufenden Lorvant belegt oder kann "
-                                 "im Programmordner nicht angelegt werden.";
+                                 "in ihrem Ordner nicht angelegt werden.";
     showMessageBox({QStringLiteral("Die Konfiguration wurde nicht gespeichert.\n\nDatei: %1\n"
                                    "Grund: %2")
                         .arg(QFile::decodeName((programDirectory() + "Param.dat").c_str()), reason),

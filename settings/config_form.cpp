@@ -93,7 +93,7 @@ void TConfigForm::FormCreate() {
 void TConfigForm::loadSettings() {
     ProfileFile& ini = *settingsFile;
     DataSaveDialog->fileName =
-        fromCp1252(ini.readString("DataFile", "PathAndName", programDirectory() + "Data.txt"));
+        fromCp1252(ini.readString("DataFile", "PathAndName", dataDirectory() + "Data.txt"));
     FileNamePathEdit->setText(DataSaveDialog->fileName);
     FileNamePathEdit->setToolTip(DataSaveDialog->fileName);
     FileSaveOptionRadioGroup->setItemIndex(ini.readInteger("DataFile", "SaveOption", 0));

@@ -75,7 +75,8 @@ std::optional<std::string> readFileBytes(const std::string& path, bool* missing)
     if (missing) *missing = false;
     FileHandle file(std::fopen(path.c_str(), "rb"));
     if (!file) {
-        if (missing) *missing = errno == ENOENT;
+        // Below a file that is not a folder nothing can exist either.
+        if (missing) *missing = errno == ENOENT || errno == ENOTDIR;
         return std::nullopt;
     }
     std::string bytes;

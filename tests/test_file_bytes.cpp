@@ -30,6 +30,10 @@ class TestFileBytes : public QObject {
         bool missing = false;
         QVERIFY(!readFileBytes(nativePath(dir.filePath("absent")), &missing).has_value());
         QVERIFY(missing);
+        QVERIFY(putFile(dir.filePath("file"), "x"));
+        missing = false;
+        QVERIFY(!readFileBytes(nativePath(dir.filePath("file/absent")), &missing).has_value());
+        QVERIFY(missing);
         missing = true;
         QVERIFY(!readFileBytes(nativePath(dir.path()), &missing).has_value());
         QVERIFY(!missing);

@@ -1,37 +1,57 @@
-// The program ended by a termination signal (logout, kill) still saves its settings.
+// The program ended by a termination signal (logout, kill) still saves its settings: beside
+// its executable when it runs from a folder of its own, in the user's settings folder when
+// it is installed.
 #include <QProcess>
 #include <QtTest>
 #include <csignal>
 
 #include "file_helpers.h"
+#include "platform/program_dir.h"
 
 class ProgramEndTest : public QObject {
     Q_OBJECT
   private slots:
+    void terminationSignalSavesTheSettings_data() {
+        QTest::addColumn<QString>("executableFolder");
+        QTest::addColumn<QString>("settingsFolder");
+        QTest::newRow("beside the executable") << "copy"
+                                               << "copy";
+        QTest::newRow("installed") << "prefix/bin"
+                                   << "home/.config/lorvant";
+    }
     void terminationSignalSavesTheSettings() {
+        QFETCH(QString, executableFolder);
+        QFETCH(QString, settingsFolder);
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
-        // The program keeps its files beside its executable.
-        const QString program = dir.filePath("lorvant");
-        QVERIFY(QFile::copy(LORVANT_PROGRAM, program));
-        QVERIFY(putFile(dir.filePath("LVserial.dat"), "0011223344556677;AB;Lager\r\n"));
+        const QString bin = dir.filePath(executableFolder);
+        const QString settings = dir.filePath(settingsFolder);
+        QVERIFY(QDir().mkpath(bin));
+        if (executableFolder == "prefix/bin")
+            QVERIFY(QDir().mkpath(bin + "/" + installedDataFolder()));
+        QVERIFY(QFile::copy(LORVANT_PROGRAM, bin + "/lorvant"));
+        QVERIFY(QDir().mkpath(settings));
+        QVERIFY(putFile(settings + "/LVserial.dat", "0011223344556677;AB;Lager\r\n"));
         QProcess process;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert("QT_QPA_PLATFORM", "offscreen");
         environment.insert("LORVANT_COM1", "/dev/null");
+        environment.insert("HOME", dir.filePath("home"));
+        environment.remove("XDG_CONFIG_HOME");
         process.setProcessEnvironment(environment);
-        process.start(program, {});
+        process.start(bin + "/lorvant", {});
         QVERIFY(process.waitForStarted());
         // The parameter file appears once the windows are created.
-        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(dir.filePath("Param.dat")), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(settings + "/Param.dat"), 10000);
         ::kill(static_cast<pid_t>(process.processId()), SIGTERM);
         QVERIFY(process.waitForFinished(10000));
         QCOMPARE(process.exitStatus(), QProcess::NormalExit);
-        const std::string settings = fileBytes(dir.filePath("LVconfig.ini"));
-        QVERIFY(settings.find("[ClrOptions]\r\nClrHot=\r\nMod=0\r\nV_key=0\r\n") !=
-                std::string::npos);
-        QCOMPARE(fileBytes(dir.filePath("LVserial.dat")),
+        const std::string saved = fileBytes(settings + "/LVconfig.ini");
+        QVERIFY(saved.find("[ClrOptions]\r\nClrHot=\r\nMod=0\r\nV_key=0\r\n") != std::string::npos);
+        QCOMPARE(fileBytes(settings + "/LVserial.dat"),
                  std::string("0011223344556677;AB;Lager\r\n"));
+        // Installed, nothing is written beside the executable.
+        if (bin != settings) QCOMPARE(QDir(bin).entryList(QDir::Files), QStringList{"lorvant"});
     }
 };
 
