@@ -11,6 +11,7 @@
 #include "app/info_form.h"
 #include "app/pass_form.h"
 #include "scanner/scanner_library.h"
+#include "scanner/serial_transport.h"
 #include "settings/config_form.h"
 #include "transfer/receive_form.h"
 #include "ui/message_box.h"
@@ -130,13 +131,14 @@ QColor TMainForm::statusColor() const {
 void TMainForm::Empfangen1Click() {
     ScannerLibrary& scanner = scannerLibrary();
     scanner.ResetScannerLink();
-    int32_t result = scanner.OpenScannerPort(ConfigForm->cbPortID->currentIndex());
+    const int port = ConfigForm->cbPortID->currentIndex();
+    int32_t result = scanner.OpenScannerPort(port);
     // A failed open is followed by a close; when that succeeds, the reading is tried all
     // the same and the receive window reports what it finds.
     if (result != 0) result = scanner.CloseScannerPort();
     if (result != 0) {
-        showMessageBox({"Port kann nicht intialisiert werden", "Kommunikations Fehler!!",
-                        QMessageBox::Warning, QMessageBox::Ok, QMessageBox::Ok});
+        showMessageBox({portOpenFailureText(port), "Kommunikations Fehler!!", QMessageBox::Warning,
+                        QMessageBox::Ok, QMessageBox::Ok});
         return;
     }
     showModal(ReceiveForm);

@@ -3,6 +3,7 @@
 #include <QSerialPort>
 #include <thread>
 
+#include "scanner/port_access.h"
 #include "scanner/serial_port_name.h"
 
 namespace {
@@ -91,4 +92,19 @@ class SerialPortOpener final : public PortOpener {
 
 std::unique_ptr<PortOpener> serialPortOpener() {
     return std::make_unique<SerialPortOpener>();
+}
+
+QString portOpenFailureText(int portIndex) {
+    QString text = "Port kann nicht intialisiert werden";
+    const auto denied = portAccessDenied(portIndex);
+    if (!denied) return text;
+    const QString device = QString::fromLocal8Bit(denied->device.c_str());
+    if (denied->group.empty())
+        return text + QStringLiteral("\nKeine Berechtigung für %1.").arg(device);
+    const QString group = QString::fromLocal8Bit(denied->group.c_str());
+    return text + QStringLiteral(
+                      "\nKeine Berechtigung für %1: Der Benutzer muss zur Gruppe "
+                      "\"%2\" gehören (sudo usermod -aG %2 $USER, danach neu "
+                      "anmelden).")
+                      .arg(device, group);
 }

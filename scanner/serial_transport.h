@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QString>
 #include <memory>
 
 #include "scanner/transport.h"
@@ -8,3 +9,8 @@
 // parity, 1 stop bit, no flow control, DTR as the unit's wake line. Ports are named as
 // scannerPortDevice() resolves them.
 std::unique_ptr<PortOpener> serialPortOpener();
+
+// The message when port index `portIndex` cannot be opened: "Port kann nicht intialisiert
+// werden", and when the device is there but this user may not use it, a line that names the
+// device and the group to join.
+QString portOpenFailureText(int portIndex);

@@ -2,6 +2,10 @@
 // serial path (QSerialPort): receiving, saving, closing with clock synchronisation and
 // clearing; registering the scanner; writing, reading and resetting its parameters; setting
 // its clock by hand.
+#include <grp.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QCalendarWidget>
 #include <QCheckBox>
 #include <QComboBox>
@@ -388,6 +392,43 @@ class SerialEndToEndTest : public QObject {
             QCOMPARE(box.text, QString(" Keine Verbindung zum Scanner."));
             QCOMPARE(box.caption, QString(" Kommunikations Fehler "));
         }
+    }
+
+    // --- A port the user may not open
+
+    void aPortWithoutPermissionNamesTheDeviceAndTheGroupToJoin() {
+        QVERIFY(start(std::string(kUnitHead), std::string(kSerialText) + ";AB12;Lager\r\n"));
+        const QByteArray device = emulator_->portPath().toLocal8Bit();
+        // The scanner's cable as Debian sets it up: root and the group dialout may use it.
+        // Not being root, one's own device without rights for oneself does the same.
+        const bool root = geteuid() == 0;
+        if (root) {
+            const group* dialout = getgrnam("dialout");
+            QVERIFY(dialout);
+            QVERIFY(::chown(device.constData(), 0, dialout->gr_gid) == 0);
+            QVERIFY(::chmod(device.constData(), 0660) == 0);
+        } else {
+            QVERIFY(::chmod(device.constData(), 0060) == 0);
+        }
+        struct stat status {};
+        QVERIFY(::stat(device.constData(), &status) == 0);
+        const QString group = QString::fromLocal8Bit(getgrgid(status.st_gid)->gr_name);
+        WithoutRootPrivileges user;
+        QVERIFY(user.unprivileged());
+        MessageBoxRecorder boxes;
+        MainForm->Empfangen1Click();
+        ConfigForm->SendTimerTimer();
+        QCOMPARE(boxes.shown().size(), size_t(2));
+        for (const MessageBoxRequest& box : boxes.shown()) {
+            QCOMPARE(box.text, QStringLiteral("Port kann nicht intialisiert werden\nKeine "
+                                              "Berechtigung für %1: Der Benutzer muss zur Gruppe "
+                                              "\"%2\" gehören (sudo usermod -aG %2 $USER, danach "
+                                              "neu anmelden).")
+                                   .arg(QString::fromLocal8Bit(device), group));
+            QCOMPARE(box.caption, QString("Kommunikations Fehler!!"));
+        }
+        if (root) QCOMPARE(group, QString("dialout"));
+        QCOMPARE(commandsSeen(""), 0);
     }
 };
 

@@ -11,6 +11,7 @@
 #include "platform/virtual_keys.h"
 #include "scanner/clock_dialog.h"
 #include "scanner/scanner_library.h"
+#include "scanner/serial_transport.h"
 #include "settings/config_form.h"
 #include "transfer/hotkey_capture.h"
 #include "transfer/receive_form.h"
@@ -95,7 +96,7 @@ void TConfigForm::SendTimerTimer() {
     ScannerLibrary& scanner = scannerLibrary();
     scanner.ResetScannerLink();
     if (scanner.OpenScannerPort(cbPortID->currentIndex()) != 0) {
-        showMessageBox({"Port kann nicht intialisiert werden", "Kommunikations Fehler!!",
+        showMessageBox({portOpenFailureText(cbPortID->currentIndex()), "Kommunikations Fehler!!",
                         QMessageBox::Warning, QMessageBox::Ok, QMessageBox::Ok});
         return;
     }
