@@ -15,7 +15,7 @@ if [ -n "${LORVANT_COM1:-}" ] || [ -e /dev/ttyUSB0 ]; then
   exec "$@"
 fi
 
-exec {emulator_out}< <(exec "$build/tools/cs1504-emulator" \
+exec {emulator_out}< <(exec "$build/tools/lorvant-cs1504-emulator" \
   --data "${LORVANT_SAMPLE:-$here/sample-barcodes.txt}")
 emulator_pid=$!
 trap 'kill "$emulator_pid" 2>/dev/null || true' EXIT

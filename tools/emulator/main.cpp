@@ -1,4 +1,4 @@
-// cs1504-emulator: a CS1504 unit on a pseudo-terminal or serial device, for trying the
+// lorvant-cs1504-emulator: a CS1504 unit on a pseudo-terminal or serial device, for trying the
 // program without a scanner and for testing the serial path end to end.
 #include <csignal>
 #include <cstdio>
@@ -84,7 +84,7 @@ bool applyOptions(const EmulatorOptions& options, cs1504::Device& device, std::s
 }
 
 int fail(const std::string& message) {
-    std::cerr << "cs1504-emulator: " << message << '\n';
+    std::cerr << "lorvant-cs1504-emulator: " << message << '\n';
     return 2;
 }
 

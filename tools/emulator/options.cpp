@@ -7,11 +7,11 @@
 namespace {
 
 const char* const usage =
-    "usage: cs1504-emulator [options]\n"
+    "usage: lorvant-cs1504-emulator [options]\n"
     "Serves a CS1504 unit on a fresh pseudo-terminal (its path is printed first) or on\n"
     "--device, until stopped with SIGTERM or SIGINT.\n"
     "  --device PATH            serve on this serial device\n"
-    "  --data FILE              load the unit from a text file (see tools/README.md)\n"
+    "  --data FILE              load the unit from a text file (man lorvant-cs1504-emulator)\n"
     "  --serial HEX             serial number, 16 hexadecimal digits\n"
     "  --timestamps on|off      store time stamps (parameter 35)\n"
     "  --param CODE=VALUE       set a parameter\n"
