@@ -16,6 +16,9 @@
 
 LorvantApplication::LorvantApplication(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationName(kApplicationTitle);
+    // The name of the installed desktop entry, so that a Wayland desktop shows the menu's
+    // name and icon for the windows.
+    setDesktopFileName("org.lorvant.Lorvant");
     // The windows are laid out for an 8 point sans serif font.
     QFont font("MS Sans Serif", 8);
     font.setStyleHint(QFont::SansSerif);
