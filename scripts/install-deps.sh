@@ -4,7 +4,10 @@
 set -euo pipefail
 packages=(build-essential cmake qt6-base-dev qt6-base-dev-tools libqt6serialport6-dev
           libqt6svg6-dev qt6-translations-l10n libgl-dev libx11-dev libxtst-dev xvfb
-          x11-xkb-utils xkb-data fonts-dejavu-core)
+          x11-xkb-utils xkb-data fonts-dejavu-core
+          # The package check (scripts/package-check.sh): lintian, the desktop entry and
+          # AppStream validators, pgrep.
+          lintian desktop-file-utils appstream procps)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
