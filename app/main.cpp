@@ -1,13 +1,45 @@
+#include <QCoreApplication>
+
 #include "app/application.h"
+#include "app/command_line.h"
+#include "app/commands.h"
 #include "app/main_form.h"
 #include "app/program_files.h"
 #include "app/termination.h"
+#include "platform/instance_channel.h"
 #include "scanner/cs1504_library.h"
 #include "scanner/serial_transport.h"
 #include "ui/message_box.h"
 
 int main(int argc, char** argv) {
+    const CommandLine command = parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+    switch (command.action) {
+        case CommandLineAction::Help:
+            return printHelp();
+        case CommandLineAction::Version:
+            return printVersion();
+        case CommandLineAction::Invalid:
+            return reportInvalidArgument(command.offending);
+        case CommandLineAction::Send:
+        case CommandLineAction::Erase: {
+            // No window, no display: the command only talks to the running program.
+            QCoreApplication core(argc, argv);
+            return runWedgeCommand(command.action == CommandLineAction::Send
+                                       ? ChannelRequest::Send
+                                       : ChannelRequest::Erase);
+        }
+        case CommandLineAction::Start:
+            break;
+    }
+
     LorvantApplication app(argc, argv);
+    // One copy per user: a second would fight the first over hotkeys, port and files.
+    InstanceChannel channel;
+    const InstanceChannel::Claim claim = channel.claim();
+    if (claim == InstanceChannel::Claim::Elsewhere || claim == InstanceChannel::Claim::Busy)
+        return reportRunningCopy(claim, channel.problem());
+    if (claim == InstanceChannel::Claim::Unavailable) reportChannelUnavailable(channel.problem());
+
     quitOnTerminationSignals(app);
     setUpProgramFiles(QApplication::applicationDirPath());
     // The scanner library for the whole run: CS1504 units on the serial ports.
@@ -15,6 +47,9 @@ int main(int argc, char** argv) {
     setScannerLibrary(&scanner);
     try {
         createApplicationWindows();
+        // Requests are taken once the windows that handle them are there.
+        if (claim == InstanceChannel::Claim::Running && !channel.listen(handleChannelRequest))
+            reportChannelUnavailable(channel.problem());
         MainForm->show();
         app.exec();
         destroyApplicationWindows();

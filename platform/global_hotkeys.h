@@ -15,8 +15,16 @@ class GlobalHotkeys {
     virtual bool registerHotkey(int id, int modifiers, int virtualKey) = 0;
     virtual void unregisterHotkey(int id) = 0;
 
+    // False where the desktop lets no program grab keys (Wayland without a shortcut
+    // portal): the combinations are kept, but only the wedge commands, bound in the
+    // desktop's own keyboard settings, reach the program.
+    virtual bool grabsKeys() const { return true; }
+
     // Called on the UI thread when a registered hotkey is pressed.
     void setHandler(std::function<void(int id)> handler);
+    // A wedge command (`lorvant --send`, `lorvant --erase`) arrives as the press of its
+    // hotkey's id would, registered or not.
+    void deliverCommand(int id) { notify(id); }
 
   protected:
     void notify(int id);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -28,6 +29,9 @@ class KeyboardOutput {
     // After the last key of a transfer; undoes any temporary keyboard changes. False when
     // not every key went out (no way to type at all, a key the system refused).
     virtual bool endTransfer() { return true; }
+    // After a transfer that failed: why, as a German sentence in Windows-1252 for the
+    // user; empty when there is nothing to add.
+    virtual std::string problem() const { return {}; }
 };
 
 // The process-wide keystroke output: the platform's backend, else a recording one.

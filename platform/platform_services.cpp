@@ -1,48 +1,85 @@
-// The process-wide hotkeys and keystroke output: the platform's backends, made on first
-// use, unless a test installed others.
+// The process-wide hotkeys and keystroke output: the backends of the desktop session,
+// made on first use, unless a test installed others.
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <memory>
 
+#include "platform/command_hotkeys.h"
 #include "platform/global_hotkeys.h"
 #include "platform/keyboard_output.h"
 #include "platform/recording/recording_hotkeys.h"
+#include "ui/cp1252.h"
 
 #if defined(_WIN32)
 #include "platform/win32/win32_global_hotkeys.h"
 #include "platform/win32/win32_keyboard_output.h"
-#elif defined(LORVANT_HAVE_X11)
+#else
+#if defined(LORVANT_HAVE_X11)
 #include "platform/x11/x11_global_hotkeys.h"
 #include "platform/x11/x11_keyboard_output.h"
+#endif
+#if defined(LORVANT_HAVE_WAYLAND)
+#include "platform/wayland/wayland_keyboard_output.h"
+#endif
 #endif
 
 namespace {
 
+#if !defined(_WIN32)
+// The desktop the user works on is a Wayland one when its display is named, even while Qt
+// itself runs through XWayland (Qt without its Wayland plugin): X11 grabs and XTEST would
+// reach only the XWayland windows there, and fail silently for all others.
+bool waylandSession() {
+    if (!qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) return true;
+    return QGuiApplication::platformName() == QLatin1String("wayland");
+}
+#endif
+
 std::unique_ptr<GlobalHotkeys> makePlatformHotkeys() {
 #if defined(_WIN32)
     return std::make_unique<Win32GlobalHotkeys>();
-#elif defined(LORVANT_HAVE_X11)
+#else
+    if (waylandSession()) return std::make_unique<CommandHotkeys>();
+#if defined(LORVANT_HAVE_X11)
     if (auto hotkeys = X11GlobalHotkeys::open()) return hotkeys;
 #endif
     // Without a display there is nothing to grab from; the program runs on regardless.
     return std::make_unique<RecordingHotkeys>();
+#endif
 }
 
-// Without a display (or without its XTEST extension) no key can be typed; every transfer
+// No key can be typed (no display, no XTEST, a build without Wayland): every transfer
 // says so, and the scanner keeps its barcodes.
 class UnavailableKeyboard : public KeyboardOutput {
   public:
+    explicit UnavailableKeyboard(const char* reason) : reason_(cp1252::fromUtf8(reason)) {}
     void typeCharacter(char) override {}
     void pressVirtualKey(int) override {}
     bool endTransfer() override { return false; }
+    std::string problem() const override { return reason_; }
+
+  private:
+    std::string reason_;
 };
 
 std::unique_ptr<KeyboardOutput> makePlatformOutput() {
 #if defined(_WIN32)
     return std::make_unique<Win32KeyboardOutput>();
-#elif defined(LORVANT_HAVE_X11)
+#else
+    if (waylandSession()) {
+#if defined(LORVANT_HAVE_WAYLAND)
+        return std::make_unique<WaylandKeyboardOutput>();
+#else
+        return std::make_unique<UnavailableKeyboard>(
+            "Dieses Lorvant wurde ohne Wayland-Unterstützung gebaut.");
+#endif
+    }
+#if defined(LORVANT_HAVE_X11)
     if (auto output = X11KeyboardOutput::open()) return output;
 #endif
-    return std::make_unique<UnavailableKeyboard>();
+    return std::make_unique<UnavailableKeyboard>(
+        "Es ist keine X11-Anzeige mit der Erweiterung XTEST erreichbar.");
+#endif
 }
 
 GlobalHotkeys* installedHotkeys = nullptr;

@@ -64,6 +64,8 @@ class TConfigForm : public QDialog {
     QComboBox* FieldSepCombo = nullptr;
     QLabel* Label15 = nullptr;
     QComboBox* StringTermCombo = nullptr;
+    // Where no hotkey can be grabbed: how to bind the wedge commands instead.
+    QLabel* WedgeCommandsNote = nullptr;
     // --- Page "Einstellungen"
     QLabel* Label3 = nullptr;
     QListWidget* ParamCheckListBox = nullptr;

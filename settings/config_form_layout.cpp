@@ -1,6 +1,7 @@
 // The pages and controls of the configuration window.
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -16,6 +17,7 @@
 #include <QVBoxLayout>
 #include <QValidator>
 
+#include "platform/global_hotkeys.h"
 #include "settings/config_form.h"
 #include "ui/delimited_list_box.h"
 #include "ui/picture_button.h"
@@ -36,6 +38,23 @@ template <typename Widget>
 Widget* named(Widget* widget, const char* name) {
     widget->setObjectName(name);
     return widget;
+}
+
+// For a desktop that lets no program grab keys: the two commands to bind instead, with
+// the program's own path, and where the common desktops bind them.
+QString wedgeCommandsNote() {
+    const QString program = QCoreApplication::applicationFilePath();
+    return QStringLiteral(
+               "Hinweis: In dieser Wayland-Sitzung kann Lorvant die Hotkeys nicht selbst "
+               "belegen. Legen Sie in den Tastatureinstellungen Ihrer Arbeitsumgebung zwei "
+               "eigene Tastenkürzel an, die diese Befehle ausführen:\n"
+               "    einlesen:  %1 --send\n"
+               "    löschen:  %1 --erase\n"
+               "GNOME: Einstellungen → Tastatur → Eigene Tastenkürzel\n"
+               "KDE: Systemeinstellungen → Kurzbefehle\n"
+               "sway: in ~/.config/sway/config zum Beispiel\n"
+               "    bindsym Ctrl+Alt+s exec %1 --send")
+        .arg(program);
 }
 
 QLabel* heading(const QString& text, QWidget* parent, const char* name) {
@@ -249,8 +268,14 @@ QWidget* TConfigForm::createWedgePage() {
     grid->addWidget(FieldSepCombo, 3, 1, Qt::AlignLeft);
     grid->addWidget(Label15, 4, 0);
     grid->addWidget(StringTermCombo, 4, 1, Qt::AlignLeft);
+    WedgeCommandsNote = named(new QLabel(wedgeCommandsNote(), page), "WedgeCommandsNote");
+    WedgeCommandsNote->setWordWrap(true);
+    WedgeCommandsNote->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    WedgeCommandsNote->setVisible(!globalHotkeys().grabsKeys());
+    grid->setRowMinimumHeight(5, 12);
+    grid->addWidget(WedgeCommandsNote, 6, 0, 1, 4);
     grid->setColumnStretch(3, 1);
-    grid->setRowStretch(5, 1);
+    grid->setRowStretch(7, 1);
     setTabChain({SendHotkeyEdit, ClearHotkeyEdit, FieldSepCombo, StringTermCombo});
     return page;
 }

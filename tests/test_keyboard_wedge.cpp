@@ -3,12 +3,14 @@
 // the recording keyboard.
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QtTest>
 
 #include "file_helpers.h"
 #include "platform/clock.h"
+#include "platform/command_hotkeys.h"
 #include "platform/program_dir.h"
 #include "platform/recording/recording_keyboard.h"
 #include "scanner/clock_dialog.h"
@@ -473,16 +475,42 @@ class KeyboardWedgeTest : public QObject {
     void typingThatFailsKeepsTheBarcodesAndSaysSo() {
         createWindows();
         config_->TransDelCheckBox->setChecked(true);
-        keyboard_->failTransfers(true);
+        keyboard_->failTransfers(true, "Keine Tastatur f\xFCr Wayland.");
         config_->SendTimerTimer();
         QCOMPARE(device_.barcodes.size(), size_t(2));
         QCOMPARE(commandsSent(cs1504::Command::ClearBarcodes), 0);
         QCOMPARE(boxes_->shown().size(), size_t(1));
         QCOMPARE(boxes_->shown()[0].caption, QString(" Übertragungsfehler"));
+        // The output's own reason comes last.
+        QVERIFY2(boxes_->shown()[0].text.endsWith("gelöscht.\n\nKeine Tastatur für Wayland."),
+                 qPrintable(boxes_->shown()[0].text));
         // Once keys go out again, the next transfer types them all and clears the unit.
         keyboard_->failTransfers(false);
         config_->SendTimerTimer();
         QVERIFY(device_.barcodes.empty());
+    }
+
+    // Where no key can be grabbed (Wayland), the page tells how to bind the wedge commands
+    // instead; they arrive as the hotkeys do, and the hotkey fields keep their values.
+    void withoutKeyGrabsThePageTellsHowToBindTheCommands() {
+        createWindows();
+        QVERIFY(config_->WedgeCommandsNote->isHidden());
+        destroyTransferWindows(config_, receive_, clock_);
+        CommandHotkeys commands;
+        setGlobalHotkeys(&commands);
+        createWindows();
+        QVERIFY(!config_->WedgeCommandsNote->isHidden());
+        const QString note = config_->WedgeCommandsNote->text();
+        for (const char* part : {" --send\n", " --erase\n", "Tastatur → Eigene Tastenkürzel",
+                                 "Systemeinstellungen → Kurzbefehle", "bindsym"})
+            QVERIFY2(note.contains(QString::fromUtf8(part)), part);
+        QCOMPARE(config_->SendHotkeyEdit->text(), QString("Alt+Ctrl+S"));
+        commands.deliverCommand(66);
+        QVERIFY(config_->SendTimer.isActive());
+        library_->OpenScannerPort(0);
+        commands.deliverCommand(99);
+        QCOMPARE(commandsSent(cs1504::Command::ClearBarcodes), 1);
+        setGlobalHotkeys(hotkeys_.get());
     }
 
     void sendHotkeyIsNotTakenWhileATransferShowsAMessage() {

@@ -23,7 +23,8 @@ class ProgramEndTest : public QObject {
         QFETCH(QString, executableFolder);
         QFETCH(QString, settingsFolder);
         QTemporaryDir dir;
-        QVERIFY(dir.isValid());
+        QTemporaryDir runtime;  // a channel of its own: another copy running is not this one
+        QVERIFY(dir.isValid() && runtime.isValid());
         const QString bin = dir.filePath(executableFolder);
         const QString settings = dir.filePath(settingsFolder);
         QVERIFY(QDir().mkpath(bin));
@@ -38,6 +39,7 @@ class ProgramEndTest : public QObject {
         environment.insert("LORVANT_COM1", "/dev/null");
         environment.insert("HOME", dir.filePath("home"));
         environment.remove("XDG_CONFIG_HOME");
+        environment.insert("XDG_RUNTIME_DIR", runtime.path());
         process.setProcessEnvironment(environment);
         process.start(bin + "/lorvant", {});
         QVERIFY(process.waitForStarted());

@@ -81,6 +81,7 @@ class WedgeEndToEndTest : public QObject {
     void cleanupTestCase();
     void sendHotkeyTypesEveryBarcode_data();
     void sendHotkeyTypesEveryBarcode();
+    void sendCommandTypesEveryBarcode();
     void clearHotkeyEmptiesTheScanner();
 
   private:
@@ -98,6 +99,7 @@ class WedgeEndToEndTest : public QObject {
     KeyRecorder recorder_;
     EmulatorLauncher emulator_;
     QTemporaryDir programDir_;
+    QTemporaryDir runtimeDir_;  // the program's channel, apart from any other copy's
     QProcess program_;
     unsigned int controlMask_ = 0;
     int unansweredPresses_ = 0;
@@ -140,6 +142,8 @@ bool WedgeEndToEndTest::startProgram() {
     auto environment = QProcessEnvironment::systemEnvironment();
     environment.insert("DISPLAY", server_.display());
     environment.insert("QT_QPA_PLATFORM", "xcb");
+    environment.remove("WAYLAND_DISPLAY");
+    environment.insert("XDG_RUNTIME_DIR", runtimeDir_.path());
     environment.insert("LORVANT_COM1", emulator_.portPath());
     program_.setProcessEnvironment(environment);
     program_.setWorkingDirectory(programDir_.path());
@@ -211,6 +215,18 @@ void WedgeEndToEndTest::sendHotkeyTypesEveryBarcode() {
     // The scanner keeps the barcodes: clearing after a transfer is off.
     QCOMPARE(storedBarcodes(), int(std::size(kScans)));
     qInfo("%s: %d hotkey presses went unanswered", qPrintable(layout), unansweredPresses_);
+}
+
+// The command a desktop's own keyboard shortcut runs does what the send hotkey does, in an
+// X11 session too.
+void WedgeEndToEndTest::sendCommandTypesEveryBarcode() {
+    recorder_.clear();
+    QProcess command;
+    command.setProcessEnvironment(program_.processEnvironment());
+    command.start(programDir_.filePath("lorvant"), {"--send"});
+    QVERIFY(command.waitForFinished(slowX));
+    QCOMPARE(command.exitCode(), 0);
+    QTRY_COMPARE_WITH_TIMEOUT(typedText(), expectedText(), slowX);
 }
 
 void WedgeEndToEndTest::clearHotkeyEmptiesTheScanner() {

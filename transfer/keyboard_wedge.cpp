@@ -21,8 +21,6 @@
 #include "ui/qt_text.h"
 
 namespace {
-constexpr int kSendHotkeyId = 66;
-constexpr int kClearHotkeyId = 99;
 
 void capture(int id, int virtualKey, bool shift, bool alt, bool ctrl, QLineEdit* edit,
              int32_t& modifiers, int32_t& key) {
@@ -113,11 +111,16 @@ void TConfigForm::SendTimerTimer() {
     }
     // Barcodes leave the scanner only when the reception read them all and every one was typed.
     if (TransDelCheckBox->isChecked() && typed) EraseIdentifiedScanner();
-    if (complete && !typed)
+    if (complete && !typed) {
+        QString text =
+            "Die Barcodes konnten nicht vollständig als Tastatureingaben gesendet "
+            "werden.\nSie bleiben auf dem Scanner und werden nicht gelöscht.";
+        // Why, where the output knows: a desktop that lets no program type, for one.
+        if (const std::string why = keyboardOutput().problem(); !why.empty())
+            text += "\n\n" + fromCp1252(why);
         showMessageBox(
-            {"Die Barcodes konnten nicht vollständig als Tastatureingaben gesendet "
-             "werden.\nSie bleiben auf dem Scanner und werden nicht gelöscht.",
-             " Übertragungsfehler", QMessageBox::Warning, QMessageBox::Ok, QMessageBox::Ok});
+            {text, " Übertragungsfehler", QMessageBox::Warning, QMessageBox::Ok, QMessageBox::Ok});
+    }
 }
 
 bool TConfigForm::typeReceivedRows() {

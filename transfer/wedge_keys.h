@@ -7,6 +7,10 @@
 // What the keyboard wedge types: the character between the columns of a line, the key
 // pressed after each line, the line itself, and the key events that type one character.
 
+// The hotkey ids: the send hotkey and `lorvant --send`, the clear hotkey and `--erase`.
+constexpr int kSendHotkeyId = 66;
+constexpr int kClearHotkeyId = 99;
+
 // Windows virtual-key codes the wedge presses or holds.
 enum WedgeVirtualKey {
     VkTab = 9,

@@ -28,8 +28,13 @@ class RecordingKeyboard : public KeyboardOutput {
         events_.push_back({Event::EndTransfer});
         return !failing_;
     }
-    // Makes every transfer from now on report that its keys did not all go out.
-    void failTransfers(bool failing) { failing_ = failing; }
+    // Makes every transfer from now on report that its keys did not all go out, and why
+    // (Windows-1252).
+    void failTransfers(bool failing, std::string problem = {}) {
+        failing_ = failing;
+        problem_ = std::move(problem);
+    }
+    std::string problem() const override { return failing_ ? problem_ : std::string(); }
 
     const std::vector<Event>& events() const { return events_; }
     void clear() { events_.clear(); }
@@ -41,4 +46,5 @@ class RecordingKeyboard : public KeyboardOutput {
   private:
     std::vector<Event> events_;
     bool failing_ = false;
+    std::string problem_;
 };
