@@ -2,18 +2,31 @@
 # Installs the Debian/Ubuntu packages that building, running and testing need, through sudo
 # when not root. Does nothing when they are all there.
 set -euo pipefail
-packages=(build-essential cmake qt6-base-dev qt6-base-dev-tools libqt6serialport6-dev
-          libqt6svg6-dev qt6-translations-l10n libgl-dev libx11-dev libxtst-dev xvfb
-          x11-xkb-utils xkb-data fonts-dejavu-core
+packages=(build-essential cmake pkg-config qt6-base-dev qt6-base-dev-tools
+          libqt6serialport6-dev libqt6svg6-dev qt6-translations-l10n libgl-dev libx11-dev
+          libxtst-dev libwayland-dev libxkbcommon-dev xvfb x11-xkb-utils xkb-data
+          fonts-dejavu-core
           # The package check (scripts/package-check.sh): lintian, the desktop entry and
           # AppStream validators, pgrep.
           lintian desktop-file-utils appstream procps)
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-[ ${#missing[@]} -eq 0 ] && exit 0
+# The Wayland test's compositor, terminal and key presser, and Qt's Wayland plugin: without
+# their recommends, which would bring a whole desktop (XWayland, menus, wallpapers).
+bare_packages=(sway foot wtype qt6-wayland)
+missing() {
+  for p in "$@"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || echo "$p"
+  done
+}
+mapfile -t missing_packages < <(missing "${packages[@]}")
+mapfile -t missing_bare < <(missing "${bare_packages[@]}")
+[ ${#missing_packages[@]} -eq 0 ] && [ ${#missing_bare[@]} -eq 0 ] && exit 0
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
 $sudo apt-get update -q
-DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q "${missing[@]}"
+if [ ${#missing_packages[@]} -gt 0 ]; then
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q "${missing_packages[@]}"
+fi
+if [ ${#missing_bare[@]} -gt 0 ]; then
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends \
+    "${missing_bare[@]}"
+fi

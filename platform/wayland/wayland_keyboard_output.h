@@ -1,0 +1,41 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/keyboard_output.h"
+#include "platform/wayland/virtual_keymap.h"
+
+class WaylandVirtualKeyboard;
+
+// Keystrokes on a Wayland desktop through a virtual keyboard with the program's own
+// keymap. The keys of a transfer are collected and typed at its end: so a transfer with a
+// character no Wayland client can take as text (a control character), or on a compositor
+// without virtual keyboards, types nothing at all, and the scanner keeps its barcodes.
+//
+// Nothing waits for the user to let go of the hotkey: a Wayland client cannot see the
+// keyboard, and it need not. The compositor hands the focused window the virtual
+// keyboard's own modifier state (none) with its keys, so a Ctrl or Alt the user still
+// holds does not turn them into shortcuts.
+class WaylandKeyboardOutput : public KeyboardOutput {
+  public:
+    WaylandKeyboardOutput();
+    ~WaylandKeyboardOutput() override;
+
+    void beginTransfer(std::string_view cp1252Characters,
+                       const std::vector<int>& virtualKeys) override;
+    void typeCharacter(char cp1252Byte) override;
+    void pressVirtualKey(int virtualKey) override;
+    bool endTransfer() override;
+    std::string problem() const override { return problem_; }
+
+  private:
+    // Each gives the reason it failed (UTF-8), empty when it did not.
+    std::string connectKeyboard();
+    std::string type();
+
+    std::unique_ptr<WaylandVirtualKeyboard> keyboard_;
+    virtualkeys::TransferKeys keys_;
+    std::string problem_;  // Windows-1252
+};
