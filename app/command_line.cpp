@@ -15,15 +15,27 @@ constexpr std::array<std::pair<const char*, CommandLineAction>, 5> options = {{
 
 CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
     CommandLine result;
+    std::vector<std::string> others;
     for (const std::string& argument : arguments) {
-        CommandLineAction action = CommandLineAction::Invalid;
+        CommandLineAction action = CommandLineAction::Start;
         for (const auto& [name, named] : options) {
             if (argument == name) action = named;
         }
+        if (action == CommandLineAction::Start) {
+            others.push_back(argument);
+            continue;
+        }
         // One option at a time: "--send --erase" would leave it open which one ran.
-        if (action == CommandLineAction::Invalid || result.action != CommandLineAction::Start)
+        if (result.action != CommandLineAction::Start)
             return {CommandLineAction::Invalid, argument};
         result.action = action;
     }
+    if (result.action != CommandLineAction::Start && !others.empty())
+        return {CommandLineAction::Invalid, others.front()};
     return result;
+}
+
+CommandLine leftoverArguments(const std::vector<std::string>& leftover) {
+    if (leftover.empty()) return {};
+    return {CommandLineAction::Invalid, leftover.front()};
 }

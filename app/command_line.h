@@ -11,7 +11,7 @@ enum class CommandLineAction {
     Erase,    // --erase: as the clear hotkey
     Help,     // --help, -h
     Version,  // --version
-    Invalid,  // an unknown option, a stray argument, or more than one option
+    Invalid,  // an unknown option or argument, or more than one option
 };
 
 struct CommandLine {
@@ -19,6 +19,10 @@ struct CommandLine {
     std::string offending;  // Invalid: the argument that is not understood
 };
 
-// The arguments after the program name. Qt's own options (-platform, -style) are not
-// taken: the environment variables (QT_QPA_PLATFORM, QT_STYLE_OVERRIDE) do the same.
+// The arguments after the program name. Anything but the program's own options is left to
+// Qt for a plain start (its -platform, -style and the like, see leftoverArguments); with
+// --send, --erase, --help or --version it is a mistake.
 CommandLine parseCommandLine(const std::vector<std::string>& arguments);
+
+// A plain start, once Qt has taken its own options: whatever is left is not understood.
+CommandLine leftoverArguments(const std::vector<std::string>& leftover);

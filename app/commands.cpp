@@ -55,7 +55,7 @@ int printVersion() {
 
 int reportInvalidArgument(const std::string& argument) {
     print(stderr, QStringLiteral("lorvant: „%1“ wird nicht verstanden; erlaubt ist höchstens "
-                                 "eine Option.\n")
+                                 "eine Option (neben den Optionen von Qt beim Start).\n")
                           .arg(QString::fromLocal8Bit(argument.c_str())) +
                       usage + "„lorvant --help“ zeigt die Hilfe.\n");
     return 2;

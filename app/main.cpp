@@ -33,6 +33,10 @@ int main(int argc, char** argv) {
     }
 
     LorvantApplication app(argc, argv);
+    // Qt has taken its own options out of argv by now.
+    const CommandLine leftover = leftoverArguments(std::vector<std::string>(argv + 1, argv + argc));
+    if (leftover.action == CommandLineAction::Invalid)
+        return reportInvalidArgument(leftover.offending);
     // One copy per user: a second would fight the first over hotkeys, port and files.
     InstanceChannel channel;
     const InstanceChannel::Claim claim = channel.claim();

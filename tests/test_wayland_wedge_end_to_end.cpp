@@ -20,6 +20,8 @@
 namespace {
 
 constexpr int slow = 20000;  // ms; only reached when something is broken
+// The program's Wayland app_id, from its desktop entry's name.
+const QString kProgramAppId = QStringLiteral("org.lorvant.Lorvant");
 
 const std::array<uint8_t, 8> kSerial = {0x0A, 0x1B, 0x2C, 0x3D, 0x4E, 0x5F, 0x60, 0x71};
 
@@ -137,7 +139,7 @@ bool WaylandWedgeEndToEndTest::startScannerAndProgram() {
     session_.startAsUser(program_, program(), {}, environment);
     // sway shows the main window although the program starts minimised, and focuses it.
     QDeadlineTimer deadline(slow);
-    while (!session_.hasWindow("lorvant") ||
+    while (!session_.hasWindow(kProgramAppId) ||
            !QFile::exists(session_.folder() + "/lorvant/lorvant.socket")) {
         if (deadline.hasExpired() || program_.state() == QProcess::NotRunning) return false;
         QTest::qWait(20);

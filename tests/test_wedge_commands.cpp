@@ -143,8 +143,13 @@ void WedgeCommandsTest::commandLine_data() {
                              << "„--senden“ wird nicht verstanden";
     QTest::newRow("two options") << QStringList{"--send", "--erase"} << 2 << ""
                                  << "„--erase“ wird nicht verstanden";
-    QTest::newRow("Qt option") << QStringList{"-platform", "xcb"} << 2 << ""
-                               << "„-platform“ wird nicht verstanden";
+    QTest::newRow("Qt option with a command")
+        << QStringList{"--send", "-platform", "xcb"} << 2 << ""
+        << "„-platform“ wird nicht verstanden";
+    // A plain start hands Qt its options (here -platform); what Qt leaves is a mistake.
+    QTest::newRow("left over after Qt")
+        << QStringList{"-platform", "offscreen", "Data.txt"} << 2 << ""
+        << "„Data.txt“ wird nicht verstanden";
 }
 
 void WedgeCommandsTest::commandLine() {

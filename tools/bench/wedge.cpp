@@ -29,6 +29,8 @@ namespace {
 
 constexpr int kCharacters = 20000;
 constexpr int kSendTimerMs = 500;
+// The program's Wayland app_id, from its desktop entry's name.
+const QString kProgramAppId = QStringLiteral("org.lorvant.Lorvant");
 
 // Letters, digits, punctuation, umlauts and the euro sign, in lines of 40 closed by Return.
 std::string benchText() {
@@ -137,7 +139,7 @@ bool benchLatency(SwaySession& session, const QString& lorvant, int runs) {
     session.startAsUser(program, folder + "/lorvant", {}, extra);
     QElapsedTimer waiting;
     waiting.start();
-    while (!session.hasWindow("lorvant") ||
+    while (!session.hasWindow(kProgramAppId) ||
            !QFile::exists(session.folder() + "/lorvant/lorvant.socket")) {
         if (waiting.elapsed() > 20000) return false;
         QThread::msleep(20);
