@@ -86,13 +86,17 @@ done
 
 home="$work/home"
 mkdir -m 700 "$home"
+# A runtime folder of its own: the program runs once per user, and another Lorvant of this
+# user (root) elsewhere on the machine would otherwise take its start for a second copy.
+runtime="$work/runtime"
+mkdir -m 700 "$runtime"
 # Runs a command as a fresh user's session would, on our display, and closes it through its
 # main window; the program's messages go to $work/<name>.log.
 run_and_close() {
   local name="$1"
   shift
-  env -i PATH=/usr/bin:/bin HOME="$home" DISPLAY=":$display" QT_QPA_PLATFORM=xcb \
-    LANG=C.UTF-8 "$@" >"$work/$name.log" 2>&1 &
+  env -i PATH=/usr/bin:/bin HOME="$home" XDG_RUNTIME_DIR="$runtime" DISPLAY=":$display" \
+    QT_QPA_PLATFORM=xcb LANG=C.UTF-8 "$@" >"$work/$name.log" 2>&1 &
   local pid=$!
   local program_pid="$pid"
   if [ "$name" = lorvant-demo ]; then
