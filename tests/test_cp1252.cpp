@@ -52,6 +52,25 @@ class TestCp1252 : public QObject {
                  "a?b"s);
     }
 
+    void malformedUtf8GivesTheReplacement() {
+        // Overlong forms (C0 80 would be NUL), surrogates, values past U+10FFFF, a
+        // sequence cut short: each malformed part is one replacement, and the bytes that
+        // follow are read afresh.
+        QCOMPARE(cp1252::fromUtf8("a\xC0\x80"
+                                  "b"),
+                 "a??b"s);
+        QCOMPARE(cp1252::fromUtf8("\xE0\x80\xAF"), "???"s);
+        QCOMPARE(cp1252::fromUtf8("\xED\xA0\x80"), "???"s);
+        QCOMPARE(cp1252::fromUtf8("\xF4\x90\x80\x80"), "????"s);
+        QCOMPARE(cp1252::fromUtf8("\xE2\x82"
+                                  "x\xE2\x82\xAC"),
+                 "?x\x80"s);
+        QCOMPARE(cp1252::fromUtf8("\xF0\x9F\x98"), "?"s);
+        // The shortest forms at each boundary are fine.
+        QCOMPARE(cp1252::fromUtf8("\xC2\x80\xC3\xBF"), "?\xFF"s);
+        QCOMPARE(cp1252::fromUtf8("\xC2\x81"), "\x81"s);
+    }
+
     void upperCaseAsWindowsHasIt() {
         QCOMPARE(cp1252::toUpper('\xE4'), '\xC4');  // ä
         QCOMPARE(cp1252::toUpper('\xFF'), '\x9F');  // ÿ

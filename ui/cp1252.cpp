@@ -27,27 +27,39 @@ void appendUtf8(std::string& out, char32_t c) {
     }
 }
 
-// Decodes one UTF-8 sequence at `i`, advancing it; a malformed byte decodes as U+FFFD.
+// Decodes one UTF-8 sequence at `i`, advancing it. A malformed sequence (a stray or missing
+// continuation byte, an overlong form, a surrogate, a value past U+10FFFF) decodes as
+// U+FFFD and is passed over up to the first byte that cannot continue it.
 char32_t nextUtf8(std::string_view s, size_t& i) {
     const auto lead = static_cast<unsigned char>(s[i++]);
+    if (lead < 0x80) return lead;
     int extra = 0;
     char32_t c = 0;
-    if (lead < 0x80) return lead;
-    if ((lead & 0xE0) == 0xC0) {
+    // The range the second byte must lie in; it is what rules out the overlong forms,
+    // the surrogates and the values past U+10FFFF.
+    unsigned char low = 0x80, high = 0xBF;
+    if (lead >= 0xC2 && lead <= 0xDF) {
         extra = 1;
         c = lead & 0x1F;
-    } else if ((lead & 0xF0) == 0xE0) {
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
         extra = 2;
         c = lead & 0x0F;
-    } else if ((lead & 0xF8) == 0xF0) {
+        if (lead == 0xE0) low = 0xA0;
+        if (lead == 0xED) high = 0x9F;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
         extra = 3;
         c = lead & 0x07;
+        if (lead == 0xF0) low = 0x90;
+        if (lead == 0xF4) high = 0x8F;
     } else {
         return 0xFFFD;
     }
     for (int k = 0; k < extra; ++k) {
-        if (i >= s.size() || (static_cast<unsigned char>(s[i]) & 0xC0) != 0x80) return 0xFFFD;
-        c = (c << 6) | (static_cast<unsigned char>(s[i++]) & 0x3F);
+        if (i >= s.size()) return 0xFFFD;
+        const auto next = static_cast<unsigned char>(s[i]);
+        if (next < (k == 0 ? low : 0x80) || next > (k == 0 ? high : 0xBF)) return 0xFFFD;
+        c = (c << 6) | (next & 0x3F);
+        ++i;
     }
     return c;
 }

@@ -13,6 +13,8 @@ char32_t toUnicode(unsigned char byte);
 char fromUnicode(char32_t c, char replacement = '?');
 
 std::string toUtf8(std::string_view bytes);
+// Each character becomes its byte, or `replacement` when the code page has none; so does
+// each malformed sequence (overlong forms, surrogates and stray bytes included).
 std::string fromUtf8(std::string_view utf8, char replacement = '?');
 
 // Upper case as the Windows rule for this code page has it: a-z, the accented letters
