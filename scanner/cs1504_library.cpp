@@ -186,10 +186,10 @@ int32_t Cs1504Library::WriteScannerClock(const uint8_t* clock) {
 int32_t Cs1504Library::FormatTimeStamp(const uint8_t* stamp, char* text, int32_t capacity) {
     if (!stamp || !text || capacity <= 0) return BadArgument;
     const std::string formatted = cs1504::timeStampText(cs1504::timeStampFromBytes(stamp));
-    const size_t length = std::min(formatted.size(), static_cast<size_t>(capacity) - 1);
-    std::memcpy(text, formatted.data(), length);
-    text[length] = '\0';
-    return length == formatted.size() ? Ok : BadArgument;
+    // A text cut to fit would be read as another time; the buffer stays as it was.
+    if (formatted.size() >= static_cast<size_t>(capacity)) return BadArgument;
+    std::memcpy(text, formatted.c_str(), formatted.size() + 1);
+    return Ok;
 }
 
 int32_t Cs1504Library::failure(const Reply& reply) const {

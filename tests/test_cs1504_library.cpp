@@ -464,18 +464,23 @@ class TestCs1504Library : public QObject {
         QCOMPARE(QString(text).mid(12, 8), QString("12/06/26"));
     }
 
-    void timeStampTextKeepsToTheBuffer() {
+    void timeStampTextThatDoesNotFitLeavesTheBufferAlone() {
         Device device;
         Cs1504Library library(memoryPortOpener(device));
         const auto stamp = timeStampBytes(kStamp);
+        const std::string untouched(29, 'X');
         char text[29];
-        std::fill(std::begin(text), std::end(text), 'X');
-        QVERIFY(library.FormatTimeStamp(stamp.data(), text, 10) != 0);
-        QCOMPARE(QString(text), QString("14:05:09 "));
-        QCOMPARE(text[10], 'X');
-        QVERIFY(library.FormatTimeStamp(stamp.data(), text, 0) != 0);
+        for (int capacity : {0, 1, 10, 20}) {
+            std::copy(untouched.begin(), untouched.end(), text);
+            QCOMPARE(library.FormatTimeStamp(stamp.data(), text, capacity),
+                     scanner_result::BadArgument);
+            QCOMPARE(std::string(text, 29), untouched);
+        }
         QVERIFY(library.FormatTimeStamp(nullptr, text, 29) != 0);
-        QCOMPARE(text[0], '1');
+        QCOMPARE(std::string(text, 29), untouched);
+        // Text and terminating zero, nothing beyond.
+        QCOMPARE(library.FormatTimeStamp(stamp.data(), text, 21), scanner_result::Ok);
+        QCOMPARE(std::string(text, 29), "14:05:09    12/06/26" + std::string(1, '\0') + "XXXXXXXX");
     }
 
     void theProcessWideLibraryCanBeReplaced() {
