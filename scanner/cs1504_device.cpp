@@ -223,4 +223,25 @@ bool Device::scan(uint8_t codeType, const std::string& data) {
     return true;
 }
 
+void CommandReader::add(std::span<const uint8_t> bytes) {
+    pending_.insert(pending_.end(), bytes.begin(), bytes.end());
+}
+
+std::optional<Bytes> CommandReader::next(Bytes* skipped) {
+    while (!pending_.empty()) {
+        const long needed = bytesStillNeeded(pending_, 0, Sender::Host);
+        if (needed == kMalformed) {
+            if (skipped) skipped->push_back(pending_.front());
+            pending_.erase(pending_.begin());
+            continue;
+        }
+        if (needed > 0) return std::nullopt;
+        const auto size = static_cast<long>(completeFrameSize(pending_, 0, Sender::Host));
+        Bytes command(pending_.begin(), pending_.begin() + size);
+        pending_.erase(pending_.begin(), pending_.begin() + size);
+        return command;
+    }
+    return std::nullopt;
+}
+
 }  // namespace cs1504

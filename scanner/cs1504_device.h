@@ -3,6 +3,8 @@
 #include <array>
 #include <cstdint>
 #include <map>
+#include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -78,6 +80,23 @@ class Device {
 
     std::map<uint8_t, uint8_t> parameters_;
     bool sessionOpen_ = false;
+};
+
+// Collects command frames from the bytes a host sends, the way a unit on a serial line
+// does: a byte that cannot start a command is passed over, and the search goes on from the
+// next one.
+class CommandReader {
+  public:
+    void add(std::span<const uint8_t> bytes);
+    // The next whole command, or nothing until more bytes arrive. `skipped` (when given)
+    // gets the bytes passed over on the way.
+    std::optional<Bytes> next(Bytes* skipped = nullptr);
+    // What has arrived and is not yet a whole command.
+    const Bytes& pending() const { return pending_; }
+    void clear() { pending_.clear(); }
+
+  private:
+    Bytes pending_;
 };
 
 }  // namespace cs1504

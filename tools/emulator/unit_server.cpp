@@ -39,10 +39,10 @@ void UnitServer::run(const std::atomic<bool>& stop) {
         const std::vector<uint8_t> bytes = line_.receive(20ms);
         const auto now = SerialLine::Clock::now();
         if (!bytes.empty()) {
-            pending_.insert(pending_.end(), bytes.begin(), bytes.end());
+            commands_.add(bytes);
             lastInput_ = now;
             takeFrames();
-        } else if (!pending_.empty() && now - lastInput_ > partialFrameTimeout) {
+        } else if (!commands_.pending().empty() && now - lastInput_ > partialFrameTimeout) {
             dropStaleInput();
         }
         if (device_.sessionOpen() && now - lastCommand_ > sessionTimeout) {
@@ -54,26 +54,19 @@ void UnitServer::run(const std::atomic<bool>& stop) {
 }
 
 void UnitServer::takeFrames() {
-    while (!pending_.empty()) {
-        const long needed = cs1504::bytesStillNeeded(pending_, 0, cs1504::Sender::Host);
-        if (needed == cs1504::kMalformed) {
-            // Not the start of a command: look for one from the next byte on.
-            if (options_.log) log("skipped", {pending_.front()});
-            pending_.erase(pending_.begin());
-            continue;
-        }
-        if (needed > 0) return;
-        const size_t size = cs1504::completeFrameSize(pending_, 0, cs1504::Sender::Host);
-        const std::vector<uint8_t> command(pending_.begin(),
-                                           pending_.begin() + static_cast<long>(size));
-        pending_.erase(pending_.begin(), pending_.begin() + static_cast<long>(size));
-        serve(command);
+    cs1504::Bytes skipped;
+    while (const auto command = commands_.next(options_.log ? &skipped : nullptr)) {
+        // Not the start of a command: passed over, byte by byte.
+        for (uint8_t byte : skipped) log("skipped", {byte});
+        skipped.clear();
+        serve(*command);
     }
+    for (uint8_t byte : skipped) log("skipped", {byte});
 }
 
 void UnitServer::dropStaleInput() {
-    if (options_.log) log("dropped", pending_);
-    pending_.clear();
+    if (options_.log) log("dropped", commands_.pending());
+    commands_.clear();
 }
 
 void UnitServer::serve(const std::vector<uint8_t>& command) {

@@ -28,7 +28,7 @@ class UnitServer {
     cs1504::Device& device_;
     SerialLine& line_;
     const EmulatorOptions& options_;
-    std::vector<uint8_t> pending_;
+    cs1504::CommandReader commands_;
     SerialLine::Clock::time_point lastInput_{};
     SerialLine::Clock::time_point lastCommand_{};
     int interrogatesToLose_ = 0;
