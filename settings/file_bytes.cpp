@@ -10,6 +10,7 @@
 #include <io.h>
 #else
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -26,34 +27,18 @@ bool fail(std::string* reason, int error) {
     return false;
 }
 
-bool flushToDisk(std::FILE* file) {
 #ifdef _WIN32
+bool flushToDisk(std::FILE* file) {
     return _commit(_fileno(file)) == 0;
-#else
-    return fsync(fileno(file)) == 0;
-#endif
-}
-
-// The rename would otherwise hand the file the default permissions of a new one.
-void copyPermissions(const std::string& from, std::FILE* to) {
-#ifndef _WIN32
-    struct stat status {};
-    if (stat(from.c_str(), &status) == 0) fchmod(fileno(to), status.st_mode & 07777);
-#else
-    (void)from;
-    (void)to;
-#endif
 }
 
 // Writes all bytes to the new temporary file; returns 0 or the error number.
-int writeTemporary(const std::string& temporary, const std::string& target,
-                   std::string_view bytes) {
+int writeTemporary(const std::string& temporary, std::string_view bytes) {
     // A leftover of an interrupted save is removed; the exclusive create then makes sure
     // we never write through a link someone left under that name.
     std::remove(temporary.c_str());
     FileHandle file(std::fopen(temporary.c_str(), "wbx"));
     if (!file) return errno;
-    copyPermissions(target, file.get());
     const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size();
     if (!written || std::fflush(file.get()) != 0 || !flushToDisk(file.get())) {
         const int error = errno != 0 ? errno : EIO;
@@ -68,6 +53,77 @@ int writeTemporary(const std::string& temporary, const std::string& target,
     }
     return 0;
 }
+
+int replaceFile(const std::string& temporary, const std::string& path, std::string_view bytes) {
+    if (const int error = writeTemporary(temporary, bytes); error != 0) return error;
+    std::error_code renameError;
+    std::filesystem::rename(temporary, path, renameError);
+    if (!renameError) return 0;
+    std::remove(temporary.c_str());
+    return renameError.value() != 0 ? renameError.value() : EIO;
+}
+#else
+// Opens the temporary file for this save alone. Two running copies saving the same file at
+// once share the one name, so its lock says whose it is: the second waits until the first
+// has renamed its file into place, then starts afresh. A leftover of an interrupted save is
+// taken over; a link left under the name is removed, never written through.
+int openTemporary(const std::string& temporary) {
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const int fd = ::open(temporary.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (fd < 0 && errno == ELOOP) {
+            ::unlink(temporary.c_str());
+            continue;
+        }
+        if (fd < 0) return -1;
+        struct stat opened {
+        }, named{};
+        if (::flock(fd, LOCK_EX) == 0 && ::fstat(fd, &opened) == 0 &&
+            ::lstat(temporary.c_str(), &named) == 0 && opened.st_dev == named.st_dev &&
+            opened.st_ino == named.st_ino) {
+            if (S_ISREG(opened.st_mode) && opened.st_nlink == 1) return fd;
+            // A hard link to some other file: not ours to write through.
+            ::unlink(temporary.c_str());
+        }
+        // Renamed into place or removed by the copy that held it: try afresh.
+        ::close(fd);
+    }
+    errno = EBUSY;
+    return -1;
+}
+
+bool writeAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        bytes.remove_prefix(static_cast<size_t>(n));
+    }
+    return true;
+}
+
+// The rename would otherwise hand the file the default permissions of a new one (and, for
+// root, its owner).
+void copyOwnerAndPermissions(const std::string& from, int to) {
+    struct stat status {};
+    if (::stat(from.c_str(), &status) != 0) return;
+    [[maybe_unused]] const int ignored = ::fchown(to, status.st_uid, status.st_gid);
+    ::fchmod(to, status.st_mode & 07777);
+}
+
+int replaceFile(const std::string& temporary, const std::string& path, std::string_view bytes) {
+    const int fd = openTemporary(temporary);
+    if (fd < 0) return errno;
+    copyOwnerAndPermissions(path, fd);
+    int error = 0;
+    if (::ftruncate(fd, 0) != 0 || !writeAll(fd, bytes) || ::fsync(fd) != 0 ||
+        ::rename(temporary.c_str(), path.c_str()) != 0)
+        error = errno != 0 ? errno : EIO;
+    // Removed while still locked, so a copy waiting for it starts afresh.
+    if (error != 0) ::unlink(temporary.c_str());
+    ::close(fd);
+    return error;
+}
+#endif
 
 }  // namespace
 
@@ -93,19 +149,12 @@ std::string temporaryFileFor(const std::string& path) {
     return path + ".lvtmp";
 }
 
-bool writeFileAtomically(const std::string& path, std::string_view bytes, std::string* reason) {
-    const std::string temporary = temporaryFileFor(path);
+bool writeFileAtomically(const std::string& path, std::string_view bytes, std::string* reason,
+                         int* errorNumber) {
     errno = 0;
-    if (const int error = writeTemporary(temporary, path, bytes); error != 0) {
-        return fail(reason, error);
-    }
-    std::error_code renameError;
-    std::filesystem::rename(temporary, path, renameError);
-    if (renameError) {
-        std::remove(temporary.c_str());
-        if (reason) *reason = renameError.message();
-        return false;
-    }
+    const int error = replaceFile(temporaryFileFor(path), path, bytes);
+    if (errorNumber) *errorNumber = error;
+    if (error != 0) return fail(reason, error);
     flushDirectoryOf(path);
     return true;
 }

@@ -12,10 +12,12 @@ std::optional<std::string> readFileBytes(const std::string& path, bool* missing 
 
 // Replaces the file at `path` with `bytes` so that it is never left half written: the bytes
 // go to a temporary file beside it, reach the disk, and only then the temporary file is
-// renamed over the old one. An existing file keeps its permissions. On failure the old file
-// is untouched, no temporary file is left, and `reason` (when given) says what went wrong.
+// renamed over the old one. An existing file keeps its permissions. Two running copies
+// saving the same file at once take turns, so it ends up whole from one of them. On failure
+// the old file is untouched, no temporary file is left, and `reason` (when given) says what
+// went wrong, `errorNumber` its error number.
 bool writeFileAtomically(const std::string& path, std::string_view bytes,
-                         std::string* reason = nullptr);
+                         std::string* reason = nullptr, int* errorNumber = nullptr);
 
 // Brings the directory entries of the folder holding `path` to the disk: without it a
 // power cut right after creating or renaming a file could still lose its entry.
