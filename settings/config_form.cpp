@@ -3,11 +3,13 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QFile>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <QTreeWidget>
+#include <algorithm>
 
 #include "app/main_form.h"
 #include "platform/global_hotkeys.h"
@@ -15,6 +17,7 @@
 #include "scanner/parameter_file.h"
 #include "settings/profile_file.h"
 #include "settings/scanner_list.h"
+#include "transfer/data_file.h"
 #include "ui/delimited_list_box.h"
 #include "ui/message_box.h"
 #include "ui/qt_text.h"
@@ -73,6 +76,7 @@ void TConfigForm::connectHandlers() {
 void TConfigForm::FormCreate() {
     settingsFile = std::make_unique<ProfileFile>(settingsPath());
     loadSettings();
+    recoverDataFiles();
     // The scanner list: a missing or unreadable file is reported, the list then starts
     // empty and loading goes on, so parameters, status and hotkeys still come up.
     std::string error;
@@ -116,6 +120,15 @@ void TConfigForm::loadSettings() {
     clearHotkeyKey = ini.readInteger("ClrOptions", "V_key", 0);
 }
 
+// A save to the data file that the end of the last run cut short is taken back, so the
+// file holds what it held before it; with the counter on, that save went to the last
+// number handed out.
+void TConfigForm::recoverDataFiles() {
+    const std::string path = QFile::encodeName(FileNamePathEdit->text()).toStdString();
+    recoverDataFile(path);
+    if (FileCountCheckBox->isChecked()) recoverDataFile(counterFileName(path, fileCounter - 1));
+}
+
 void TConfigForm::writeSettings() {
     ProfileFile& ini = *settingsFile;
     ini.writeString("DataFile", "PathAndName", toCp1252(FileNamePathEdit->text()));
@@ -146,6 +159,20 @@ void TConfigForm::storeFileCounter() {
     if (!settingsFile) return;
     writeSettings();
     settingsFile->save();
+}
+
+int32_t TConfigForm::takeFileCounter() {
+    // Another running copy may have handed out numbers since this one read the settings
+    // file; its numbers are in the file, and none is handed out twice.
+    if (settingsFile) {
+        const ProfileFile onDisk(settingsFile->path());
+        fileCounter =
+            std::max(fileCounter, onDisk.readInteger("DataFile", "FileCounter", fileCounter));
+    }
+    const int32_t counter = fileCounter;
+    ++fileCounter;
+    storeFileCounter();
+    return counter;
 }
 
 void TConfigForm::FormDestroy() {

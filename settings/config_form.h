@@ -117,6 +117,8 @@ class TConfigForm : public QDialog {
     void FormDestroy();
     // Writes the settings file now, so the data file counter just advanced is kept.
     void storeFileCounter();
+    // The counter for the next counted data file, advanced and stored at once.
+    int32_t takeFileCounter();
     // Enables SetTimeDateButton exactly while the clock is not synchronised automatically.
     void FormShow();
     void BrowseButtonClick();
@@ -175,6 +177,7 @@ class TConfigForm : public QDialog {
     // Runs when the modal showing ends, however the window was closed.
     void FormClose();
     void loadSettings();
+    void recoverDataFiles();
     // The nineteen keys into the settings file's lines (not yet to disk).
     void writeSettings();
     // The scanner list file existed at start-up but could not be read.
