@@ -58,7 +58,8 @@ class FileTransferTest : public QObject {
     void init() {
         QVERIFY(dir_.isValid());
         setProgramDirectory(dir_.path().toStdString());
-        for (const char* name : {"LVconfig.ini", "Data.txt", "Data_0.txt"})
+        for (const char* name :
+             {"LVconfig.ini", "Data.txt", "Data_0.txt", "Data_1.txt", "Data_7.txt"})
             QFile::remove(dir_.filePath(name));
         setClock([] { return now; });
         dateTimeFormat() = DateTimeFormat{};
@@ -115,6 +116,14 @@ class FileTransferTest : public QObject {
         // overwrite a file whose barcodes have left the scanner.
         QVERIFY(fileBytes(dir_.filePath("LVconfig.ini")).find("FileCounter=1\r\n") !=
                 std::string::npos);
+        // Another running copy handed out numbers up to 6 meanwhile: this one goes on from
+        // there instead of overwriting that copy's files.
+        putFile(dir_.filePath("LVconfig.ini"), "[DataFile]\r\nFileCounter=7\r\n");
+        putFile(dir_.filePath("Data_1.txt"), "the other copy's\r\n");
+        receive_->ListeSpeichernButtonClick();
+        QCOMPARE(fileBytes(dir_.filePath("Data_1.txt")), std::string("the other copy's\r\n"));
+        QVERIFY(QFile::exists(dir_.filePath("Data_7.txt")));
+        QCOMPARE(config_->fileCounter, 8);
     }
 
     void emptyListWritesOnlyTheRecord() {

@@ -18,9 +18,7 @@ void TReceiveForm::ListeSpeichernButtonClick() {
     if (ConfigForm->FileCountCheckBox->isChecked()) {
         // The counter advances with every save, whatever its outcome, so a failed save
         // never makes two files share a number.
-        path = counterFileName(path, ConfigForm->fileCounter);
-        ++ConfigForm->fileCounter;
-        ConfigForm->storeFileCounter();
+        path = counterFileName(path, ConfigForm->takeFileCounter());
     }
     const std::string block = dataFileBlock(
         ConfigForm->scannerRecord, ConfigForm->ScanRecToFileBox->isChecked(), ListBoxAll->rows());
