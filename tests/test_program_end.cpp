@@ -47,7 +47,9 @@ class ProgramEndTest : public QObject {
         QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(settings + "/Param.dat"), 10000);
         ::kill(static_cast<pid_t>(process.processId()), SIGTERM);
         QVERIFY(process.waitForFinished(10000));
+        // Ended on its own and without a failure (a sanitizer finding would be one).
         QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+        QVERIFY2(process.exitCode() == 0, process.readAllStandardError().constData());
         const std::string saved = fileBytes(settings + "/LVconfig.ini");
         QVERIFY(saved.find("[ClrOptions]\r\nClrHot=\r\nMod=0\r\nV_key=0\r\n") != std::string::npos);
         QCOMPARE(fileBytes(settings + "/LVserial.dat"),

@@ -122,11 +122,15 @@ void WedgeEndToEndTest::initTestCase() {
 }
 
 void WedgeEndToEndTest::cleanupTestCase() {
-    if (program_.state() != QProcess::NotRunning) {
-        program_.terminate();
-        if (!program_.waitForFinished(5000)) program_.kill();
-        program_.waitForFinished(5000);
-    }
+    if (program_.state() == QProcess::NotRunning) return;
+    program_.terminate();
+    if (!program_.waitForFinished(slowX)) program_.kill();
+    program_.waitForFinished(5000);
+    // The program ends on the termination signal like closing it, without a failure (a
+    // sanitizer finding would be one); so does the emulator.
+    QCOMPARE(program_.exitStatus(), QProcess::NormalExit);
+    QVERIFY2(program_.exitCode() == 0, qPrintable(diagnosis()));
+    QVERIFY2(emulator_.stop(), qPrintable(emulator_.log().right(2000)));
 }
 
 // The program takes its files from the directory of its executable, so it runs as a copy

@@ -1,0 +1,12 @@
+# Fails, showing them, when sanitizer reports were written to DIRECTORY.
+file(GLOB reports ${DIRECTORY}/*)
+if(NOT reports)
+  message(STATUS "no sanitizer reports")
+  return()
+endif()
+foreach(report ${reports})
+  file(READ ${report} text)
+  message("=== ${report}\n${text}")
+endforeach()
+list(LENGTH reports count)
+message(FATAL_ERROR "${count} sanitizer report(s), shown above")
