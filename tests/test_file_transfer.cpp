@@ -1,5 +1,7 @@
 // File transfer: saving the received list to the data file, closing the receive window with
 // clock synchronisation and clearing, and the scanner clock.
+#include <sys/stat.h>
+
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -59,7 +61,7 @@ class FileTransferTest : public QObject {
         QVERIFY(dir_.isValid());
         setProgramDirectory(dir_.path().toStdString());
         for (const char* name :
-             {"LVconfig.ini", "Data.txt", "Data_0.txt", "Data_1.txt", "Data_7.txt"})
+             {"LVconfig.ini", "Data.txt", "Data_0.txt", "Data_1.txt", "Data_4.txt", "Data_7.txt"})
             QFile::remove(dir_.filePath(name));
         setClock([] { return now; });
         dateTimeFormat() = DateTimeFormat{};
@@ -124,6 +126,25 @@ class FileTransferTest : public QObject {
         QCOMPARE(fileBytes(dir_.filePath("Data_1.txt")), std::string("the other copy's\r\n"));
         QVERIFY(QFile::exists(dir_.filePath("Data_7.txt")));
         QCOMPARE(config_->fileCounter, 8);
+    }
+
+    void anAppendCutShortIsTakenBackAtTheNextStart() {
+        // The last run was ended while appending to the counted file Data_4.txt: its undo
+        // record says how long the file was before.
+        const QString counted = dir_.filePath("Data_4.txt");
+        const std::string old = "AB12;Lager\r\n4006381333931\r\n";
+        putFile(counted, old + "K\xC4SE-7;14:0");
+        struct stat status {};
+        QCOMPARE(::stat(QFile::encodeName(counted).constData(), &status), 0);
+        putFile(counted + ".lvundo", std::to_string(old.size()) + " 4096 " +
+                                         std::to_string(status.st_dev) + " " +
+                                         std::to_string(status.st_ino) + "\n");
+        putFile(dir_.filePath("LVconfig.ini"),
+                "[DataFile]\r\nPathAndName=" + nativePath(dataPath()) +
+                    "\r\nSaveOption=1\r\nCounterActive=1\r\nFileCounter=5\r\n");
+        receive();
+        QCOMPARE(fileBytes(counted), old);
+        QVERIFY(!QFile::exists(counted + ".lvundo"));
     }
 
     void emptyListWritesOnlyTheRecord() {

@@ -1,0 +1,81 @@
+// Does one of the program's saves, for the crash test that ends it with SIGKILL part way:
+//
+//   crash_save_helper KIND FILE NEW [OTHER]
+//
+// KIND: settings (NEW holds "section<TAB>key<TAB>value" lines), scanner-list (NEW holds the
+// rows), parameters (NEW is the 400-byte table image), data-overwrite, data-append (NEW is
+// the block), or recover (what the program does to the data file at start; no NEW).
+// With OTHER it saves NEW, then OTHER, then NEW again, and so on until it is ended; for
+// data-append it appends NEW again and again. It writes one byte to its standard output
+// when it is about to start, and with LORVANT_STOP_BEFORE_SAVE set it stops itself there
+// first, so that a tracer can count the system calls of the save alone.
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "scanner/parameter_file.h"
+#include "settings/file_bytes.h"
+#include "settings/profile_file.h"
+#include "settings/scanner_list.h"
+#include "settings/text_lines.h"
+#include "transfer/data_file.h"
+
+namespace {
+
+bool saveSettings(const std::string& path, const std::string& spec) {
+    ProfileFile profile(path);
+    for (const std::string& line : splitLines(spec)) {
+        const size_t tab1 = line.find('\t');
+        const size_t tab2 = line.find('\t', tab1 + 1);
+        if (tab1 == std::string::npos || tab2 == std::string::npos) return false;
+        profile.writeString(line.substr(0, tab1), line.substr(tab1 + 1, tab2 - tab1 - 1),
+                            line.substr(tab2 + 1));
+    }
+    return profile.save();
+}
+
+bool save(const std::string& kind, const std::string& path, const std::string& spec,
+          ParameterFile& parameters) {
+    std::string reason;
+    if (kind == "settings") return saveSettings(path, spec);
+    if (kind == "scanner-list") return saveScannerList(path, splitLines(spec), &reason);
+    if (kind == "parameters") return parameters.writeImage(spec);
+    if (kind == "data-overwrite") return writeDataFile(path, spec, false, reason);
+    if (kind == "data-append") return writeDataFile(path, spec, true, reason);
+    return false;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 3) return 2;
+    const std::string kind = argv[1];
+    const std::string path = argv[2];
+    std::vector<std::string> specs;
+    for (int i = 3; i < argc; ++i) {
+        const auto bytes = readFileBytes(argv[i]);
+        if (!bytes) return 2;
+        specs.push_back(*bytes);
+    }
+    // The parameter file is held open for the whole run, as the program holds it.
+    ParameterFile parameters;
+    if (kind == "parameters" && !parameters.open(path)) return 3;
+    if (std::getenv("LORVANT_STOP_BEFORE_SAVE")) std::raise(SIGSTOP);
+    if (::write(STDOUT_FILENO, "s", 1) != 1) return 4;
+    if (kind == "recover") {
+        recoverDataFile(path);
+        return 0;
+    }
+    if (specs.empty()) return 2;
+    if (specs.size() == 1) return save(kind, path, specs[0], parameters) ? 0 : 1;
+    for (size_t round = 0;; ++round) {
+        const std::string& spec = kind == "data-append" ? specs[0] : specs[round % specs.size()];
+        if (!save(kind, path, spec, parameters)) return 1;
+        // Saves follow each other closely, but leave a moment between them as a user would.
+        ::usleep(500);
+    }
+}
