@@ -107,6 +107,21 @@ class TestCs1504Serial : public QObject {
         QCOMPARE(bench.logged("01 02 00"), 1);
     }
 
+    // A second running copy of the program (its own library) finds the port taken while the
+    // first one holds it, and gets it once the first has closed it.
+    void aSecondCopyFindsThePortTaken() {
+        QTemporaryDir directory;
+        SerialBench bench({"--data", unitFile(directory, 3)});
+        QVERIFY(bench.started);
+        QVERIFY(bench.receive());
+        Cs1504Library secondCopy(serialPortOpener());
+        QCOMPARE(secondCopy.OpenScannerPort(0), scanner_result::OpenFailed);
+        QVERIFY(bench.receive());  // the first copy's session is undisturbed
+        QCOMPARE(bench.library.CloseScannerPort(), 0);
+        QCOMPARE(secondCopy.OpenScannerPort(0), 0);
+        QCOMPARE(secondCopy.CountStoredBarcodes(), 3);
+    }
+
     void readsTheSampleUnitWithTimeStamps() {
         const QString sample = QFINDTESTDATA("../tools/sample-barcodes.txt");
         SerialBench bench({"--data", sample});
