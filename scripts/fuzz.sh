@@ -19,7 +19,7 @@ lock=()
 [ -e /tmp/lorvant-cpu.lock ] && command -v flock >/dev/null && lock=(flock /tmp/lorvant-cpu.lock)
 if [ ! -f "$build/CMakeCache.txt" ]; then
   CC=clang CXX=clang++ cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DLORVANT_FUZZ=ON -DLORVANT_SANITIZE=ON >/dev/null
+    -DLORVANT_FUZZ=ON -DLORVANT_SANITIZE=ON -DLORVANT_WERROR=ON >/dev/null
 fi
 "${lock[@]}" cmake --build "$build" -j2 --target fuzz_all >/dev/null
 

@@ -11,7 +11,11 @@ packages=(build-essential cmake pkg-config qt6-base-dev qt6-base-dev-tools
           lintian desktop-file-utils appstream procps)
 # The Wayland test's compositor, terminal and key presser, and Qt's Wayland plugin: without
 # their recommends, which would bring a whole desktop (XWayland, menus, wallpapers).
-bare_packages=(sway foot wtype qt6-wayland)
+bare_packages=(sway foot wtype qt6-wayland
+               # The project's own checks: clang with libFuzzer and the sanitizer runtimes
+               # for the fuzz targets, llvm's symbolizer for readable reports, clang-format
+               # 14 for the format check (their recommends are llvm's development files).
+               clang-14 libclang-rt-14-dev llvm-14 clang-format-14)
 missing() {
   for p in "$@"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || echo "$p"

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs every test through CTest.
+# Installs what is missing, builds, and runs every test through CTest. LORVANT_BUILD_DIR and
+# LORVANT_CMAKE_OPTIONS reach scripts/build.sh (CI builds the suite with the sanitizers).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 scripts/build.sh
-cd build
+cd "${LORVANT_BUILD_DIR:-build}"
 ctest --output-on-failure
