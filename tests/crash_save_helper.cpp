@@ -76,6 +76,6 @@ int main(int argc, char** argv) {
         const std::string& spec = kind == "data-append" ? specs[0] : specs[round % specs.size()];
         if (!save(kind, path, spec, parameters)) return 1;
         // Saves follow each other closely, but leave a moment between them as a user would.
-        ::usleep(500);
+        ::usleep(3000);
     }
 }

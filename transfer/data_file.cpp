@@ -144,10 +144,10 @@ void closeFile(int fd) {
 // Another running copy appending to the same file waits its turn; a lock held for long by
 // some other program is given up on.
 bool lockFile(int fd) {
-    for (int tries = 0; tries < 500; ++tries) {
+    for (int tries = 0; tries < 2500; ++tries) {
         if (::flock(fd, LOCK_EX | LOCK_NB) == 0) return true;
         if (errno != EWOULDBLOCK && errno != EINTR) return false;
-        ::usleep(10000);
+        ::usleep(2000);
     }
     errno = EWOULDBLOCK;
     return false;
