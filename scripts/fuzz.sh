@@ -7,7 +7,8 @@
 # Every target starts from its kept corpus in fuzz/corpus/TARGET; what it learns goes to
 # build-fuzz/fuzz/work/TARGET (add the inputs worth keeping to the corpus by hand). An
 # input that breaks a promise is saved in build-fuzz/fuzz/findings/TARGET/, and the script
-# fails. Environment: LORVANT_FUZZ_JOBS (default 2), LORVANT_FUZZ_BUILD_DIR.
+# fails. Environment: LORVANT_FUZZ_JOBS (default 2), LORVANT_FUZZ_BUILD_DIR,
+# LORVANT_BUILD_LOCK.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 seconds="${1:?usage: scripts/fuzz.sh SECONDS [TARGET...]}"
@@ -15,8 +16,9 @@ shift
 build="${LORVANT_FUZZ_BUILD_DIR:-$root/build-fuzz}"
 jobs="${LORVANT_FUZZ_JOBS:-2}"
 
+# On a shared machine LORVANT_BUILD_LOCK names a lock file held for the build step alone.
 lock=()
-[ -e /tmp/lorvant-cpu.lock ] && command -v flock >/dev/null && lock=(flock /tmp/lorvant-cpu.lock)
+[ -n "${LORVANT_BUILD_LOCK:-}" ] && lock=(flock "$LORVANT_BUILD_LOCK")
 if [ ! -f "$build/CMakeCache.txt" ]; then
   CC=clang CXX=clang++ cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DLORVANT_FUZZ=ON -DLORVANT_SANITIZE=ON -DLORVANT_WERROR=ON >/dev/null
