@@ -173,14 +173,15 @@ bool runToEnd(std::vector<std::string> arguments) {
            WEXITSTATUS(status) == 0;
 }
 
-enum class TracedEnd { Killed, Finished, Failed };
+enum class TracedEnd { Killed, Finished, Failed, NoTracing };
+constexpr int kNoTracing = 126;
 
 // Runs the helper under ptrace and kills it at the entry of the `point`-th system call of
 // its save (counted from 0).
 TracedEnd runKilledAt(std::vector<std::string> arguments, int point) {
     const pid_t pid = fork();
     if (pid == 0) {
-        ptrace(PTRACE_TRACEME, 0, nullptr, nullptr);
+        if (ptrace(PTRACE_TRACEME, 0, nullptr, nullptr) != 0) _exit(kNoTracing);
         const int null = open("/dev/null", O_WRONLY);
         dup2(null, STDOUT_FILENO);
         setenv("LORVANT_STOP_BEFORE_SAVE", "1", 1);
@@ -192,7 +193,9 @@ TracedEnd runKilledAt(std::vector<std::string> arguments, int point) {
     if (pid < 0) return TracedEnd::Failed;
     int status = 0;
     // Stopped after exec; let it run to the stop it makes right before the save.
-    if (waitpid(pid, &status, 0) != pid || !WIFSTOPPED(status)) return TracedEnd::Failed;
+    if (waitpid(pid, &status, 0) != pid) return TracedEnd::Failed;
+    if (WIFEXITED(status) && WEXITSTATUS(status) == kNoTracing) return TracedEnd::NoTracing;
+    if (!WIFSTOPPED(status)) return TracedEnd::Failed;
     ptrace(PTRACE_SETOPTIONS, pid, nullptr,
            reinterpret_cast<void*>(PTRACE_O_TRACESYSGOOD | PTRACE_O_EXITKILL));
     ptrace(PTRACE_CONT, pid, nullptr, nullptr);
@@ -314,6 +317,10 @@ void SafeSavesTest::killedBeforeEachSystemCall() {
         QVERIFY2(points < 2000, "the save does not end");
         scene.reset();
         const TracedEnd end = runKilledAt(scene.arguments(false), points);
+        if (end == TracedEnd::NoTracing)
+            QSKIP(
+                "this system does not let a process be traced (ptrace); the random kills "
+                "below still run");
         QVERIFY(end != TracedEnd::Failed);
         if (end == TracedEnd::Finished) break;
         auto content = scene.content();
