@@ -1,4 +1,6 @@
 // The data file: counter names, the block a save writes, and writing it to real files.
+#include <unistd.h>
+
 #include <QtTest>
 
 #include "file_helpers.h"
@@ -59,6 +61,48 @@ class DataFileTest : public QObject {
         QCOMPARE(reason, std::string("Der Ordner existiert nicht."));
         QVERIFY(!writeDataFile(dir.path().toStdString(), "x", true, reason));
         QVERIFY(!reason.empty());
+    }
+
+    // Replacing goes through a new file; a data file that may not be written, or one with
+    // a second name, is not replaced behind its back. A link leads to the file it names.
+    void replacingKeepsTheFilesAccessAndNames() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("Data.txt");
+        QVERIFY(putFile(path, "protected\r\n"));
+        const auto readOnly = QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther;
+        const auto writable = readOnly | QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
+        QVERIFY(QFile::setPermissions(path, readOnly));
+        std::string reason;
+        QVERIFY(openFolderToAll(dir.path(), true));
+        {
+            WithoutRootPrivileges user;
+            if (!user.unprivileged()) QSKIP("permissions do not apply to this user");
+            QVERIFY(!writeDataFile(nativePath(path), "new\r\n", false, reason));
+            QCOMPARE(reason, std::string("Keine Berechtigung zum Schreiben."));
+        }
+        QCOMPARE(fileBytes(path), std::string("protected\r\n"));
+        // A folder that takes no new file: the file is written where it is.
+        QVERIFY(QFile::setPermissions(path, writable));
+        QVERIFY(openFolderToAll(dir.path(), false));
+        {
+            WithoutRootPrivileges user;
+            QVERIFY(writeDataFile(nativePath(path), "in place\r\n", false, reason));
+        }
+        QCOMPARE(fileBytes(path), std::string("in place\r\n"));
+        QVERIFY(closeFolder(dir.path()));
+
+        const QString link = dir.filePath("link.txt");
+        QVERIFY(QFile::link(path, link));
+        QVERIFY(writeDataFile(nativePath(link), "through\r\n", false, reason));
+        QVERIFY(QFileInfo(link).isSymLink());
+        QCOMPARE(fileBytes(path), std::string("through\r\n"));
+        const QString second = dir.filePath("second name.txt");
+        QCOMPARE(::link(QFile::encodeName(path).constData(), QFile::encodeName(second).constData()),
+                 0);
+        QVERIFY(writeDataFile(nativePath(path), "both\r\n", false, reason));
+        QCOMPARE(fileBytes(second), std::string("both\r\n"));
+
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System).size(), 3);
     }
 
     void fullDiskFailsAndKeepsEarlierContent() {

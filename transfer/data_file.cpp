@@ -101,6 +101,9 @@ FileIdentity identityOf(int) {
 bool replaceInPlaceOnly(const std::string&) {
     return false;
 }
+bool mayWrite(const std::string& path) {
+    return _access(path.c_str(), 2) == 0 || errno == ENOENT;
+}
 #else
 int openFile(const std::string& path, bool append) {
     return ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | (append ? O_APPEND : 0), 0644);
@@ -168,6 +171,10 @@ bool replaceInPlaceOnly(const std::string& path) {
     struct stat status {};
     if (::stat(path.c_str(), &status) != 0) return false;
     return !S_ISREG(status.st_mode) || status.st_nlink > 1;
+}
+// True for a file this process may write, and for one that is not there yet.
+bool mayWrite(const std::string& path) {
+    return ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) == 0 || errno == ENOENT;
 }
 #endif
 
@@ -298,6 +305,8 @@ bool overwriteInPlace(const std::string& path, const std::string& bytes, std::st
 bool replaceFile(const std::string& path, const std::string& bytes, std::string& reason) {
     const std::string target = realTarget(path);
     if (replaceInPlaceOnly(target)) return overwriteInPlace(target, bytes, reason);
+    // A file that may not be written is not replaced behind its back either.
+    if (!mayWrite(target)) return fail(reason, errno);
     int error = 0;
     if (writeFileAtomically(target, bytes, nullptr, &error)) {
         // An undo record of an earlier append speaks of a file that is gone now.
@@ -306,7 +315,8 @@ bool replaceFile(const std::string& path, const std::string& bytes, std::string&
     }
     // A folder that takes no new file, holding a file that may be written: as before.
     const bool folderClosed = error == EACCES || error == EPERM;
-    if (folderClosed && std::filesystem::exists(target)) {
+    std::error_code missing;
+    if (folderClosed && std::filesystem::exists(target, missing)) {
         return overwriteInPlace(target, bytes, reason);
     }
     return fail(reason, error);
