@@ -27,7 +27,7 @@ function(lorvant_warnings_as_errors)
   set(options -Werror)
   if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
     # g++ 12 takes copies inside std::string's own code for overlapping ones (-Wrestrict,
-    # GCC bug 105651); it stays a warning.
+    # GCC bug 105329); it stays a warning.
     list(APPEND options -Wno-error=restrict)
   endif()
   lorvant_collect_targets(${CMAKE_SOURCE_DIR} targets)
