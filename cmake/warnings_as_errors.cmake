@@ -12,18 +12,19 @@ function(lorvant_collect_targets directory out)
 endfunction()
 
 # Every C++ source in the source tree is the project's own; build folders (which may lie
-# inside it) hold what moc and rcc generate, and are left out.
+# inside it) hold what moc and rcc generate, and are left out. The folders are taken when
+# CMake runs; a new folder comes with a CMakeLists.txt change, which runs it again.
 function(lorvant_warnings_as_errors)
-  file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/*.cpp)
-  set(own)
-  foreach(source ${sources})
-    file(RELATIVE_PATH relative ${CMAKE_SOURCE_DIR} ${source})
-    string(FIND "${source}" "${CMAKE_BINARY_DIR}/" inBinaryDir)
-    if(relative MATCHES "^build" OR inBinaryDir EQUAL 0)
+  file(GLOB entries RELATIVE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/*)
+  set(patterns)
+  foreach(entry ${entries})
+    set(path ${CMAKE_SOURCE_DIR}/${entry})
+    if(NOT IS_DIRECTORY ${path} OR entry MATCHES "^(build|\\.)" OR path STREQUAL CMAKE_BINARY_DIR)
       continue()
     endif()
-    list(APPEND own ${source})
+    list(APPEND patterns ${path}/*.cpp)
   endforeach()
+  file(GLOB_RECURSE own CONFIGURE_DEPENDS ${patterns})
   set(options -Werror)
   if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
     # g++ 12 takes copies inside std::string's own code for overlapping ones (-Wrestrict,
