@@ -26,9 +26,9 @@
 
 namespace {
 
-bool saveSettings(const std::string& path, const std::string& spec) {
+bool saveSettings(const std::string& path, const std::string& content) {
     ProfileFile profile(path);
-    for (const std::string& line : splitLines(spec)) {
+    for (const std::string& line : splitLines(content)) {
         const size_t tab1 = line.find('\t');
         const size_t tab2 = line.find('\t', tab1 + 1);
         if (tab1 == std::string::npos || tab2 == std::string::npos) return false;
@@ -38,14 +38,14 @@ bool saveSettings(const std::string& path, const std::string& spec) {
     return profile.save();
 }
 
-bool save(const std::string& kind, const std::string& path, const std::string& spec,
+bool save(const std::string& kind, const std::string& path, const std::string& content,
           ParameterFile& parameters) {
     std::string reason;
-    if (kind == "settings") return saveSettings(path, spec);
-    if (kind == "scanner-list") return saveScannerList(path, splitLines(spec), &reason);
-    if (kind == "parameters") return parameters.writeImage(spec);
-    if (kind == "data-overwrite") return writeDataFile(path, spec, false, reason);
-    if (kind == "data-append") return writeDataFile(path, spec, true, reason);
+    if (kind == "settings") return saveSettings(path, content);
+    if (kind == "scanner-list") return saveScannerList(path, splitLines(content), &reason);
+    if (kind == "parameters") return parameters.writeImage(content);
+    if (kind == "data-overwrite") return writeDataFile(path, content, false, reason);
+    if (kind == "data-append") return writeDataFile(path, content, true, reason);
     return false;
 }
 
@@ -55,11 +55,11 @@ int main(int argc, char** argv) {
     if (argc < 3) return 2;
     const std::string kind = argv[1];
     const std::string path = argv[2];
-    std::vector<std::string> specs;
+    std::vector<std::string> contents;
     for (int i = 3; i < argc; ++i) {
         const auto bytes = readFileBytes(argv[i]);
         if (!bytes) return 2;
-        specs.push_back(*bytes);
+        contents.push_back(*bytes);
     }
     // The parameter file is held open for the whole run, as the program holds it.
     ParameterFile parameters;
@@ -70,11 +70,12 @@ int main(int argc, char** argv) {
         recoverDataFile(path);
         return 0;
     }
-    if (specs.empty()) return 2;
-    if (specs.size() == 1) return save(kind, path, specs[0], parameters) ? 0 : 1;
+    if (contents.empty()) return 2;
+    if (contents.size() == 1) return save(kind, path, contents[0], parameters) ? 0 : 1;
     for (size_t round = 0;; ++round) {
-        const std::string& spec = kind == "data-append" ? specs[0] : specs[round % specs.size()];
-        if (!save(kind, path, spec, parameters)) return 1;
+        const std::string& content =
+            kind == "data-append" ? contents[0] : contents[round % contents.size()];
+        if (!save(kind, path, content, parameters)) return 1;
         // Saves follow each other closely, but leave a moment between them as a user would.
         ::usleep(3000);
     }

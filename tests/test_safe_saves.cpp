@@ -38,12 +38,12 @@ struct SaveCase {
     std::string other;               // a second content for repeated saves
 };
 
-std::string settingsSpec(const char* value) {
-    std::string spec;
+std::string settingsEntries(const char* value) {
+    std::string entries;
     for (const char* key : {"PathAndName", "SaveOption", "CounterActive", "FileCounter"})
-        spec += std::string("DataFile\t") + key + "\t" + value + "\n";
-    spec += std::string("NewSection\tKey\t") + value + "\n";
-    return spec;
+        entries += std::string("DataFile\t") + key + "\t" + value + "\n";
+    entries += std::string("NewSection\tKey\t") + value + "\n";
+    return entries;
 }
 
 std::string parameterImage(int value) {
@@ -67,7 +67,7 @@ const std::string kOldSettings =
 
 std::vector<SaveCase> saveCases(int dataLines) {
     return {
-        {"settings", kOldSettings, settingsSpec("1"), settingsSpec("22")},
+        {"settings", kOldSettings, settingsEntries("1"), settingsEntries("22")},
         {"scanner-list", "0011223344556677;AB;Lager\r\n",
          "0011223344556677;AB;Lager\n001aff075c10420b;CD;B\xFCro\n", "001aff075c10420b;X;Y\n"},
         {"parameters", parameterImage(1), parameterImage(0), parameterImage(1) + ""},
@@ -418,8 +418,8 @@ void SafeSavesTest::twoCopiesSavingAtOnce() {
     second.next = append ? dataBlock(dataLines, 's') : save.other;
     second.other = save.next;
     if (save.kind == "settings") {
-        second.next = settingsSpec("333");
-        second.other = settingsSpec("4444");
+        second.next = settingsEntries("333");
+        second.other = settingsEntries("4444");
     } else if (save.kind == "scanner-list") {
         second.next = "aaaaaaaaaaaaaaaa;Z;Zweiter\n";
         second.other = "bbbbbbbbbbbbbbbb;Y;Zweiter\nccc\n";
