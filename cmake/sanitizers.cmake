@@ -40,7 +40,8 @@ endfunction()
 
 enable_testing()
 add_test(NAME sanitizer_reports_cleared
-         COMMAND ${CMAKE_COMMAND} -E rm -rf ${LORVANT_SANITIZER_REPORTS})
+         COMMAND ${CMAKE_COMMAND} -DDIRECTORY=${LORVANT_SANITIZER_REPORTS}
+                 -P ${CMAKE_SOURCE_DIR}/cmake/clear_sanitizer_reports.cmake)
 add_test(NAME sanitizer_reports
          COMMAND ${CMAKE_COMMAND} -DDIRECTORY=${LORVANT_SANITIZER_REPORTS}
                  -P ${CMAKE_SOURCE_DIR}/cmake/check_sanitizer_reports.cmake)
