@@ -15,11 +15,8 @@ add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=all
                     -fno-omit-frame-pointer)
 # The level the sanitizers are made for, with just the line tables their reports need:
 # quicker to build and to run than -O2 with full debug information.
-if(CMAKE_CXX_COMPILER_ID MATCHES "Clang")
-  add_compile_options(-O1 -gline-tables-only)
-else()
-  add_compile_options(-O1 -g1)
-endif()
+add_compile_options(
+  -O1 "$<IF:$<OR:$<COMPILE_LANG_AND_ID:CXX,Clang>,$<COMPILE_LANG_AND_ID:C,Clang>>,-gline-tables-only,-g1>")
 add_link_options(-fsanitize=address,undefined -fno-sanitize-recover=all)
 
 set(LORVANT_SANITIZER_REPORTS ${CMAKE_BINARY_DIR}/sanitizer-reports)
