@@ -28,7 +28,8 @@ std::string& storedDataDirectory() {
 }
 
 std::string withSlash(std::string directory) {
-    if (directory.empty()) directory = ".";
+    // (Returning "./" rather than assigning "." keeps g++ 12 from a bogus -Wrestrict.)
+    if (directory.empty()) return "./";
     if (directory.back() != '/' && directory.back() != '\\') directory += '/';
     return directory;
 }
