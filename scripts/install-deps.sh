@@ -4,14 +4,15 @@
 set -euo pipefail
 packages=(build-essential cmake pkg-config qt6-base-dev qt6-base-dev-tools
           libqt6serialport6-dev libqt6svg6-dev qt6-translations-l10n libgl-dev libx11-dev
-          libxtst-dev libwayland-dev libxkbcommon-dev xvfb x11-xkb-utils xkb-data
-          fonts-dejavu-core
+          libxtst-dev libwayland-dev libxkbcommon-dev xdg-desktop-portal-dev xvfb
+          x11-xkb-utils xkb-data fonts-dejavu-core
           # The package check (scripts/package-check.sh): lintian, the desktop entry and
           # AppStream validators, pgrep.
           lintian desktop-file-utils appstream procps)
-# The Wayland test's compositor, terminal and key presser, and Qt's Wayland plugin: without
-# their recommends, which would bring a whole desktop (XWayland, menus, wallpapers).
-bare_packages=(sway foot wtype qt6-wayland
+# The Wayland tests' compositor, terminal and key presser, Qt's Wayland plugin, and the
+# portal test's bus and portal front end: without their recommends, which would bring a
+# whole desktop (portal backends, XWayland, menus, wallpapers).
+bare_packages=(sway foot wtype qt6-wayland dbus-daemon xdg-desktop-portal
                # The project's own checks: clang with libFuzzer and the sanitizer runtimes
                # for the fuzz targets, llvm's symbolizer for readable reports, clang-format
                # 14 for the format check (their recommends are llvm's development files).
