@@ -36,7 +36,10 @@ QString readRestoreToken() {
 }
 
 void writeRestoreToken(const QString& token) {
-    QDir().mkpath(QFileInfo(restoreTokenFile()).path());
+    const QString folder = QFileInfo(restoreTokenFile()).path();
+    QDir().mkpath(folder);
+    QFile::setPermissions(folder,
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     QSaveFile file(restoreTokenFile());
     if (!file.open(QIODevice::WriteOnly)) return;
     file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
@@ -193,8 +196,8 @@ void PortalKeyboardOutput::sendKeysym(std::optional<uint32_t> keysym) {
         // has ended the session.
         const QDBusMessage reply = bus_.call(message, QDBus::Block, callTimeoutMs_);
         if (reply.type() != QDBusMessage::ReplyMessage) {
-            fail("Der Desktop hat Tasten mitten in der Übertragung abgewiesen (" +
-                 reply.errorMessage() + ").");
+            fail("Der Desktop hat mitten in der Übertragung keine Tasten mehr angenommen (" +
+                 reply.errorMessage() + "); die Barcodes wurden nur zum Teil getippt.");
             // Said now; the next transfer starts a new session.
             closeSession();
             return;
