@@ -1,6 +1,7 @@
 // A stand-in desktop behind the real xdg-desktop-portal front end: it implements the
-// backend side of RemoteDesktop and GlobalShortcuts, records every call it receives, and
-// answers as the test tells it through a small control interface on the same bus.
+// backend side of RemoteDesktop and GlobalShortcuts, records every call it receives (the
+// test reads them with Calls), and answers as the test tells it through a small control
+// interface on the same bus.
 //
 //   portal-standin-backend <bus name>
 //
@@ -91,11 +92,7 @@ class StandIn : public QDBusVirtualObject {
     QString remoteSession_;
     QString shortcutsSession_;
 
-    void record(const QString& call) {
-        calls_ << call;
-        std::printf("%s\n", qPrintable(call));
-        std::fflush(stdout);
-    }
+    void record(const QString& call) { calls_ << call; }
 
     static QDBusMessage reply(const QDBusMessage& message, uint response,
                               const QVariantMap& results = {}) {

@@ -67,6 +67,9 @@ bool PortalDesktop::startProcess(QProcess& process, const QString& program,
                                  const QProcessEnvironment& environment) {
     process.setProcessEnvironment(environment);
     process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    // Only the bus's address is read; output nobody reads would fill the pipe and stop the
+    // process while the test waits for it in a blocking call.
+    if (&process != &bus_) process.setStandardOutputFile(QProcess::nullDevice());
     process.start(program, arguments);
     return process.waitForStarted(kStartTimeoutMs) || fail(program + ": " + process.errorString());
 }
@@ -240,6 +243,7 @@ bool KeymapCompositor::start(const QString& characters) {
     environment.insert("WAYLAND_DISPLAY", QFileInfo(socket_).fileName());
     keyboard_.setProcessEnvironment(environment);
     keyboard_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    keyboard_.setStandardOutputFile(QProcess::nullDevice());
     const QStringList wtype = asUser("wtype", {characters, "-s", "3600000"});
     keyboard_.start(wtype.first(), wtype.mid(1));
     // Ready once a client of the compositor receives the keyboard's keymap.
