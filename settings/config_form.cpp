@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QFile>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
@@ -226,6 +227,9 @@ void TConfigForm::FormClose() {
 void TConfigForm::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     FormShow();
+    // The desktop answers a shortcut portal's request after the window was made, and may
+    // refuse the keys, bind none, or end them later.
+    WedgeCommandsNote->setVisible(!globalHotkeys().grabsKeys());
 }
 
 void TConfigForm::done(int result) {

@@ -4,6 +4,7 @@
 // is a stand-in that records every call; the keyboard layout comes from a headless sway.
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QtTest>
@@ -212,29 +213,39 @@ class PortalWedgeTest : public QObject {
         QTest::addColumn<QString>("boundTrigger");
         QTest::addColumn<uint>("response");
         QTest::addColumn<QString>("message");
-        QTest::newRow("same keys in the desktop's words") << "Strg+Alt+S" << 0u << QString();
+        // The page "KB-Wedge" shows how to bind the wedge commands instead.
+        QTest::addColumn<bool>("commandsNote");
+        QTest::newRow("same keys in the desktop's words")
+            << "Strg+Alt+S" << 0u << QString() << false;
         QTest::newRow("other keys")
             << "Ctrl+Alt+B" << 0u
             << "Der Desktop hat die Tastenkürzel anders belegt als eingestellt:\n"
                "Barcodes senden: Ctrl+Alt+B\nScanner löschen: CTRL+SHIFT+F5\n"
-               "Ändern lässt sich das in den Tastatureinstellungen des Desktops.";
+               "Ändern lässt sich das in den Tastatureinstellungen des Desktops."
+            << false;
         QTest::newRow("no key") << "" << 0u
                                 << "Der Desktop hat die Tastenkürzel anders belegt als "
                                    "eingestellt:\nBarcodes senden: keine Taste\nScanner "
                                    "löschen: CTRL+SHIFT+F5\nÄndern lässt sich das in den "
-                                   "Tastatureinstellungen des Desktops.";
+                                   "Tastatureinstellungen des Desktops.\nOhne Taste helfen die "
+                                   "Befehle „lorvant --send“ und „lorvant --erase“ als eigene "
+                                   "Tastenkürzel; wie, zeigt die Seite „KB-Wedge“ der "
+                                   "Konfiguration."
+                                << true;
         QTest::newRow("refused")
             << "" << 1u
             << "Der Desktop hat die Tastenkürzel von Lorvant nicht eingerichtet.\n"
                "In den Tastatureinstellungen des Desktops lassen sich eigene Tastenkürzel für "
                "die Befehle „lorvant --send“ (Barcodes senden) und „lorvant --erase“ (Scanner "
-               "löschen) anlegen.";
+               "löschen) anlegen; wie, zeigt die Seite „KB-Wedge“ der Konfiguration."
+            << true;
     }
 
     void desktopThatBindsOtherKeysOrNoneIsTold() {
         QFETCH(QString, boundTrigger);
         QFETCH(uint, response);
         QFETCH(QString, message);
+        QFETCH(bool, commandsNote);
         desktop_.setBoundTrigger("send-barcodes", boundTrigger);
         desktop_.setBindResponse(response);
         createWindows();
@@ -245,6 +256,9 @@ class PortalWedgeTest : public QObject {
             QCOMPARE(boxes_->shown()[0].text, message);
             QCOMPARE(boxes_->shown()[0].icon, QMessageBox::Information);
         }
+        // The window was made before the desktop answered; opened now, it tells.
+        config_->show();
+        QCOMPARE(!config_->WedgeCommandsNote->isHidden(), commandsNote);
     }
 
     // --- Typing

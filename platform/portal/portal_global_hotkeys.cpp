@@ -145,11 +145,12 @@ void PortalGlobalHotkeys::bound(const portal::Response& response,
                                 const Combinations& combinations) {
     boundWith_ = combinations;
     if (!response.granted()) {
+        keysBound_ = false;
         tellOnce(
             "Der Desktop hat die Tastenkürzel von Lorvant nicht eingerichtet.\n"
             "In den Tastatureinstellungen des Desktops lassen sich eigene Tastenkürzel für die "
             "Befehle „lorvant --send“ (Barcodes senden) und „lorvant --erase“ (Scanner löschen) "
-            "anlegen.");
+            "anlegen; wie, zeigt die Seite „KB-Wedge“ der Konfiguration.");
         finishBind();
         return;
     }
@@ -159,17 +160,23 @@ void PortalGlobalHotkeys::bound(const portal::Response& response,
         triggers[shortcut.id] = shortcut.properties.value("trigger_description").toString();
     QString list;
     bool asked = true;
+    keysBound_ = true;
     for (const auto& [id, combination] : combinations) {
         const ShortcutName* name = nameOf(id);
         const QString trigger = triggers[name->id];
         asked = asked && portal::sameShortcut(trigger, combination.first, combination.second);
+        keysBound_ = keysBound_ && !trigger.isEmpty();
         list +=
             QString("\n%1: %2")
                 .arg(QString::fromUtf8(name->command), trigger.isEmpty() ? "keine Taste" : trigger);
     }
     if (!asked)
         tellOnce("Der Desktop hat die Tastenkürzel anders belegt als eingestellt:" + list +
-                 "\nÄndern lässt sich das in den Tastatureinstellungen des Desktops.");
+                 "\nÄndern lässt sich das in den Tastatureinstellungen des Desktops." +
+                 (keysBound_ ? ""
+                             : "\nOhne Taste helfen die Befehle „lorvant --send“ und „lorvant "
+                               "--erase“ als eigene Tastenkürzel; wie, zeigt die Seite "
+                               "„KB-Wedge“ der Konfiguration."));
     finishBind();
 }
 
@@ -199,9 +206,10 @@ void PortalGlobalHotkeys::onActivated(const QDBusObjectPath& session, const QStr
 }
 
 void PortalGlobalHotkeys::onSessionClosed() {
-    // The desktop ended it; the next registration binds anew.
+    // The desktop ended it; no shortcut arrives until the next registration binds anew.
     bus_.disconnect(portal::kService, session_, kSession, "Closed", this, SLOT(onSessionClosed()));
     session_.clear();
+    keysBound_ = false;
 }
 
 void PortalGlobalHotkeys::closeSession() {

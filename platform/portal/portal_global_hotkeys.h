@@ -30,6 +30,11 @@ class PortalGlobalHotkeys : public QObject, public GlobalHotkeys {
     // again.
     void unregisterHotkey(int id) override;
 
+    // False once the desktop refused the shortcuts, bound one of them to no key, or ended
+    // their session: then only the wedge commands, bound in the desktop's own keyboard
+    // settings, reach the program. True before the desktop has answered.
+    bool grabsKeys() const override { return keysBound_; }
+
     // True while the desktop is being asked.
     bool binding() const { return busy_ || bindTimer_.isActive(); }
 
@@ -62,5 +67,6 @@ class PortalGlobalHotkeys : public QObject, public GlobalHotkeys {
     QTimer bindTimer_;
     bool busy_ = false;
     bool bindAgain_ = false;
+    bool keysBound_ = true;
     QString told_;
 };
