@@ -8,6 +8,7 @@
 #include "platform/global_hotkeys.h"
 #include "platform/keyboard_output.h"
 #include "platform/recording/recording_hotkeys.h"
+#include "platform/wayland_session.h"
 #include "ui/cp1252.h"
 
 #if defined(_WIN32)
@@ -20,6 +21,10 @@
 #endif
 #if defined(LORVANT_HAVE_WAYLAND)
 #include "platform/wayland/wayland_keyboard_output.h"
+#endif
+#if defined(LORVANT_HAVE_PORTALS)
+#include "platform/portal/desktop_portals.h"
+#include "platform/portal/wayland_keymap.h"
 #endif
 #endif
 
@@ -39,7 +44,7 @@ std::unique_ptr<GlobalHotkeys> makePlatformHotkeys() {
 #if defined(_WIN32)
     return std::make_unique<Win32GlobalHotkeys>();
 #else
-    if (waylandSession()) return std::make_unique<CommandHotkeys>();
+    if (waylandSession()) return makeWaylandHotkeys();
 #if defined(LORVANT_HAVE_X11)
     if (auto hotkeys = X11GlobalHotkeys::open()) return hotkeys;
 #endif
@@ -62,18 +67,51 @@ class UnavailableKeyboard : public KeyboardOutput {
     std::string reason_;
 };
 
+}  // namespace
+
+#if !defined(_WIN32)
+std::unique_ptr<GlobalHotkeys> makeWaylandHotkeys() {
+#if defined(LORVANT_HAVE_PORTALS)
+    if (auto hotkeys = portal::openPortalHotkeys()) return hotkeys;
+#endif
+    return std::make_unique<CommandHotkeys>();
+}
+
+std::unique_ptr<KeyboardOutput> makeWaylandOutput() {
+#if defined(LORVANT_HAVE_PORTALS)
+    // The wlroots compositors let a program type through a virtual keyboard of its own;
+    // GNOME and KDE offer typing only through the portal, whose desktop asks the user first.
+    const auto compositor = WaylandKeymap::open();
+    if (compositor && compositor->offers("zwp_virtual_keyboard_manager_v1"))
+        return std::make_unique<WaylandKeyboardOutput>();
+    if (auto output = portal::openPortalKeyboard()) return output;
+    if (!compositor)
+        return std::make_unique<UnavailableKeyboard>(
+            "Lorvant erreicht den Wayland-Compositor nicht (WAYLAND_DISPLAY), und das "
+            "Desktop-Portal bietet kein Tippen an.");
+    return std::make_unique<UnavailableKeyboard>(
+        "Diese Arbeitsumgebung lässt Lorvant nicht tippen: Der Wayland-Compositor bietet keine "
+        "virtuelle Tastatur an (zwp_virtual_keyboard_v1; das können sway, Hyprland, river, "
+        "labwc und Wayfire), und das Desktop-Portal bietet kein Tippen an (RemoteDesktop; unter "
+        "GNOME und KDE mit dem Paket xdg-desktop-portal-gnome bzw. xdg-desktop-portal-kde).");
+#elif defined(LORVANT_HAVE_WAYLAND)
+    // It tells at each transfer why it could not type, a compositor without virtual
+    // keyboards (GNOME, KDE) among them.
+    return std::make_unique<WaylandKeyboardOutput>();
+#else
+    return std::make_unique<UnavailableKeyboard>(
+        "Dieses Lorvant wurde ohne Wayland-Unterstützung gebaut.");
+#endif
+}
+#endif
+
+namespace {
+
 std::unique_ptr<KeyboardOutput> makePlatformOutput() {
 #if defined(_WIN32)
     return std::make_unique<Win32KeyboardOutput>();
 #else
-    if (waylandSession()) {
-#if defined(LORVANT_HAVE_WAYLAND)
-        return std::make_unique<WaylandKeyboardOutput>();
-#else
-        return std::make_unique<UnavailableKeyboard>(
-            "Dieses Lorvant wurde ohne Wayland-Unterstützung gebaut.");
-#endif
-    }
+    if (waylandSession()) return makeWaylandOutput();
 #if defined(LORVANT_HAVE_X11)
     if (auto output = X11KeyboardOutput::open()) return output;
 #endif

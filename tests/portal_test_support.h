@@ -21,8 +21,9 @@ class PortalDesktop {
     // false with errorText() on failure.
     bool start();
     QString errorText() const { return error_; }
-    // The test's own connection to the private bus.
+    // The test's own connection to the private bus, and the bus's address.
     QDBusConnection bus() const;
+    QString address() const { return address_; }
 
     // The calls the stand-in received, one line each ("RemoteDesktop.Start",
     // "Keysym 0xe4 1", …), and the stand-in's answers.

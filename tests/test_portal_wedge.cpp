@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QtTest>
 
 #include "file_helpers.h"
@@ -16,6 +17,8 @@
 #include "platform/portal/portal_keyboard_output.h"
 #include "platform/portal/wayland_keymap.h"
 #include "platform/program_dir.h"
+#include "platform/wayland/wayland_keyboard_output.h"
+#include "platform/wayland_session.h"
 #include "portal_test_support.h"
 #include "scanner/cs1504_codec.h"
 #include "scanner/cs1504_device.h"
@@ -66,6 +69,14 @@ QStringList keysymsFor(const QByteArray& text) {
 
 const QByteArray kTyped =
     "4006381333931\t14:05:09\t06.12.2026\rK\xC4SE-\xFCl\t07:00:59\t31.01.2026\r";
+
+// The backend the session choice made, as the type it must be; null when it is another.
+template <class Wanted, class Made>
+std::unique_ptr<Wanted> madeAs(std::unique_ptr<Made> made) {
+    auto* wanted = dynamic_cast<Wanted*>(made.get());
+    if (wanted) made.release();
+    return std::unique_ptr<Wanted>(wanted);
+}
 
 }  // namespace
 
@@ -358,6 +369,40 @@ class PortalWedgeTest : public QObject {
         QCOMPARE(device_.barcodes.size(), size_t(2));
         QCOMPARE(boxes_->shown().size(), size_t(1));
         QCOMPARE(boxes_->shown()[0].text, kNotTyped + missing + " Es wurde nichts getippt.");
+    }
+
+    // --- The session choice, with the desktop's bus as the session bus
+
+    void waylandSessionChoosesWhatTheDesktopOffers() {
+        qputenv("DBUS_SESSION_BUS_ADDRESS", desktop_.address().toUtf8());
+        const auto restore = qScopeGuard([] { qputenv("WAYLAND_DISPLAY", ""); });
+        // A wlroots compositor (sway here) types through its virtual keyboard; the shortcuts
+        // come from the portal wherever it offers them.
+        qputenv("WAYLAND_DISPLAY", compositor_.socketPath());
+        QVERIFY(madeAs<WaylandKeyboardOutput>(makeWaylandOutput()));
+        // Without a compositor's virtual keyboard (GNOME and KDE offer none; here no
+        // compositor answers at all) the portal types.
+        qputenv("WAYLAND_DISPLAY", QFile::encodeName(dir_.filePath("no-compositor")));
+        hotkeys_ = madeAs<PortalGlobalHotkeys>(makeWaylandHotkeys());
+        QVERIFY(hotkeys_);
+        setGlobalHotkeys(hotkeys_.get());
+        keyboard_ = madeAs<PortalKeyboardOutput>(makeWaylandOutput());
+        QVERIFY(keyboard_);
+        setKeyboardOutput(keyboard_.get());
+        // Choosing asks the desktop for nothing (the last test's session may still be closing).
+        QCOMPARE(desktop_.callsStartingWith("GlobalShortcuts"), QStringList());
+        QCOMPARE(desktop_.callsStartingWith("RemoteDesktop"), QStringList());
+
+        // Together they are the wedge: the shortcut's press types every barcode.
+        createWindows();
+        QCOMPARE(desktop_.callsStartingWith("GlobalShortcuts.BindShortcuts").size(), 1);
+        config_->show();
+        QVERIFY(config_->WedgeCommandsNote->isHidden());
+        config_->TransDelCheckBox->setChecked(true);
+        desktop_.activate("send-barcodes");
+        QTRY_VERIFY(device_.barcodes.empty());
+        QCOMPARE(keysyms(), keysymsFor(kTyped));
+        QVERIFY(boxes_->shown().empty());
     }
 };
 
