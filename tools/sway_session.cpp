@@ -1,5 +1,6 @@
 #include "sway_session.h"
 
+#include <signal.h>
 #include <unistd.h>
 
 #include <QDeadlineTimer>
@@ -9,6 +10,7 @@
 #include <QJsonObject>
 #include <QStandardPaths>
 #include <QThread>
+#include <cerrno>
 #include <functional>
 
 namespace {
@@ -92,8 +94,29 @@ int SwaySession::runAsUser(const QString& program, const QStringList& arguments,
     return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
 }
 
+namespace {
+
+// The lock file a serial port's opener keeps in /var/lock (QSerialPort: LCK..pts_3 for
+// /dev/pts/3) is left behind by a program killed with the port open. Its user takes such a
+// lock over, but another user cannot remove a file of root's there: a terminal that gets
+// the number of one a killed root program held (another test kills the program on purpose)
+// would stay locked for the session's user. Removed when no process of its number runs.
+void removeStaleLock(const QString& device) {
+    if (!device.startsWith("/dev/")) return;
+    const QString lock = "/var/lock/LCK.." + device.mid(5).replace('/', '_');
+    QFile file(lock);
+    if (!file.open(QIODevice::ReadOnly)) return;
+    const long pid = file.readLine().trimmed().toLong();
+    if (pid > 0 && (::kill(pid_t(pid), 0) == 0 || errno != ESRCH)) return;
+    file.close();
+    QFile::remove(lock);
+}
+
+}  // namespace
+
 bool SwaySession::giveToUser(const QString& path) const {
     if (!asRoot()) return true;
+    removeStaleLock(path);
     return ::chown(QFile::encodeName(path).constData(), nobody, nobody) == 0;
 }
 

@@ -42,7 +42,8 @@ class SwaySession {
     // Runs it to its end; the exit status, -1 when it crashed or hung.
     int runAsUser(const QString& program, const QStringList& arguments, QByteArray* out = nullptr,
                   QByteArray* err = nullptr) const;
-    // Lets the session's user read and write `path` (a no-op when not root).
+    // Lets the session's user read and write `path` (a no-op when not root); for a device,
+    // also the stale lock file a killed program of root's left for it.
     bool giveToUser(const QString& path) const;
 
     // swaymsg with `arguments`; false when sway reports a failure.
