@@ -4,7 +4,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "ui/cp1252.h"
+#include "text/cp1252.h"
 #include "ui/qt_text.h"
 
 TPassForm* PassForm = nullptr;

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "fuzz/fuzz_support.h"
-#include "ui/cp1252.h"
+#include "text/cp1252.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include "fuzz/fuzz_support.h"
 #include "settings/profile_file.h"
 #include "settings/text_lines.h"
-#include "ui/cp1252.h"
+#include "text/cp1252.h"
 
 namespace {
 

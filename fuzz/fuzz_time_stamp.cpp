@@ -11,8 +11,8 @@
 #include "scanner/cs1504_device.h"
 #include "scanner/cs1504_library.h"
 #include "scanner/memory_transport.h"
+#include "text/date_time_format.h"
 #include "transfer/reception.h"
-#include "ui/date_time_format.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include "platform/keyboard_output.h"
 #include "platform/recording/recording_hotkeys.h"
 #include "platform/wayland_session.h"
-#include "ui/cp1252.h"
+#include "text/cp1252.h"
 
 #if defined(_WIN32)
 #include "platform/win32/win32_global_hotkeys.h"

@@ -7,23 +7,12 @@
 #include <QPushButton>
 #include <QTimeEdit>
 
+#include "scanner/clock_buffer.h"
 #include "scanner/scanner_library.h"
 #include "settings/config_form.h"
-#include "ui/date_time_format.h"
 #include "ui/message_box.h"
 
 TdlgTime* dlgTime = nullptr;
-
-std::array<uint8_t, 6> clockBuffer(const LocalDateTime& value) {
-    // Two-digit fields "ss nn hh" and "dd mm yy", read back pair by pair.
-    const std::string time = formatDateTime("ss nn hh", value);
-    const std::string date = formatDateTime("dd mm yy", value);
-    auto pair = [](const std::string& text, size_t at) {
-        return static_cast<uint8_t>((text[at] - '0') * 10 + (text[at + 1] - '0'));
-    };
-    return {pair(time, 0), pair(time, 3), pair(time, 6),
-            pair(date, 0), pair(date, 3), pair(date, 6)};
-}
 
 TdlgTime::TdlgTime(QWidget* parent) : QDialog(parent) {
     setWindowTitle("Set KeyFob Time");

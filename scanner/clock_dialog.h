@@ -1,8 +1,6 @@
 #pragma once
 
 #include <QDialog>
-#include <array>
-#include <cstdint>
 
 #include "platform/clock.h"
 
@@ -10,10 +8,6 @@ class QCalendarWidget;
 class QFrame;
 class QPushButton;
 class QTimeEdit;
-
-// The 6-byte clock buffer the scanner takes: second, minute, hour (0-23), day, month, year
-// of the century.
-std::array<uint8_t, 6> clockBuffer(const LocalDateTime& value);
 
 // The clock dialog: a date and a time of day for the scanner's clock.
 class TdlgTime : public QDialog {

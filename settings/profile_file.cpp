@@ -5,7 +5,7 @@
 
 #include "settings/file_bytes.h"
 #include "settings/text_lines.h"
-#include "ui/cp1252.h"
+#include "text/cp1252.h"
 
 namespace {
 

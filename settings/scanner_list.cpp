@@ -2,7 +2,7 @@
 
 #include "settings/file_bytes.h"
 #include "settings/text_lines.h"
-#include "ui/delimited_text.h"
+#include "text/delimited_text.h"
 
 namespace {
 constexpr char kSeparator = ';';

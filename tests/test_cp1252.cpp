@@ -3,7 +3,7 @@
 #include <string>
 
 #include "tests/file_helpers.h"
-#include "ui/cp1252.h"
+#include "text/cp1252.h"
 #include "ui/qt_text.h"
 
 using namespace std::string_literals;

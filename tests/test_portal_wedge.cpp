@@ -26,7 +26,7 @@
 #include "scanner/memory_transport.h"
 #include "shell_fakes.h"
 #include "transfer_windows.h"
-#include "ui/date_time_format.h"
+#include "text/date_time_format.h"
 #include "ui/message_box.h"
 
 namespace {

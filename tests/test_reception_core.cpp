@@ -2,9 +2,9 @@
 #include <QtTest>
 
 #include "platform/clock.h"
+#include "text/date_time_format.h"
+#include "text/delimited_text.h"
 #include "transfer/reception.h"
-#include "ui/date_time_format.h"
-#include "ui/delimited_text.h"
 
 class ReceptionCoreTest : public QObject {
     Q_OBJECT

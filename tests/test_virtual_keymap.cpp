@@ -7,7 +7,7 @@
 #include <memory>
 
 #include "platform/wayland/virtual_keymap.h"
-#include "ui/cp1252.h"
+#include "text/cp1252.h"
 
 using namespace virtualkeys;
 

@@ -15,7 +15,7 @@
 #include "scanner/cs1504_device.h"
 #include "scanner/cs1504_unit_file.h"
 #include "sway_session.h"
-#include "ui/cp1252.h"
+#include "text/cp1252.h"
 
 namespace {
 

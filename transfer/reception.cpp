@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "ui/date_time_format.h"
+#include "text/date_time_format.h"
 
 std::string serialNumberText(const uint8_t* bytes) {
     static const char kDigits[] = "0123456789abcdef";

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <array>
 
-#include "ui/delimited_text.h"
+#include "text/delimited_text.h"
 
 namespace {
 

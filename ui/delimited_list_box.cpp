@@ -2,7 +2,7 @@
 
 #include <QHeaderView>
 
-#include "ui/delimited_text.h"
+#include "text/delimited_text.h"
 #include "ui/qt_text.h"
 
 DelimitedListBox::DelimitedListBox(QWidget* parent) : QTreeWidget(parent) {

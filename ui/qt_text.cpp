@@ -2,7 +2,7 @@
 
 #include <QList>
 
-#include "ui/cp1252.h"
+#include "text/cp1252.h"
 
 QString fromCp1252(std::string_view bytes) {
     QString out;

@@ -2,7 +2,7 @@
 
 #include <xkbcommon/xkbcommon.h>
 
-#include "ui/cp1252.h"
+#include "text/cp1252.h"
 
 namespace portal {
 

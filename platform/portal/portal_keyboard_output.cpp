@@ -10,7 +10,7 @@
 
 #include "platform/portal/portal_request.h"
 #include "platform/portal/wayland_keymap.h"
-#include "ui/cp1252.h"
+#include "text/cp1252.h"
 
 namespace {
 

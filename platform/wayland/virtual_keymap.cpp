@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "ui/cp1252.h"
+#include "text/cp1252.h"
 
 namespace virtualkeys {
 namespace {

@@ -1,7 +1,7 @@
 #include "platform/wayland/wayland_keyboard_output.h"
 
 #include "platform/wayland/wayland_virtual_keyboard.h"
-#include "ui/cp1252.h"
+#include "text/cp1252.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <chrono>
 #include <vector>
 
+#include "text/cp1252.h"
 #include "transfer/wedge_keys.h"
-#include "ui/cp1252.h"
 
 namespace {
 

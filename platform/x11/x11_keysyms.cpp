@@ -7,7 +7,7 @@
 
 #include <utility>
 
-#include "ui/cp1252.h"
+#include "text/cp1252.h"
 
 namespace x11keys {
 namespace {

@@ -23,7 +23,7 @@
 #include "scanner/cs1504_library.h"
 #include "scanner/serial_transport.h"
 #include "sway_session.h"
-#include "ui/cp1252.h"
+#include "text/cp1252.h"
 
 namespace {
 

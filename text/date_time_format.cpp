@@ -1,4 +1,4 @@
-#include "ui/date_time_format.h"
+#include "text/date_time_format.h"
 
 #include <cctype>
 #include <cstdio>

@@ -1,4 +1,4 @@
-#include "ui/delimited_text.h"
+#include "text/delimited_text.h"
 
 namespace {
 // Position just after the n-th delimiter, or npos when the row has fewer.

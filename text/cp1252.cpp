@@ -1,4 +1,4 @@
-#include "ui/cp1252.h"
+#include "text/cp1252.h"
 
 namespace cp1252 {
 namespace {

@@ -1,0 +1,10 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include "platform/clock.h"
+
+// The 6-byte clock buffer the scanner takes: second, minute, hour (0-23), day, month, year
+// of the century.
+std::array<uint8_t, 6> clockBuffer(const LocalDateTime& value);
