@@ -125,7 +125,8 @@ bool ProfileFile::writeString(std::string_view section, std::string_view key,
         return true;
     }
     if (const size_t line = findKey(header, key); line != npos) {
-        lines_[line].replace(keyLine(lines_[line])->valueStart, npos, value);
+        // Windows writes the line anew, keeping only the name as the file spells it.
+        lines_[line] = std::string(keyLine(lines_[line])->key) + "=" + std::string(value);
         return true;
     }
     const auto at = lines_.begin() + static_cast<std::ptrdiff_t>(lastContentLine(header) + 1);

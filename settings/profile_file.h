@@ -17,10 +17,11 @@
 // first section and lines without '=' belong to no key. The first matching section, and in
 // it the first matching key, counts.
 //
-// Writing a key: an existing key line keeps everything up to its value (the key as spelled
-// in the file and the blanks around '=') and gets the new value; a new key goes right after
-// the last non-blank line of its section; a missing section is added, with the key, at the
-// end of the file. All other lines stay byte for byte. Lines are written with CR LF.
+// Writing a key: an existing key line becomes "Key=Value", the key as spelled in the file
+// (whatever its case), without the blanks that stood around it and around '='; a new key
+// goes right after the last non-blank line of its section; a missing section is added, with
+// the key, at the end of the file. All other lines stay byte for byte. Lines are written
+// with CR LF.
 class ProfileFile {
   public:
     static constexpr size_t kMaxValueLength = 2047;

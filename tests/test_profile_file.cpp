@@ -227,7 +227,7 @@ class TestProfileFile : public QObject {
         QCOMPARE(fileBytes(iniPath()),
                  "; Lorvant\r\n"
                  "[DataFile]\r\n"
-                 "pathandname = C:\\new.txt\r\n"
+                 "pathandname=C:\\new.txt\r\n"
                  "Foreign=keep me\r\n"
                  "; note\r\n"
                  "SaveOption=1\r\n"
@@ -298,9 +298,9 @@ class TestProfileFile : public QObject {
         const std::string original =
             "; Einstellungen\r\n"
             "[DataFile]\r\n"
-            "PathAndName = C:\\D\xE4ten\\Z\xE4hler Data.txt\r\n"
+            "PathAndName=C:\\D\xE4ten\\Z\xE4hler Data.txt\r\n"
             "SaveOption=1\r\n"
-            "Colour=blue\r\n"
+            "Colour = blue \r\n"
             "FieldSeparator=\xA7\r\n"
             "\r\n"
             "[Foreign]\r\n"
@@ -325,6 +325,25 @@ class TestProfileFile : public QObject {
                                      profile.readInteger("SendOptions", "Mod", 0)));
         QVERIFY(profile.save());
         QCOMPARE(fileBytes(iniPath()), original);
+    }
+
+    void rewritesAnExistingKeyAsNameEqualsValue() {
+        ProfileFile profile = profileWith(
+            "[DataFile]\r\n"
+            "pathandname = /tmp/x/My Data.txt \r\n"
+            "  SaveOption\t=\t0\r\n"
+            "FIELDSEPARATOR =\r\n"
+            "Other = stays as it is \r\n");
+        QVERIFY(profile.writeString("DataFile", "PathAndName", "/tmp/x/My Data.txt"));
+        QVERIFY(profile.writeInteger("DataFile", "SaveOption", 1));
+        QVERIFY(profile.writeString("DataFile", "FieldSeparator", ";"));
+        QVERIFY(profile.save());
+        QCOMPARE(fileBytes(iniPath()),
+                 "[DataFile]\r\n"
+                 "pathandname=/tmp/x/My Data.txt\r\n"
+                 "SaveOption=1\r\n"
+                 "FIELDSEPARATOR=;\r\n"
+                 "Other = stays as it is \r\n"s);
     }
 
     void writesCrLfAndCanonicalValues() {
