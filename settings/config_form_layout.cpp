@@ -129,6 +129,8 @@ void TConfigForm::createControls() {
     DataSaveDialog->initialDirectory = "c:\\";
     SendTimer.setSingleShot(true);
     SendTimer.setInterval(500);
+    // A coarse timer may fire up to 5 % early or late; the delay is meant to be 500 ms.
+    SendTimer.setTimerType(Qt::PreciseTimer);
 }
 
 QWidget* TConfigForm::createTransferPage() {

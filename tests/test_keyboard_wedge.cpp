@@ -274,6 +274,7 @@ class KeyboardWedgeTest : public QObject {
         QVERIFY(config_->SendTimer.isActive());
         QVERIFY(config_->SendTimer.isSingleShot());
         QCOMPARE(config_->SendTimer.interval(), 500);
+        QCOMPARE(config_->SendTimer.timerType(), Qt::PreciseTimer);
         QVERIFY(keyboard_->events().empty());  // the transfer runs when the timer fires
         QCOMPARE(commandsSent(cs1504::Command::Interrogate), 0);
 
