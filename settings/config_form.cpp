@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFile>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -205,6 +206,11 @@ void TConfigForm::FormShow() {
 }
 
 void TConfigForm::BrowseButtonClick() {
+    // The dialog proposes the name it was given last; when that folder has gone, it starts
+    // in the folder of the data file as it stands now.
+    const QString dataFile = FileNamePathEdit->text();
+    DataSaveDialog->initialDirectory =
+        dataFile.isEmpty() ? QString() : QFileInfo(dataFile).absolutePath();
     if (!DataSaveDialog->execute(this)) return;
     // The settings file keeps the name in Windows-1252; a character outside it would come
     // back as "?" on the next start, and the data would go to another file.

@@ -74,6 +74,7 @@ class SaveDialogAnswer {
             auto* files = qobject_cast<QFileDialog*>(dialog);
             if (!files) return int(QDialog::Rejected);
             proposed = files->selectedFiles();
+            folder = files->directory().absolutePath();
             if (typed_.isEmpty()) return int(QDialog::Rejected);
             files->selectFile(typed_);
             return int(QDialog::Accepted);
@@ -81,6 +82,7 @@ class SaveDialogAnswer {
     }
     ~SaveDialogAnswer() { setModalHandler({}); }
     QStringList proposed;
+    QString folder;  // where the dialog started
 
   private:
     QString typed_;
@@ -130,7 +132,6 @@ class ConfigWindowTest : public QObject {
 
         QCOMPARE(form.DataSaveDialog->filter, QString("Text Datei|*.txt|Alle|*.*"));
         QCOMPARE(form.DataSaveDialog->defaultExtension, QString("txt"));
-        QCOMPARE(form.DataSaveDialog->initialDirectory, QString("c:\\"));
         QVERIFY(!form.SendTimer.isActive());
         QVERIFY(form.SendTimer.isSingleShot());
         QCOMPARE(form.SendTimer.interval(), 500);
@@ -479,6 +480,24 @@ class ConfigWindowTest : public QObject {
         // It is the data file path from then on, and saved at the end.
         QVERIFY(fileBytes(path("LVconfig.ini")).find("PathAndName=" + nativePath(typed) + "\r\n") !=
                 std::string::npos);
+    }
+
+    void browseStartsInTheDataFilesFolderElseAtHome() {
+        // The name proposed lies in a folder that has gone: the dialog starts in the folder
+        // of the data file as the edit shows it, and without that at home.
+        QVERIFY(putFile(path("LVconfig.ini"),
+                        "[DataFile]\r\nPathAndName=" + nativePath(path("weg/Data.txt")) + "\r\n"));
+        QVERIFY(QDir(dir_.path()).mkpath("Ausgabe"));
+        TConfigForm form;
+        {
+            SaveDialogAnswer answer;
+            form.BrowseButton->click();
+            QCOMPARE(answer.folder, QDir::homePath());
+        }
+        form.FileNamePathEdit->setText(path("Ausgabe/Tag.txt"));
+        SaveDialogAnswer answer;
+        form.BrowseButton->click();
+        QCOMPARE(answer.folder, path("Ausgabe"));
     }
 
     void escapeAndEnterDoNotClose() {

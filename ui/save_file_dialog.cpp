@@ -32,8 +32,10 @@ bool SaveFileDialog::execute(QWidget* parent) {
     if (!fileName.isEmpty() && proposed.dir().exists()) {
         dialog.setDirectory(proposed.absolutePath());
         dialog.selectFile(proposed.fileName());
-    } else if (QDir(initialDirectory).exists()) {
+    } else if (!initialDirectory.isEmpty() && QDir(initialDirectory).exists()) {
         dialog.setDirectory(initialDirectory);
+    } else {
+        dialog.setDirectory(QDir::homePath());
     }
     if (showModal(&dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
     QString chosen = dialog.selectedFiles().first();

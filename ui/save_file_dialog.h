@@ -11,6 +11,8 @@ class SaveFileDialog {
     QString fileName;
     QString filter;            // "Text Datei|*.txt|Alle|*.*": description and pattern pairs
     QString defaultExtension;  // appended when the typed name has none
+    // Where the dialog starts when the folder of fileName does not exist; the home folder
+    // when this one does not either.
     QString initialDirectory;
 
     // Runs the dialog; true when confirmed, fileName then holding the chosen full path.
