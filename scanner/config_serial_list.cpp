@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScopeGuard>
 
 #include "scanner/scanner_library.h"
 #include "settings/config_form.h"
@@ -15,13 +16,19 @@
 #include "ui/qt_text.h"
 
 void TConfigForm::Scannereinlesen1Click() {
-    ScannerLibrary& scanner = scannerLibrary();
-    scanner.OpenScannerPort(cbPortID->currentIndex());
     uint8_t serial[kSerialNumberCapacity] = {};
     // A serial number that could not be read would make a row of garbage: it counts as no
     // connection, like a unit that does not answer at all.
-    if (scanner.CountStoredBarcodes() < 0 ||
-        scanner.ReadSerialNumber(serial, kSerialNumberCapacity) != 0) {
+    const auto readSerialNumber = [this, &serial] {
+        // A unit that does not answer keeps the program busy for about two seconds.
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        const auto normalCursor = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
+        ScannerLibrary& scanner = scannerLibrary();
+        scanner.OpenScannerPort(cbPortID->currentIndex());
+        return scanner.CountStoredBarcodes() >= 0 &&
+               scanner.ReadSerialNumber(serial, kSerialNumberCapacity) == 0;
+    };
+    if (!readSerialNumber()) {
         showMessageBox({" Keine Verbindung zum Scanner.", " Kommunikations Fehler ",
                         QMessageBox::Warning, QMessageBox::Ok, QMessageBox::Ok});
         return;
@@ -29,7 +36,6 @@ void TConfigForm::Scannereinlesen1Click() {
     SerieListBox->addRow(serialNumberText(serial));
     SerieListBox->selectRow(SerieListBox->rowCount() - 1);
     SerieListBoxSelect();
-    QApplication::restoreOverrideCursor();
     UpdateMainWindowStatus();
 }
 

@@ -1,5 +1,6 @@
 // The pages "Serie Nummern" and "Einstellungen": registering scanners and the scanner
 // parameters, against the device model.
+#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -12,6 +13,7 @@
 #include "scanner/memory_transport.h"
 #include "scanner/parameter_file.h"
 #include "settings/config_form.h"
+#include "shell_fakes.h"
 #include "ui/delimited_list_box.h"
 #include "ui/message_box.h"
 
@@ -79,6 +81,49 @@ class ScannerSettingsTest : public QObject {
         QCOMPARE(boxes.shown()[0].text, QString(" Keine Verbindung zum Scanner."));
         QCOMPARE(boxes.shown()[0].caption, QString(" Kommunikations Fehler "));
         QCOMPARE(form_->SerieListBox->rowCount(), 0);
+    }
+
+    void aWaitCursorShowsWhileTheSerialNumberIsRead() {
+        // Records whether the wait cursor is up at each call to the unit.
+        struct CursorWatch : ScriptedScannerLibrary {
+            int32_t stored = 0;
+            std::vector<bool> waiting;
+            void note() {
+                const QCursor* cursor = QApplication::overrideCursor();
+                waiting.push_back(cursor && cursor->shape() == Qt::WaitCursor);
+            }
+            int32_t CountStoredBarcodes() override {
+                note();
+                ScriptedScannerLibrary::CountStoredBarcodes();
+                return stored;
+            }
+            int32_t ReadSerialNumber(uint8_t* buffer, int32_t capacity) override {
+                note();
+                return ScriptedScannerLibrary::ReadSerialNumber(buffer, capacity);
+            }
+        } watch;
+        InstalledScannerLibrary installed(&watch);
+        start();
+        // Another part of the program has a cursor of its own up; it stays.
+        QApplication::setOverrideCursor(Qt::CrossCursor);
+        form_->Scannereinlesen1Click();
+        QCOMPARE(watch.waiting, (std::vector<bool>{true, true}));
+        QCOMPARE(form_->SerieListBox->rowCount(), 1);
+        QVERIFY(QApplication::overrideCursor());
+        QCOMPARE(QApplication::overrideCursor()->shape(), Qt::CrossCursor);
+        // Without a connection the message comes with the normal cursor.
+        watch.stored = -1;
+        bool waitingAtMessage = true;
+        setMessageBoxHandler([&](const MessageBoxRequest&) {
+            waitingAtMessage = QApplication::overrideCursor()->shape() == Qt::WaitCursor;
+            return QMessageBox::Ok;
+        });
+        form_->Scannereinlesen1Click();
+        setMessageBoxHandler({});
+        QVERIFY(!waitingAtMessage);
+        QCOMPARE(QApplication::overrideCursor()->shape(), Qt::CrossCursor);
+        QApplication::restoreOverrideCursor();
+        QVERIFY(!QApplication::overrideCursor());
     }
 
     void idIsStoredInCapitalsAndNameAsTyped() {
