@@ -23,6 +23,7 @@
 #include "ui/delimited_list_box.h"
 #include "ui/message_box.h"
 #include "ui/radio_group.h"
+#include "unit_fixture.h"
 
 namespace {
 const std::array<uint8_t, 8> kSerial = {0x00, 0x1A, 0xFF, 0x07, 0x10, 0x20, 0x30, 0x4B};
@@ -35,8 +36,7 @@ class FileTransferTest : public QObject {
     Q_OBJECT
   private:
     QTemporaryDir dir_;
-    cs1504::Device device_;
-    std::unique_ptr<Cs1504Library> library_;
+    UnitFixture unit_;
     std::unique_ptr<TConfigForm> config_;
     std::unique_ptr<TReceiveForm> receive_;
     std::unique_ptr<TdlgTime> clock_;
@@ -47,7 +47,7 @@ class FileTransferTest : public QObject {
         putFile(dir_.filePath("LVserial.dat"), scannerList);
         createTransferWindows(config_, receive_, clock_);
         config_->FileNamePathEdit->setText(dataPath());
-        QCOMPARE(library_->OpenScannerPort(0), 0);
+        QCOMPARE(unit_.library->OpenScannerPort(0), 0);
         receive_->GetScannerData();
     }
     // Closing the window as the user does; true when it closed.
@@ -60,25 +60,17 @@ class FileTransferTest : public QObject {
   private slots:
     void init() {
         QVERIFY(dir_.isValid());
-        setProgramDirectory(dir_.path().toStdString());
-        for (const char* name :
-             {"LVconfig.ini", "Data.txt", "Data_0.txt", "Data_1.txt", "Data_4.txt", "Data_7.txt"})
-            QFile::remove(dir_.filePath(name));
-        setClock([] { return now; });
-        dateTimeFormat() = DateTimeFormat{};
-        device_ = cs1504::Device();
-        device_.serialNumber = kSerial;
-        device_.setParameter(cs1504::parameter::StoreTimeStamps, 1);
-        device_.barcodes = {{0x0B, "4006381333931", cs1504::packTimeStamp(2026, 12, 6, 14, 5, 9)},
-                            {0x03, "K\xC4SE-7", cs1504::packTimeStamp(2026, 12, 6, 14, 6, 0)}};
-        library_ = std::make_unique<Cs1504Library>(memoryPortOpener(device_));
-        setScannerLibrary(library_.get());
+        unit_.setUp(
+            dir_,
+            {"LVconfig.ini", "Data.txt", "Data_0.txt", "Data_1.txt", "Data_4.txt", "Data_7.txt"},
+            now, kSerial);
+        unit_.device.barcodes = {
+            {0x0B, "4006381333931", cs1504::packTimeStamp(2026, 12, 6, 14, 5, 9)},
+            {0x03, "K\xC4SE-7", cs1504::packTimeStamp(2026, 12, 6, 14, 6, 0)}};
     }
     void cleanup() {
         destroyTransferWindows(config_, receive_, clock_);
-        setScannerLibrary(nullptr);
-        library_.reset();
-        setClock({});
+        unit_.tearDown();
     }
 
     void overwriteReplacesALongerFileExactly() {
@@ -100,7 +92,7 @@ class FileTransferTest : public QObject {
         config_->ScanRecToFileBox->setChecked(true);
         config_->ScannerOptionGroup->setItemIndex(3);
         receive_->ListBoxAll->clearRows();
-        library_->ResetScannerLink();
+        unit_.library->ResetScannerLink();
         receive_->GetScannerData();
         receive_->ListeSpeichernButtonClick();
         receive_->ListeSpeichernButtonClick();
@@ -149,7 +141,7 @@ class FileTransferTest : public QObject {
     }
 
     void emptyListWritesOnlyTheRecord() {
-        device_.barcodes.clear();
+        unit_.device.barcodes.clear();
         putFile(dataPath(), "old content\r\n");
         receive();
         config_->ScanRecToFileBox->setChecked(true);
@@ -180,7 +172,7 @@ class FileTransferTest : public QObject {
         // Discarding the unsaved list at the question keeps the barcodes on the scanner.
         boxes.answerNext(QMessageBox::Yes);
         QVERIFY(closeWindow());
-        QCOMPARE(device_.barcodes.size(), size_t(2));
+        QCOMPARE(unit_.device.barcodes.size(), size_t(2));
     }
 
     void unsavedListAsksAndNoKeepsTheWindowOpen() {
@@ -194,16 +186,16 @@ class FileTransferTest : public QObject {
         QCOMPARE(boxes.shown()[0].caption, QString("Liste wurde noch nicht gespeichert !"));
         QCOMPARE(boxes.shown()[0].defaultButton, QMessageBox::No);
         QCOMPARE(receive_->ListBoxAll->rowCount(), 2);
-        QCOMPARE(device_.barcodes.size(), size_t(2));
+        QCOMPARE(unit_.device.barcodes.size(), size_t(2));
         boxes.answerNext(QMessageBox::Yes);
         QVERIFY(closeWindow());
         QCOMPARE(receive_->ListBoxAll->rowCount(), 0);
         QVERIFY(!receive_->ListeSpeichernButton->isEnabled());
-        QCOMPARE(device_.barcodes.size(), size_t(2));
+        QCOMPARE(unit_.device.barcodes.size(), size_t(2));
     }
 
     void savedListClosesWithoutQuestionSynchronisesAndClears() {
-        device_.clock = {0, 0, 0, 1, 1, 0};
+        unit_.device.clock = {0, 0, 0, 1, 1, 0};
         receive();
         config_->TransDelCheckBox->setChecked(true);
         config_->SynchDateTimeCheckBox->setChecked(true);
@@ -211,8 +203,8 @@ class FileTransferTest : public QObject {
         MessageBoxRecorder boxes;
         QVERIFY(closeWindow());
         QVERIFY(boxes.shown().empty());
-        QVERIFY(device_.barcodes.empty());
-        QCOMPARE(device_.clock, (std::array<uint8_t, 6>{12, 52, 19, 6, 12, 26}));
+        QVERIFY(unit_.device.barcodes.empty());
+        QCOMPARE(unit_.device.clock, (std::array<uint8_t, 6>{12, 52, 19, 6, 12, 26}));
         QCOMPARE(receive_->statusText(), QString(" Daten auf Scanner werden gelöscht"));
     }
 
@@ -221,10 +213,10 @@ class FileTransferTest : public QObject {
         config_->TransDelCheckBox->setChecked(true);
         receive_->ListeSpeichernButtonClick();
         // The user swaps units before closing: the one now on the cable was never received.
-        device_.serialNumber[7] = 0x4C;
+        unit_.device.serialNumber[7] = 0x4C;
         MessageBoxRecorder boxes;
         QVERIFY(closeWindow());
-        QCOMPARE(device_.barcodes.size(), size_t(2));
+        QCOMPARE(unit_.device.barcodes.size(), size_t(2));
         QCOMPARE(boxes.shown().size(), size_t(1));
         QCOMPARE(boxes.shown()[0].caption, QString(" Scanner gewechselt"));
         QCOMPARE(boxes.shown()[0].icon, QMessageBox::Warning);
@@ -234,13 +226,13 @@ class FileTransferTest : public QObject {
         receive();
         config_->TransDelCheckBox->setChecked(true);
         receive_->ListeSpeichernButtonClick();
-        device_.connected = false;
+        unit_.device.connected = false;
         MessageBoxRecorder boxes;
         QVERIFY(closeWindow());
         QCOMPARE(boxes.shown().size(), size_t(1));
         QCOMPARE(boxes.shown()[0].text,
                  QString("Der Scanner antwortet nicht; seine Barcodes wurden nicht gelöscht."));
-        QCOMPARE(device_.barcodes.size(), size_t(2));
+        QCOMPARE(unit_.device.barcodes.size(), size_t(2));
     }
 
     void unknownScannerIsNeverCleared() {
@@ -249,11 +241,11 @@ class FileTransferTest : public QObject {
         config_->TransDelCheckBox->setChecked(true);
         receive_->ListeSpeichernButtonClick();
         QVERIFY(closeWindow());
-        QCOMPARE(device_.barcodes.size(), size_t(2));
+        QCOMPARE(unit_.device.barcodes.size(), size_t(2));
     }
 
     void barcodesLeftOutOfTheListAreNeverCleared() {
-        device_.barcodes.push_back({0x03, std::string(95, 'L'), 0});  // too long to fetch
+        unit_.device.barcodes.push_back({0x03, std::string(95, 'L'), 0});  // too long to fetch
         MessageBoxRecorder boxes;
         receive();
         config_->TransDelCheckBox->setChecked(true);
@@ -261,7 +253,7 @@ class FileTransferTest : public QObject {
         QCOMPARE(fileBytes(dataPath()), std::string("4006381333931;14:05:09;06.12.2026\r\n"
                                                     "K\xC4SE-7;14:06:00;06.12.2026\r\n"));
         QVERIFY(closeWindow());
-        QCOMPARE(device_.barcodes.size(), size_t(3));
+        QCOMPARE(unit_.device.barcodes.size(), size_t(3));
     }
 
     void clockBufferBytes() {
@@ -275,7 +267,7 @@ class FileTransferTest : public QObject {
 
     void clockDialogWritesTheTimeItWasOpenedAtAndCancelWritesNothing() {
         receive();
-        device_.clock = {1, 1, 1, 1, 1, 1};
+        unit_.device.clock = {1, 1, 1, 1, 1, 1};
         setModalHandler([](QDialog* dialog) {
             dialog->show();  // shows the PC's time of that moment
             setClock([] { return LocalDateTime{2026, 12, 6, 19, 53, 30, 0}; });
@@ -283,7 +275,7 @@ class FileTransferTest : public QObject {
             return 2;
         });
         config_->SetTimeDateButtonClick();
-        QCOMPARE(device_.clock, (std::array<uint8_t, 6>{1, 1, 1, 1, 1, 1}));
+        QCOMPARE(unit_.device.clock, (std::array<uint8_t, 6>{1, 1, 1, 1, 1, 1}));
         setClock([] { return now; });
         setModalHandler([](QDialog* dialog) {
             dialog->show();
@@ -293,12 +285,12 @@ class FileTransferTest : public QObject {
         });
         config_->SetTimeDateButtonClick();
         setModalHandler({});
-        QCOMPARE(device_.clock, (std::array<uint8_t, 6>{12, 52, 19, 6, 12, 26}));
+        QCOMPARE(unit_.device.clock, (std::array<uint8_t, 6>{12, 52, 19, 6, 12, 26}));
     }
 
     void clockSetByHandOnASilentScannerIsReported() {
         receive();
-        device_.connected = false;
+        unit_.device.connected = false;
         MessageBoxRecorder boxes;
         setModalHandler([](QDialog*) { return 1; });
         config_->SetTimeDateButtonClick();

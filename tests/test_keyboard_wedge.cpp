@@ -26,6 +26,7 @@
 #include "ui/delimited_list_box.h"
 #include "ui/message_box.h"
 #include "ui/radio_group.h"
+#include "unit_fixture.h"
 
 Q_DECLARE_METATYPE(std::vector<std::string>)
 Q_DECLARE_METATYPE(std::vector<std::vector<std::string>>)
@@ -90,9 +91,7 @@ class KeyboardWedgeTest : public QObject {
 
   private:
     QTemporaryDir dir_;
-    cs1504::Device device_;
-    std::unique_ptr<MemoryLine> line_;
-    std::unique_ptr<Cs1504Library> library_;
+    UnitFixture unit_;
     std::unique_ptr<TypingKeyboard> keyboard_;
     std::unique_ptr<InstalledHotkeys> hotkeys_;
     std::unique_ptr<MessageBoxRecorder> boxes_;
@@ -120,7 +119,7 @@ class KeyboardWedgeTest : public QObject {
     }
     int commandsSent(cs1504::Command command) const {
         int count = 0;
-        for (const auto& bytes : line_->commands)
+        for (const auto& bytes : unit_.line->commands)
             if (!bytes.empty() && bytes[0] == static_cast<uint8_t>(command)) ++count;
         return count;
     }
@@ -131,20 +130,11 @@ class KeyboardWedgeTest : public QObject {
   private slots:
     void init() {
         QVERIFY(dir_.isValid());
-        setProgramDirectory(dir_.path().toStdString());
-        QFile::remove(dir_.filePath("LVconfig.ini"));
+        unit_.setUp(dir_, {}, kNow, kSerial);
         QVERIFY(putFile(dir_.filePath("LVconfig.ini"), kSettings));
-        setClock([] { return kNow; });
-        dateTimeFormat() = DateTimeFormat{};
-        device_ = cs1504::Device();
-        device_.serialNumber = kSerial;
-        device_.setParameter(cs1504::parameter::StoreTimeStamps, 1);
-        device_.barcodes = {kFirst.stored(), kSecond.stored()};
-        device_.clock = {1, 2, 3, 4, 5, 6};
-        line_ = std::make_unique<MemoryLine>(device_);
-        library_ = std::make_unique<Cs1504Library>(memoryPortOpener(*line_));
-        setScannerLibrary(library_.get());
-        keyboard_ = std::make_unique<TypingKeyboard>(device_);
+        unit_.device.barcodes = {kFirst.stored(), kSecond.stored()};
+        unit_.device.clock = {1, 2, 3, 4, 5, 6};
+        keyboard_ = std::make_unique<TypingKeyboard>(unit_.device);
         setKeyboardOutput(keyboard_.get());
         hotkeys_ = std::make_unique<InstalledHotkeys>();
         boxes_ = std::make_unique<MessageBoxRecorder>();
@@ -155,10 +145,7 @@ class KeyboardWedgeTest : public QObject {
         hotkeys_.reset();
         setKeyboardOutput(nullptr);
         keyboard_.reset();
-        setScannerLibrary(nullptr);
-        library_.reset();
-        line_.reset();
-        setClock({});
+        unit_.tearDown();
     }
 
     // --- Capturing a hotkey in its edit
@@ -304,13 +291,13 @@ class KeyboardWedgeTest : public QObject {
         QVERIFY(!config_->SendTimer.isActive());
 
         // With the unit: the transfer leaves the port open and the clear hotkey empties it.
-        setScannerLibrary(library_.get());
+        setScannerLibrary(unit_.library.get());
         QVERIFY(hotkeys_->press(3, 'D'));  // no port yet: nothing happens, nothing is said
-        QCOMPARE(device_.barcodes.size(), size_t(2));
+        QCOMPARE(unit_.device.barcodes.size(), size_t(2));
         config_->SendTimerTimer();
-        QCOMPARE(device_.barcodes.size(), size_t(2));
+        QCOMPARE(unit_.device.barcodes.size(), size_t(2));
         QVERIFY(hotkeys_->press(3, 'D'));
-        QVERIFY(device_.barcodes.empty());
+        QVERIFY(unit_.device.barcodes.empty());
         QVERIFY(boxes_->shown().empty());
         hotkeys_->pressId(12);  // an id of no hotkey
         QVERIFY(!config_->SendTimer.isActive());
@@ -323,7 +310,7 @@ class KeyboardWedgeTest : public QObject {
         // The hotkeys stay registered to the end of the run, the window is gone.
         QVERIFY(hotkeys_->press(3, 'D'));
         QVERIFY(hotkeys_->press(3, 'S'));
-        QCOMPARE(device_.barcodes.size(), size_t(2));
+        QCOMPARE(unit_.device.barcodes.size(), size_t(2));
     }
 
     // --- Wedge transfers
@@ -338,14 +325,14 @@ class KeyboardWedgeTest : public QObject {
         QVERIFY(!receive_->isVisible());
         QVERIFY(boxes_->shown().empty());
         // Neither clock nor clear asked for: the unit keeps both.
-        QCOMPARE(device_.barcodes.size(), size_t(2));
-        QCOMPARE(device_.clock, (std::array<uint8_t, 6>{1, 2, 3, 4, 5, 6}));
+        QCOMPARE(unit_.device.barcodes.size(), size_t(2));
+        QCOMPARE(unit_.device.clock, (std::array<uint8_t, 6>{1, 2, 3, 4, 5, 6}));
 
         // The port stays open: the next transfer reads the unit again without opening it.
         keyboard_->clear();
-        const int opens = line_->opens;
+        const int opens = unit_.line->opens;
         config_->SendTimerTimer();
-        QCOMPARE(line_->opens, opens);
+        QCOMPARE(unit_.line->opens, opens);
         QCOMPARE(keyboard_->storedAtEnd, (std::vector<size_t>{2, 2}));
     }
 
@@ -411,7 +398,7 @@ class KeyboardWedgeTest : public QObject {
     }
 
     void unitWithoutTimeStampsTypesTheBarcodeAlone() {
-        device_.setParameter(cs1504::parameter::StoreTimeStamps, 0);
+        unit_.device.setParameter(cs1504::parameter::StoreTimeStamps, 0);
         createWindows();
         config_->SendTimerTimer();
         QCOMPARE(keyboard_->transcript(), typed({{kFirst.data}, {kSecond.data}}, '\t', 13));
@@ -434,7 +421,7 @@ class KeyboardWedgeTest : public QObject {
         QFETCH(int, option);
         QFETCH(QString, fieldSeparator);
         QFETCH(std::vector<std::string>, fields);
-        device_.barcodes = {{0x03, "AB;CD", cs1504::packTimeStamp(2026, 3, 12, 8, 14, 37)}};
+        unit_.device.barcodes = {{0x03, "AB;CD", cs1504::packTimeStamp(2026, 3, 12, 8, 14, 37)}};
         createWindows();
         config_->ScannerOptionGroup->setItemIndex(option);
         config_->FieldSepEdit->setText(fieldSeparator);
@@ -442,7 +429,7 @@ class KeyboardWedgeTest : public QObject {
         config_->SendTimerTimer();
         // Every part of the barcode is typed before the unit is cleared.
         QCOMPARE(keyboard_->transcript(), typed({fields}, '\t', 13));
-        QVERIFY(device_.barcodes.empty());
+        QVERIFY(unit_.device.barcodes.empty());
     }
 
     void clockSynchronisedAndUnitClearedAfterTheTyping() {
@@ -454,21 +441,22 @@ class KeyboardWedgeTest : public QObject {
                                                  {kSecond.data, kSecond.time(), kSecond.date()}},
                                                 '\t', 13));
         QCOMPARE(keyboard_->storedAtEnd, (std::vector<size_t>{2}));  // cleared only afterwards
-        QVERIFY(device_.barcodes.empty());
-        const std::string clock(device_.clock.begin(), device_.clock.end());
+        QVERIFY(unit_.device.barcodes.empty());
+        const std::string clock(unit_.device.clock.begin(), unit_.device.clock.end());
         QCOMPARE(clock, clockBytes(kNow));
         QCOMPARE(receive_->ListBoxAll->rowCount(), 0);
         QVERIFY(boxes_->shown().empty());
     }
 
     void emptyUnitTypesNothingAndStillSetsTheClockAndClears() {
-        device_.barcodes.clear();
+        unit_.device.barcodes.clear();
         createWindows();
         config_->SynchDateTimeCheckBox->setChecked(true);
         config_->TransDelCheckBox->setChecked(true);
         config_->SendTimerTimer();
         QVERIFY(keyboard_->events().empty());
-        QCOMPARE(std::string(device_.clock.begin(), device_.clock.end()), clockBytes(kNow));
+        QCOMPARE(std::string(unit_.device.clock.begin(), unit_.device.clock.end()),
+                 clockBytes(kNow));
         QCOMPARE(commandsSent(cs1504::Command::ClearBarcodes), 1);
         QVERIFY(boxes_->shown().empty());
     }
@@ -478,7 +466,7 @@ class KeyboardWedgeTest : public QObject {
         config_->TransDelCheckBox->setChecked(true);
         keyboard_->failTransfers(true, "Keine Tastatur f\xFCr Wayland.");
         config_->SendTimerTimer();
-        QCOMPARE(device_.barcodes.size(), size_t(2));
+        QCOMPARE(unit_.device.barcodes.size(), size_t(2));
         QCOMPARE(commandsSent(cs1504::Command::ClearBarcodes), 0);
         QCOMPARE(boxes_->shown().size(), size_t(1));
         QCOMPARE(boxes_->shown()[0].caption, QString(" Übertragungsfehler"));
@@ -488,7 +476,7 @@ class KeyboardWedgeTest : public QObject {
         // Once keys go out again, the next transfer types them all and clears the unit.
         keyboard_->failTransfers(false);
         config_->SendTimerTimer();
-        QVERIFY(device_.barcodes.empty());
+        QVERIFY(unit_.device.barcodes.empty());
     }
 
     // Where no key can be grabbed (Wayland), the page tells how to bind the wedge commands
@@ -508,7 +496,7 @@ class KeyboardWedgeTest : public QObject {
         QCOMPARE(config_->SendHotkeyEdit->text(), QString("Alt+Ctrl+S"));
         commands.deliverCommand(66);
         QVERIFY(config_->SendTimer.isActive());
-        library_->OpenScannerPort(0);
+        unit_.library->OpenScannerPort(0);
         commands.deliverCommand(99);
         QCOMPARE(commandsSent(cs1504::Command::ClearBarcodes), 1);
         setGlobalHotkeys(hotkeys_.get());
@@ -550,25 +538,26 @@ class KeyboardWedgeTest : public QObject {
         QVERIFY(keyboard_->events().empty());
         QCOMPARE(boxes_->shown().size(), size_t(1));
         QCOMPARE(boxes_->shown()[0].text, QString("Überprüfen Sie die Konfiguration !"));
-        QCOMPARE(device_.barcodes.size(), size_t(2));
+        QCOMPARE(unit_.device.barcodes.size(), size_t(2));
         QCOMPARE(commandsSent(cs1504::Command::ClearBarcodes), 0);
         QCOMPARE(receive_->ListBoxAll->rowCount(), 0);
     }
 
     void unitNotAnsweringTypesNothingAndKeepsTheBarcodes() {
-        device_.connected = false;
+        unit_.device.connected = false;
         createWindows();
         config_->TransDelCheckBox->setChecked(true);
         config_->SendTimerTimer();
         QVERIFY(keyboard_->events().empty());
         QCOMPARE(commandsSent(cs1504::Command::ClearBarcodes), 0);
-        QCOMPARE(device_.barcodes.size(), size_t(2));
+        QCOMPARE(unit_.device.barcodes.size(), size_t(2));
         QCOMPARE(receive_->ListBoxAll->rowCount(), 0);
     }
 
     void unreadableTimeStampTypesNothingAndKeepsTheBarcodes() {
         // 31 February: the time stamp text does not read as a date.
-        device_.barcodes.push_back({0x03, "LAST", cs1504::packTimeStamp(2026, 2, 31, 9, 0, 0)});
+        unit_.device.barcodes.push_back(
+            {0x03, "LAST", cs1504::packTimeStamp(2026, 2, 31, 9, 0, 0)});
         createWindows();
         config_->TransDelCheckBox->setChecked(true);
         config_->SendTimerTimer();
@@ -577,12 +566,12 @@ class KeyboardWedgeTest : public QObject {
         // The rows read before the bad one are not typed either: the next transfer reads
         // them again, and they would arrive twice.
         QVERIFY(keyboard_->events().empty());
-        QCOMPARE(device_.barcodes.size(), size_t(3));
+        QCOMPARE(unit_.device.barcodes.size(), size_t(3));
         QCOMPARE(receive_->ListBoxAll->rowCount(), 0);
     }
 
     void portThatCannotBeOpenedIsReportedAndNothingElseHappens() {
-        line_->portAvailable = false;
+        unit_.line->portAvailable = false;
         createWindows();
         config_->SynchDateTimeCheckBox->setChecked(true);
         config_->TransDelCheckBox->setChecked(true);
@@ -593,8 +582,8 @@ class KeyboardWedgeTest : public QObject {
         QCOMPARE(boxes_->shown()[0].icon, QMessageBox::Warning);
         QCOMPARE(boxes_->shown()[0].buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
         QVERIFY(keyboard_->events().empty());
-        QCOMPARE(device_.barcodes.size(), size_t(2));
-        QCOMPARE(device_.clock, (std::array<uint8_t, 6>{1, 2, 3, 4, 5, 6}));
+        QCOMPARE(unit_.device.barcodes.size(), size_t(2));
+        QCOMPARE(unit_.device.clock, (std::array<uint8_t, 6>{1, 2, 3, 4, 5, 6}));
 
         // The calls made: reset and open, nothing after, not even a close.
         ScriptedScannerLibrary scripted;
@@ -603,7 +592,7 @@ class KeyboardWedgeTest : public QObject {
         config_->cbPortID->setCurrentIndex(2);
         config_->SendTimerTimer();
         QCOMPARE(scripted.calls, (std::vector<std::string>{"Reset", "Open 2"}));
-        setScannerLibrary(library_.get());
+        setScannerLibrary(unit_.library.get());
     }
 };
 

@@ -18,6 +18,7 @@
 #include "ui/delimited_list_box.h"
 #include "ui/message_box.h"
 #include "ui/radio_group.h"
+#include "unit_fixture.h"
 
 namespace {
 const std::array<uint8_t, 8> kSerial = {0x00, 0x1A, 0xFF, 0x07, 0x10, 0x20, 0x30, 0x4B};
@@ -28,8 +29,7 @@ class ReceptionTest : public QObject {
     Q_OBJECT
   private:
     QTemporaryDir dir_;
-    cs1504::Device device_;
-    std::unique_ptr<Cs1504Library> library_;
+    UnitFixture unit_;
     std::unique_ptr<TConfigForm> config_;
     std::unique_ptr<TReceiveForm> receive_;
     std::unique_ptr<TdlgTime> clock_;
@@ -37,10 +37,10 @@ class ReceptionTest : public QObject {
     void start(const std::string& scannerList) {
         QVERIFY(putFile(dir_.filePath("LVserial.dat"), scannerList));
         createTransferWindows(config_, receive_, clock_);
-        QCOMPARE(library_->OpenScannerPort(0), 0);
+        QCOMPARE(unit_.library->OpenScannerPort(0), 0);
     }
     void addStamped(const std::string& data, int hour, int minute, int second) {
-        device_.barcodes.push_back(
+        unit_.device.barcodes.push_back(
             {0x0B, data, cs1504::packTimeStamp(2026, 12, 6, hour, minute, second)});
     }
     std::vector<std::string> rows() const { return receive_->ListBoxAll->rows(); }
@@ -48,21 +48,11 @@ class ReceptionTest : public QObject {
   private slots:
     void init() {
         QVERIFY(dir_.isValid());
-        setProgramDirectory(dir_.path().toStdString());
-        QFile::remove(dir_.filePath("LVconfig.ini"));
-        setClock([] { return LocalDateTime{2026, 12, 7, 10, 0, 0, 0}; });
-        dateTimeFormat() = DateTimeFormat{};
-        device_ = cs1504::Device();
-        device_.serialNumber = kSerial;
-        device_.setParameter(cs1504::parameter::StoreTimeStamps, 1);
-        library_ = std::make_unique<Cs1504Library>(memoryPortOpener(device_));
-        setScannerLibrary(library_.get());
+        unit_.setUp(dir_, {"LVconfig.ini"}, {2026, 12, 7, 10, 0, 0, 0}, kSerial);
     }
     void cleanup() {
         destroyTransferWindows(config_, receive_, clock_);
-        setScannerLibrary(nullptr);
-        library_.reset();
-        setClock({});
+        unit_.tearDown();
     }
 
     void rowsFollowEachDataFormatOption_data() {
@@ -107,9 +97,9 @@ class ReceptionTest : public QObject {
     }
 
     void unitWithoutTimeStampsSwitchesToBarcodeOnly() {
-        device_.setParameter(cs1504::parameter::StoreTimeStamps, 0);
-        device_.barcodes.push_back({0x03, "CODE128", 0});
-        device_.barcodes.push_back({0x0B, "4006381333931", 0});
+        unit_.device.setParameter(cs1504::parameter::StoreTimeStamps, 0);
+        unit_.device.barcodes.push_back({0x03, "CODE128", 0});
+        unit_.device.barcodes.push_back({0x0B, "4006381333931", 0});
         start(std::string(kSerialText) + ";AB12;Lager\r\n");
         receive_->GetScannerData();
         QCOMPARE(rows(), (std::vector<std::string>{"CODE128", "4006381333931"}));
@@ -129,11 +119,11 @@ class ReceptionTest : public QObject {
     }
 
     void shortPacketsWithoutStampsAreBarcodesAndEmptyOnesAreSkippedButCounted() {
-        device_.setParameter(cs1504::parameter::StoreTimeStamps, 0);
-        device_.barcodes.push_back({0x01, "A", 0});    // a 3-byte packet
-        device_.barcodes.push_back({0x01, "123", 0});  // a 5-byte packet
-        device_.barcodes.push_back({0x01, "", 0});     // code type alone
-        device_.barcodes.push_back({0x01, "1234", 0});
+        unit_.device.setParameter(cs1504::parameter::StoreTimeStamps, 0);
+        unit_.device.barcodes.push_back({0x01, "A", 0});    // a 3-byte packet
+        unit_.device.barcodes.push_back({0x01, "123", 0});  // a 5-byte packet
+        unit_.device.barcodes.push_back({0x01, "", 0});     // code type alone
+        unit_.device.barcodes.push_back({0x01, "1234", 0});
         start(std::string(kSerialText) + "\r\n");
         MessageBoxRecorder boxes;
         receive_->GetScannerData();
@@ -186,7 +176,7 @@ class ReceptionTest : public QObject {
 
     void silentUnitIsReportedAsNoConnection() {
         addStamped("4006381333931", 14, 5, 9);
-        device_.connected = false;
+        unit_.device.connected = false;
         start(std::string(kSerialText) + "\r\n");
         MessageBoxRecorder boxes;
         receive_->GetScannerData();
@@ -206,8 +196,8 @@ class ReceptionTest : public QObject {
         receive_->GetScannerData();
         QCOMPARE(config_->scannerRecord, std::string("AB12;Lager\r\n"));
         // A later identification replaces the record rather than adding to it.
-        device_.serialNumber = {0, 0, 0, 0, 0, 0, 0, 0};
-        library_->ResetScannerLink();
+        unit_.device.serialNumber = {0, 0, 0, 0, 0, 0, 0, 0};
+        unit_.library->ResetScannerLink();
         receive_->ListBoxAll->clearRows();
         receive_->GetScannerData();
         QCOMPARE(config_->scannerRecord, std::string("ZZ;Other\r\n"));
@@ -226,7 +216,7 @@ class ReceptionTest : public QObject {
 
         receive_->ListBoxAll->clearRows();
         config_->FieldSepEdit->setText("");
-        library_->ResetScannerLink();
+        unit_.library->ResetScannerLink();
         receive_->GetScannerData();
         QCOMPARE(rows(), std::vector<std::string>{"A|B;14:05:09;06.12.2026"});
         QCOMPARE(config_->scannerRecord, std::string("AB12;Lager\r\n"));
@@ -234,7 +224,8 @@ class ReceptionTest : public QObject {
 
     void unreadableTimeStampEndsTheReceptionWithAMessage() {
         addStamped("GOOD", 14, 5, 9);
-        device_.barcodes.push_back({0x0B, "BAD", cs1504::packTimeStamp(2026, 13, 6, 14, 5, 9)});
+        unit_.device.barcodes.push_back(
+            {0x0B, "BAD", cs1504::packTimeStamp(2026, 13, 6, 14, 5, 9)});
         addStamped("NEVER", 14, 5, 9);
         start(std::string(kSerialText) + "\r\n");
         receive_->setStatusText("before");

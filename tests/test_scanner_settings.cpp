@@ -16,6 +16,7 @@
 #include "shell_fakes.h"
 #include "ui/delimited_list_box.h"
 #include "ui/message_box.h"
+#include "unit_fixture.h"
 
 namespace {
 void putLittleEndian(std::string& image, size_t at, int32_t value) {
@@ -34,8 +35,7 @@ class ScannerSettingsTest : public QObject {
     Q_OBJECT
   private:
     QTemporaryDir dir_;
-    cs1504::Device device_;
-    std::unique_ptr<Cs1504Library> library_;
+    UnitFixture unit_;
     std::unique_ptr<TConfigForm> form_;
 
     void start() {
@@ -46,19 +46,14 @@ class ScannerSettingsTest : public QObject {
   private slots:
     void init() {
         QVERIFY(dir_.isValid());
-        setProgramDirectory(dir_.path().toStdString());
-        for (const char* name : {"LVconfig.ini", "Param.dat"}) QFile::remove(dir_.filePath(name));
+        unit_.setUp(dir_, {"LVconfig.ini", "Param.dat"}, {2026, 12, 6, 19, 52, 12, 0},
+                    {0x00, 0x1A, 0xFF, 0x07, 0x10, 0x20, 0x30, 0x4B});
         putFile(dir_.filePath("LVserial.dat"), "");
-        device_ = cs1504::Device();
-        device_.serialNumber = {0x00, 0x1A, 0xFF, 0x07, 0x10, 0x20, 0x30, 0x4B};
-        library_ = std::make_unique<Cs1504Library>(memoryPortOpener(device_));
-        setScannerLibrary(library_.get());
     }
     void cleanup() {
         form_.reset();
         ConfigForm = nullptr;
-        setScannerLibrary(nullptr);
-        library_.reset();
+        unit_.tearDown();
     }
 
     void readingASerialNumberAddsARowEachTime() {
@@ -73,7 +68,7 @@ class ScannerSettingsTest : public QObject {
     }
 
     void noConnectionShowsAMessageAndAddsNothing() {
-        device_.connected = false;
+        unit_.device.connected = false;
         start();
         MessageBoxRecorder boxes;
         form_->Scannereinlesen1Click();
@@ -243,12 +238,12 @@ class ScannerSettingsTest : public QObject {
         QCOMPARE(form_->parameterTable[2].code, 46);
         QVERIFY(!checked(*form_, 0));
         check(*form_, 0, true);
-        device_.setParameter(33, 0);
+        unit_.device.setParameter(33, 0);
         MessageBoxRecorder boxes;
         form_->LoadScannerButtonClick();
-        QCOMPARE(device_.parameter(33), uint8_t(1));
+        QCOMPARE(unit_.device.parameter(33), uint8_t(1));
         // The unit knows no parameter 40 and says so; the user is told which item it was.
-        QVERIFY(!device_.knowsParameter(40));
+        QVERIFY(!unit_.device.knowsParameter(40));
         QCOMPARE(boxes.shown().size(), size_t(1));
         QCOMPARE(boxes.shown()[0].text, QString("Der Scanner hat diese Einstellungen nicht "
                                                 "übernommen:\n\n    Code 39 Full ASCI\n"));
@@ -265,16 +260,16 @@ class ScannerSettingsTest : public QObject {
     }
 
     void maximumLengthAndTimeStampsRefusedWhileBarcodesAreStored() {
-        device_.barcodes.push_back({0x01, "ART-4711", 0});
+        unit_.device.barcodes.push_back({0x01, "ART-4711", 0});
         start();
         check(*form_, 11, false);  // beeper off
         check(*form_, 13, false);
         check(*form_, kMaxLengthItem, false);
         MessageBoxRecorder boxes;
         form_->LoadScannerButtonClick();
-        QCOMPARE(device_.parameter(2), uint8_t(0));
-        QCOMPARE(device_.parameter(34), uint8_t(30));
-        QCOMPARE(device_.parameter(35), uint8_t(1));
+        QCOMPARE(unit_.device.parameter(2), uint8_t(0));
+        QCOMPARE(unit_.device.parameter(34), uint8_t(30));
+        QCOMPARE(unit_.device.parameter(35), uint8_t(1));
         QCOMPARE(boxes.shown().size(), size_t(1));
         QCOMPARE(boxes.shown()[0].text,
                  QString("Der Scanner hat diese Einstellungen nicht übernommen:\n\n"
@@ -285,23 +280,23 @@ class ScannerSettingsTest : public QObject {
         // The checks stay as chosen, to be written once the scanner is empty.
         QVERIFY(!checked(*form_, 13));
         QVERIFY(!checked(*form_, kMaxLengthItem));
-        QCOMPARE(device_.barcodes.size(), size_t(1));
+        QCOMPARE(unit_.device.barcodes.size(), size_t(1));
     }
 
     void maximumLengthTravelsAs30Or15() {
         start();
         check(*form_, kMaxLengthItem, false);
         form_->LoadScannerButtonClick();
-        QCOMPARE(device_.parameter(34), uint8_t(15));
+        QCOMPARE(unit_.device.parameter(34), uint8_t(15));
         check(*form_, kMaxLengthItem, true);
         check(*form_, 13, false);  // time stamps off
         form_->LoadScannerButtonClick();
-        QCOMPARE(device_.parameter(34), uint8_t(30));
-        QCOMPARE(device_.parameter(35), uint8_t(0));
-        device_.setParameter(34, 15);
+        QCOMPARE(unit_.device.parameter(34), uint8_t(30));
+        QCOMPARE(unit_.device.parameter(35), uint8_t(0));
+        unit_.device.setParameter(34, 15);
         form_->ReadParaButtonClick();
         QVERIFY(!checked(*form_, kMaxLengthItem));
-        device_.setParameter(34, 30);
+        unit_.device.setParameter(34, 30);
         form_->ReadParaButtonClick();
         QVERIFY(checked(*form_, kMaxLengthItem));
         QVERIFY(!checked(*form_, 13));
@@ -309,8 +304,8 @@ class ScannerSettingsTest : public QObject {
 
     void aSilentScannerKeepsTheChecksAndIsReported() {
         start();
-        device_.connected = false;
-        device_.setParameter(2, 0);
+        unit_.device.connected = false;
+        unit_.device.setParameter(2, 0);
         check(*form_, 0, false);
         check(*form_, 1, true);
         MessageBoxRecorder boxes;
@@ -319,7 +314,7 @@ class ScannerSettingsTest : public QObject {
         QVERIFY(checked(*form_, 1));
         form_->LoadScannerButtonClick();
         form_->FactoryDefaultButtonClick();
-        QCOMPARE(device_.parameter(2), uint8_t(0));
+        QCOMPARE(unit_.device.parameter(2), uint8_t(0));
         QCOMPARE(boxes.shown().size(), size_t(3));
         for (const MessageBoxRequest& box : boxes.shown()) {
             QCOMPARE(box.text, QString(" Keine Verbindung zum Scanner."));
@@ -329,8 +324,8 @@ class ScannerSettingsTest : public QObject {
 
     void factoryResetAsksBeforeClearingBarcodes() {
         start();
-        device_.setParameter(31, 0);
-        device_.barcodes.push_back({0x01, "X", 0});
+        unit_.device.setParameter(31, 0);
+        unit_.device.barcodes.push_back({0x01, "X", 0});
         MessageBoxRecorder boxes;
         boxes.answerNext(QMessageBox::No);
         form_->FactoryDefaultButtonClick();
@@ -341,17 +336,17 @@ class ScannerSettingsTest : public QObject {
         QCOMPARE(boxes.shown()[0].caption, QString("  Scanner Reset"));
         QCOMPARE(boxes.shown()[0].buttons, QMessageBox::Yes | QMessageBox::No);
         QCOMPARE(boxes.shown()[0].defaultButton, QMessageBox::No);
-        QCOMPARE(device_.parameter(31), uint8_t(0));
-        QCOMPARE(device_.barcodes.size(), size_t(1));
-        QVERIFY(!device_.sessionOpen());
+        QCOMPARE(unit_.device.parameter(31), uint8_t(0));
+        QCOMPARE(unit_.device.barcodes.size(), size_t(1));
+        QVERIFY(!unit_.device.sessionOpen());
         boxes.answerNext(QMessageBox::Yes);
         form_->FactoryDefaultButtonClick();
-        QCOMPARE(device_.parameter(31), uint8_t(1));
-        QVERIFY(device_.barcodes.empty());
+        QCOMPARE(unit_.device.parameter(31), uint8_t(1));
+        QVERIFY(unit_.device.barcodes.empty());
         // An empty scanner is reset without a question.
-        device_.setParameter(31, 0);
+        unit_.device.setParameter(31, 0);
         form_->FactoryDefaultButtonClick();
-        QCOMPARE(device_.parameter(31), uint8_t(1));
+        QCOMPARE(unit_.device.parameter(31), uint8_t(1));
         QCOMPARE(boxes.shown().size(), size_t(2));
     }
 
