@@ -1,6 +1,5 @@
 // The page "Einstellungen": the scanner parameters as check boxes, written to and read from
 // the scanner, and kept in the parameter file.
-#include <QApplication>
 #include <QComboBox>
 #include <QFile>
 #include <QListWidget>
@@ -11,16 +10,10 @@
 #include "scanner/parameter_file.h"
 #include "scanner/scanner_library.h"
 #include "settings/config_form.h"
+#include "ui/busy_cursor.h"
 #include "ui/message_box.h"
 
 namespace {
-// The busy pointer while the scanner is talked to.
-class BusyCursor {
-  public:
-    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
-};
-
 bool isChecked(QListWidget* list, int i) {
     return list->item(i)->checkState() == Qt::Checked;
 }

@@ -1,16 +1,15 @@
 // The page "Serie Nummern": registering scanners by their serial number, with an ID and a
 // name each.
-#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QScopeGuard>
 
 #include "scanner/scanner_library.h"
 #include "settings/config_form.h"
 #include "settings/scanner_list.h"
 #include "text/cp1252.h"
 #include "transfer/reception.h"
+#include "ui/busy_cursor.h"
 #include "ui/delimited_list_box.h"
 #include "ui/message_box.h"
 #include "ui/qt_text.h"
@@ -21,8 +20,7 @@ void TConfigForm::Scannereinlesen1Click() {
     // connection, like a unit that does not answer at all.
     const auto readSerialNumber = [this, &serial] {
         // A unit that does not answer keeps the program busy for about two seconds.
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-        const auto normalCursor = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
+        BusyCursor busy;
         ScannerLibrary& scanner = scannerLibrary();
         scanner.OpenScannerPort(cbPortID->currentIndex());
         return scanner.CountStoredBarcodes() >= 0 &&
