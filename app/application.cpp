@@ -9,6 +9,7 @@
 #include "app/info_form.h"
 #include "app/main_form.h"
 #include "app/pass_form.h"
+#include "app/texts.h"
 #include "scanner/clock_dialog.h"
 #include "settings/config_form.h"
 #include "transfer/receive_form.h"
@@ -44,7 +45,7 @@ bool LorvantApplication::notify(QObject* receiver, QEvent* event) {
     } catch (const std::exception& error) {
         showErrorMessage(QString::fromLocal8Bit(error.what()));
     } catch (...) {
-        showErrorMessage("Unbekannter Fehler");
+        showErrorMessage(texts::kUnknownError);
     }
     return false;
 }

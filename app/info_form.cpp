@@ -4,6 +4,8 @@
 #include <QLabel>
 #include <QPushButton>
 
+#include "app/texts.h"
+#include "ui/message_box.h"
 #include "ui/picture_button.h"
 #include "ui/window_placement.h"
 
@@ -29,7 +31,7 @@ QLabel* link(const QString& target, const QString& text, QWidget* parent, int le
 }  // namespace
 
 TInfoForm::TInfoForm(QWidget* parent) : QDialog(parent) {
-    setWindowTitle("Info");
+    setWindowTitle(texts::kInfo);
     // A title bar without any buttons: no system menu, no close box.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::MSWindowsFixedSizeDialogHint);
@@ -42,7 +44,7 @@ TInfoForm::TInfoForm(QWidget* parent) : QDialog(parent) {
     Logo = new QLabel(this);
     Logo->setGeometry(36, 68, 33, 37);
     Logo->setPixmap(namedPicture("logo").pixmap(33, 37));
-    QLabel* title = label("Lorvant", this, 84, 68, 260, 22);
+    QLabel* title = label(kApplicationTitle, this, 84, 68, 260, 22);
     QFont big = title->font();
     big.setBold(true);
     big.setPointSizeF(big.pointSizeF() * 1.5);
@@ -56,7 +58,7 @@ TInfoForm::TInfoForm(QWidget* parent) : QDialog(parent) {
 
     VersionLabel = new QLabel("Version  2.00", this);
     VersionLabel->move(36, 232);
-    OkButton = new QPushButton("OK", this);
+    OkButton = new QPushButton(texts::kOk, this);
     OkButton->setGeometry(276, 228, 75, 25);
     OkButton->setDefault(true);
     OkButton->setFocus();

@@ -1,7 +1,6 @@
 #include "app/main_form.h"
 
 #include <QApplication>
-#include <QComboBox>
 #include <QFrame>
 #include <QLabel>
 #include <QMenuBar>
@@ -10,6 +9,7 @@
 
 #include "app/info_form.h"
 #include "app/pass_form.h"
+#include "app/texts.h"
 #include "scanner/scanner_library.h"
 #include "scanner/serial_transport.h"
 #include "settings/config_form.h"
@@ -110,9 +110,10 @@ void TMainForm::createMenu() {
     QMenu* file = menuBar()->addMenu("Datei");
     Empfangen1 = file->addAction("Empfangen", this, &TMainForm::Empfangen1Click);
     file->addSeparator();
-    Ende1 = file->addAction("Schliessen", this, &TMainForm::Ende1Click);
-    Konfiguration1 = menuBar()->addAction("Konfiguration", this, &TMainForm::Konfiguration1Click);
-    Info1 = menuBar()->addAction("Info", this, &TMainForm::Info1Click);
+    Ende1 = file->addAction(texts::kClose, this, &TMainForm::Ende1Click);
+    Konfiguration1 =
+        menuBar()->addAction(texts::kConfiguration, this, &TMainForm::Konfiguration1Click);
+    Info1 = menuBar()->addAction(texts::kInfo, this, &TMainForm::Info1Click);
 }
 
 void TMainForm::setRecvPicture(int index) {
@@ -131,14 +132,13 @@ QColor TMainForm::statusColor() const {
 void TMainForm::Empfangen1Click() {
     ScannerLibrary& scanner = scannerLibrary();
     scanner.ResetScannerLink();
-    const int port = ConfigForm->cbPortID->currentIndex();
+    const int port = ConfigForm->portIndex();
     int32_t result = scanner.OpenScannerPort(port);
     // A failed open is followed by a close; when that succeeds, the reading is tried all
     // the same and the receive window reports what it finds.
     if (result != 0) result = scanner.CloseScannerPort();
     if (result != 0) {
-        showMessageBox({portOpenFailureText(port), "Kommunikations Fehler!!", QMessageBox::Warning,
-                        QMessageBox::Ok, QMessageBox::Ok});
+        showWarning(portOpenFailureText(port), texts::kPortNotOpenedCaption);
         return;
     }
     showModal(ReceiveForm);
@@ -146,7 +146,7 @@ void TMainForm::Empfangen1Click() {
 
 void TMainForm::ScanChangeButtonClick() {
     scannerLibrary().CloseScannerPort();
-    showPlainMessage("Scanner kann nun gewechselt werden");
+    showPlainMessage(texts::kScannerMayBeChanged);
 }
 
 void TMainForm::Ende1Click() {

@@ -5,6 +5,7 @@
 
 #include "app/main_form.h"
 #include "app/main_window_state.h"
+#include "app/texts.h"
 #include "settings/config_form.h"
 #include "ui/delimited_list_box.h"
 #include "ui/picture_button.h"
@@ -20,17 +21,16 @@ void showNoScanner(TMainForm& form) {
     form.setRecvPicture(0);
     form.ScanChangeButton->hide();
     form.setStatusColor(QColor(255, 0, 0));
-    form.KeyStatusText->setText("   Scanner SN erfassen!");
-    form.RecvButton->setToolTip("Kein Scanner erfasst!");
+    form.KeyStatusText->setText(texts::kStatusNoScanner);
+    form.RecvButton->setToolTip(texts::kHintNoScanner);
 }
 
 void showScanner(TMainForm& form, bool changePort) {
     form.setStatusColor(tooltipColor());
-    form.RecvButton->setToolTip("Daten von Scanner lesen");
+    form.RecvButton->setToolTip(texts::kHintReadScanner);
     form.setRecvPicture(changePort ? 2 : 1);
     form.ScanChangeButton->setVisible(changePort);
-    form.KeyStatusText->setText(changePort ? "   Vor Scannerwechsel Port schliessen!"
-                                           : "   Konfiguriert für CS1504");
+    form.KeyStatusText->setText(changePort ? texts::kStatusChangePort : texts::kStatusCS1504);
 }
 }  // namespace
 

@@ -4,6 +4,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "app/texts.h"
 #include "text/cp1252.h"
 #include "ui/qt_text.h"
 
@@ -30,10 +31,10 @@ TPassForm::TPassForm(QWidget* parent) : QDialog(parent) {
     QPalette tooltip = Password->palette();
     tooltip.setColor(QPalette::Base, tooltip.color(QPalette::ToolTipBase));
     Password->setPalette(tooltip);
-    OKBtn = new QPushButton("OK", this);
+    OKBtn = new QPushButton(texts::kOk, this);
     OKBtn->setGeometry(70, 59, 75, 25);
     OKBtn->setDefault(true);
-    CancelBtn = new QPushButton("Cancel", this);
+    CancelBtn = new QPushButton(texts::kCancel, this);
     CancelBtn->setGeometry(150, 59, 75, 25);
     CancelBtn->setAutoDefault(false);
     setTabOrder(Password, OKBtn);

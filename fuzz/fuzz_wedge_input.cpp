@@ -41,7 +41,7 @@ void keysForEveryCharacter(const std::string& line, int terminatorIndex) {
         keys.addCharacter(c);
         typeable = typeable && keysymForCharacter(c).has_value();
     }
-    keys.addVirtualKey(terminatorVirtualKey(terminatorIndex));
+    keys.addVirtualKey(terminatorVirtualKey(static_cast<WedgeTerminator>(terminatorIndex)));
     FUZZ_CHECK(keys.problem().empty() == typeable);
     if (!typeable) return;
     FUZZ_CHECK(keys.keys().size() == line.size() + 1);
@@ -94,7 +94,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FuzzInput input(data, size);
     const char delimiter = static_cast<char>(input.byte());
     const int columns = static_cast<int>(input.pick(6)) - 1;
-    const char separator = wedgeSeparator(static_cast<int>(input.pick(9)) - 1);
+    const char separator =
+        wedgeSeparatorCharacter(static_cast<WedgeSeparator>(static_cast<int>(input.pick(9)) - 1));
     const int terminator = static_cast<int>(input.pick(6)) - 1;
     commandLineAsksForOneThing(input);
     const std::string row = input.rest();

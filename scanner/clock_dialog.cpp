@@ -2,11 +2,11 @@
 
 #include <QCalendarWidget>
 #include <QCheckBox>
-#include <QComboBox>
 #include <QFrame>
 #include <QPushButton>
 #include <QTimeEdit>
 
+#include "app/texts.h"
 #include "scanner/clock_buffer.h"
 #include "scanner/scanner_library.h"
 #include "settings/config_form.h"
@@ -28,10 +28,10 @@ TdlgTime::TdlgTime(QWidget* parent) : QDialog(parent) {
     pckTime = new QTimeEdit(this);
     pckTime->setDisplayFormat("HH:mm:ss");
     pckTime->setGeometry(19, 181, 191, 21);
-    OKBtn = new QPushButton("OK", this);
+    OKBtn = new QPushButton(texts::kOk, this);
     OKBtn->setGeometry(13, 232, 75, 25);
     OKBtn->setDefault(true);
-    CancelBtn = new QPushButton("Cancel", this);
+    CancelBtn = new QPushButton(texts::kCancel, this);
     CancelBtn->setGeometry(141, 232, 75, 25);
     setTabOrder(OKBtn, CancelBtn);
     setTabOrder(CancelBtn, Calendar);
@@ -80,7 +80,7 @@ LocalDateTime TdlgTime::value() const {
 bool TConfigForm::SetScannerClock() {
     ScannerLibrary& scanner = scannerLibrary();
     scanner.ResetScannerLink();
-    if (scanner.OpenScannerPort(cbPortID->currentIndex()) != 0) {
+    if (scanner.OpenScannerPort(portIndex()) != 0) {
         scanner.EndScannerExchange();
         return false;
     }
@@ -93,7 +93,5 @@ bool TConfigForm::SetScannerClock() {
 void TConfigForm::SetTimeDateButtonClick() {
     if (showModal(dlgTime) != 1) return;
     // Set by hand, the user waits for it: a clock that was not set must not pass unnoticed.
-    if (!SetScannerClock())
-        showMessageBox({" Keine Verbindung zum Scanner.", " Kommunikations Fehler ",
-                        QMessageBox::Warning, QMessageBox::Ok, QMessageBox::Ok});
+    if (!SetScannerClock()) showWarning(texts::kNoConnection, texts::kCommunicationError);
 }

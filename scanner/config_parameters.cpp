@@ -1,11 +1,11 @@
 // The page "Einstellungen": the scanner parameters as check boxes, written to and read from
 // the scanner, and kept in the parameter file.
-#include <QComboBox>
 #include <QFile>
 #include <QListWidget>
 #include <algorithm>
 #include <vector>
 
+#include "app/texts.h"
 #include "platform/program_dir.h"
 #include "scanner/parameter_file.h"
 #include "scanner/scanner_library.h"
@@ -56,8 +56,7 @@ ParameterOutcome exchangeParameters(int portIndex, PerItem perItem) {
 }
 
 void reportNoConnection() {
-    showMessageBox({" Keine Verbindung zum Scanner.", " Kommunikations Fehler ",
-                    QMessageBox::Warning, QMessageBox::Ok, QMessageBox::Ok});
+    showWarning(texts::kNoConnection, texts::kCommunicationError);
 }
 
 QString itemLines(QListWidget* list, const std::vector<int>& items) {
@@ -89,7 +88,7 @@ void TConfigForm::showParameterTable() {
 
 void TConfigForm::LoadScannerButtonClick() {
     const ParameterOutcome outcome =
-        exchangeParameters(cbPortID->currentIndex(), [this](ScannerLibrary& scanner, int i) {
+        exchangeParameters(portIndex(), [this](ScannerLibrary& scanner, int i) {
             const int32_t code = parameterTable[i].code;
             const uint8_t value = parameterValueByte(code, isChecked(ParamCheckListBox, i));
             return scanner.WriteParameter(code, &value, 1);
@@ -100,24 +99,20 @@ void TConfigForm::LoadScannerButtonClick() {
         return;
     }
     if (outcome.allFine()) return;
-    QString text = "Der Scanner hat diese Einstellungen nicht übernommen:\n\n" +
-                   itemLines(ParamCheckListBox, outcome.items());
+    QString text = texts::kParametersRefused + itemLines(ParamCheckListBox, outcome.items());
     const auto lockedWhileStored = [this](int i) {
         const int32_t code = parameterTable[i].code;
         return code == kMaxLengthParameter || code == kTimeStampParameter;
     };
     if (std::any_of(outcome.refused.begin(), outcome.refused.end(), lockedWhileStored))
-        text +=
-            "\nDie max. Barcode Länge und der Zeit/Datums Stempel lassen sich nur ändern, "
-            "solange keine Barcodes auf dem Scanner gespeichert sind.";
-    if (!outcome.unanswered.empty()) text += "\nDer Scanner hat nicht immer geantwortet.";
-    showMessageBox({text, " Einstellungen nicht übernommen", QMessageBox::Warning, QMessageBox::Ok,
-                    QMessageBox::Ok});
+        text += texts::kParametersLockedWhileStored;
+    if (!outcome.unanswered.empty()) text += texts::kParametersUnanswered;
+    showWarning(text, texts::kParametersRefusedCaption);
 }
 
 void TConfigForm::ReadParaButtonClick() {
     const ParameterOutcome outcome =
-        exchangeParameters(cbPortID->currentIndex(), [this](ScannerLibrary& scanner, int i) {
+        exchangeParameters(portIndex(), [this](ScannerLibrary& scanner, int i) {
             const int32_t code = parameterTable[i].code;
             uint8_t value = 0;
             const int32_t result = scanner.ReadParameter(code, &value, 1);
@@ -130,11 +125,8 @@ void TConfigForm::ReadParaButtonClick() {
         return;
     }
     if (outcome.allFine()) return;
-    showMessageBox(
-        {"Diese Einstellungen konnten nicht vom Scanner gelesen werden und zeigen "
-         "weiter den bisherigen Stand:\n\n" +
-             itemLines(ParamCheckListBox, outcome.items()),
-         " Einstellungen nicht gelesen", QMessageBox::Warning, QMessageBox::Ok, QMessageBox::Ok});
+    showWarning(texts::kParametersNotRead + itemLines(ParamCheckListBox, outcome.items()),
+                texts::kParametersNotReadCaption);
 }
 
 void TConfigForm::FactoryDefaultButtonClick() {
@@ -142,7 +134,7 @@ void TConfigForm::FactoryDefaultButtonClick() {
     int32_t stored = 0;
     {
         BusyCursor busy;
-        scanner.OpenScannerPort(cbPortID->currentIndex());
+        scanner.OpenScannerPort(portIndex());
         scanner.ResetScannerLink();
         // The unit clears its barcodes along with its settings.
         stored = scanner.CountStoredBarcodes();
@@ -157,7 +149,7 @@ void TConfigForm::FactoryDefaultButtonClick() {
         if (!confirmFactoryReset(stored)) return;
         BusyCursor busy;
         scanner.ResetScannerLink();
-        scanner.OpenScannerPort(cbPortID->currentIndex());
+        scanner.OpenScannerPort(portIndex());
     }
     int32_t result = 0;
     {
@@ -169,12 +161,10 @@ void TConfigForm::FactoryDefaultButtonClick() {
 }
 
 bool TConfigForm::confirmFactoryReset(int stored) {
-    const QString barcodes = stored == 1 ? QStringLiteral("ist noch 1 Barcode")
-                                         : QStringLiteral("sind noch %1 Barcodes").arg(stored);
-    return showMessageBox({"Auf dem Scanner " + barcodes +
-                               " gespeichert. Der Reset löscht sie.\n\n"
-                               "Wollen Sie den Scanner trotzdem zurücksetzen ?",
-                           "  Scanner Reset", QMessageBox::Warning,
+    const QString barcodes = stored == 1 ? QString(texts::kOneBarcodeStored)
+                                         : QString(texts::kBarcodesStored).arg(stored);
+    return showMessageBox({QString(texts::kFactoryResetQuestion).arg(barcodes),
+                           texts::kFactoryResetCaption, QMessageBox::Warning,
                            QMessageBox::Yes | QMessageBox::No, QMessageBox::No}) ==
            QMessageBox::Yes;
 }
@@ -184,15 +174,11 @@ void TConfigForm::SaveConfigButtonClick() {
         parameterTable[i].value = isChecked(ParamCheckListBox, i) ? 1 : 0;
     if (parameterFile->writeImage(parameterTableImage(parameterTable))) return;
     // The choice is only in memory now; the user must not believe it is stored.
-    const QString reason = parameterFile->isOpen()
-                               ? "Die Datei konnte nicht geschrieben werden."
-                               : "Sie ist von einem anderen laufenden Lorvant belegt oder kann "
-                                 "in ihrem Ordner nicht angelegt werden.";
-    showMessageBox({QStringLiteral("Die Konfiguration wurde nicht gespeichert.\n\nDatei: %1\n"
-                                   "Grund: %2")
-                        .arg(QFile::decodeName((programDirectory() + "Param.dat").c_str()), reason),
-                    " Fehler beim Speichern", QMessageBox::Warning, QMessageBox::Ok,
-                    QMessageBox::Ok});
+    const QString reason =
+        parameterFile->isOpen() ? texts::kParameterFileNotWritten : texts::kParameterFileHeld;
+    showWarning(QString(texts::kParameterFileNotSaved)
+                    .arg(QFile::decodeName((programDirectory() + "Param.dat").c_str()), reason),
+                texts::kSaveError);
 }
 
 void TConfigForm::OpenConfigButtonClick() {

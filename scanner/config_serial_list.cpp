@@ -1,9 +1,9 @@
 // The page "Serie Nummern": registering scanners by their serial number, with an ID and a
 // name each.
-#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 
+#include "app/texts.h"
 #include "scanner/scanner_library.h"
 #include "settings/config_form.h"
 #include "settings/scanner_list.h"
@@ -22,13 +22,12 @@ void TConfigForm::Scannereinlesen1Click() {
         // A unit that does not answer keeps the program busy for about two seconds.
         BusyCursor busy;
         ScannerLibrary& scanner = scannerLibrary();
-        scanner.OpenScannerPort(cbPortID->currentIndex());
+        scanner.OpenScannerPort(portIndex());
         return scanner.CountStoredBarcodes() >= 0 &&
                scanner.ReadSerialNumber(serial, kSerialNumberCapacity) == 0;
     };
     if (!readSerialNumber()) {
-        showMessageBox({" Keine Verbindung zum Scanner.", " Kommunikations Fehler ",
-                        QMessageBox::Warning, QMessageBox::Ok, QMessageBox::Ok});
+        showWarning(texts::kNoConnection, texts::kCommunicationError);
         return;
     }
     SerieListBox->addRow(serialNumberText(serial));
@@ -57,7 +56,7 @@ void TConfigForm::PersNumEditExit() {
 
 void TConfigForm::DeleteButtonClick() {
     const auto answer =
-        showMessageBox({"Wollen Sie wirklich diesen Eintrag löschen ?", "  Eintrag löschen",
+        showMessageBox({texts::kDeleteEntryQuestion, texts::kDeleteEntryCaption,
                         QMessageBox::Warning, QMessageBox::Yes | QMessageBox::No, QMessageBox::No});
     if (answer != QMessageBox::Yes) return;
     SerieListBox->removeRow(SerieListBox->selectedRow());

@@ -3,6 +3,7 @@
 #include <QSerialPort>
 #include <thread>
 
+#include "app/texts.h"
 #include "scanner/port_access.h"
 #include "scanner/serial_port_name.h"
 
@@ -95,16 +96,11 @@ std::unique_ptr<PortOpener> serialPortOpener() {
 }
 
 QString portOpenFailureText(int portIndex) {
-    QString text = "Port kann nicht intialisiert werden";
+    const QString text = texts::kPortNotOpened;
     const auto denied = portAccessDenied(portIndex);
     if (!denied) return text;
     const QString device = QString::fromLocal8Bit(denied->device.c_str());
-    if (denied->group.empty())
-        return text + QStringLiteral("\nKeine Berechtigung für %1.").arg(device);
+    if (denied->group.empty()) return text + QString(texts::kPortNotPermitted).arg(device);
     const QString group = QString::fromLocal8Bit(denied->group.c_str());
-    return text + QStringLiteral(
-                      "\nKeine Berechtigung für %1: Der Benutzer muss zur Gruppe "
-                      "\"%2\" gehören (sudo usermod -aG %2 $USER, danach neu "
-                      "anmelden).")
-                      .arg(device, group);
+    return text + QString(texts::kPortNotPermittedJoinGroup).arg(device, group);
 }

@@ -14,6 +14,7 @@
 #include <algorithm>
 
 #include "app/main_form.h"
+#include "app/texts.h"
 #include "platform/global_hotkeys.h"
 #include "platform/program_dir.h"
 #include "scanner/parameter_file.h"
@@ -92,7 +93,7 @@ void TConfigForm::FormCreate() {
     UpdateMainWindowStatus();
     RegisterHotkeys();
     // In keyboard-wedge mode the program starts minimised.
-    if (RadioModeGroup->itemIndex() != 0 && MainForm)
+    if (transferMode() != TransferMode::FileTransfer && MainForm)
         MainForm->setWindowState(MainForm->windowState() | Qt::WindowMinimized);
 }
 
@@ -102,18 +103,18 @@ void TConfigForm::loadSettings() {
         fromCp1252(ini.readString("DataFile", "PathAndName", dataDirectory() + "Data.txt"));
     FileNamePathEdit->setText(DataSaveDialog->fileName);
     FileNamePathEdit->setToolTip(DataSaveDialog->fileName);
-    FileSaveOptionRadioGroup->setItemIndex(ini.readInteger("DataFile", "SaveOption", 0));
+    FileSaveOptionRadioGroup->setValue(ini.readInteger("DataFile", "SaveOption", 0));
     FileCountCheckBox->setChecked(ini.readBool("DataFile", "CounterActive", false));
     fileCounter = ini.readInteger("DataFile", "FileCounter", 0);
     FieldSepEdit->setText(fromCp1252(ini.readString("DataFile", "FieldSeparator", ";")));
     ScanRecToFileBox->setChecked(ini.readBool("DataFile", "ScanRecToFile", false));
-    RadioModeGroup->setItemIndex(ini.readInteger("DataFile", "TransMode", 0));
-    setComboIndex(cbPortID, ini.readInteger("ScannerOptions", "Port", 0));
-    ScannerOptionGroup->setItemIndex(ini.readInteger("ScannerOptions", "DataFormat", 0));
+    RadioModeGroup->setValue(ini.readInteger("DataFile", "TransMode", 0));
+    setComboValue(cbPortID, ini.readInteger("ScannerOptions", "Port", 0));
+    ScannerOptionGroup->setValue(ini.readInteger("ScannerOptions", "DataFormat", 0));
     TransDelCheckBox->setChecked(ini.readBool("ScannerOptions", "TransDel", false));
     SynchDateTimeCheckBox->setChecked(ini.readBool("ScannerOptions", "SynchDateTime", false));
-    setComboIndex(FieldSepCombo, ini.readInteger("SendOptions", "FieldSep", 0));
-    setComboIndex(StringTermCombo, ini.readInteger("SendOptions", "RecTerm", 0));
+    setComboValue(FieldSepCombo, ini.readInteger("SendOptions", "FieldSep", 0));
+    setComboValue(StringTermCombo, ini.readInteger("SendOptions", "RecTerm", 0));
     SendHotkeyEdit->setText(fromCp1252(ini.readString("SendOptions", "SendHot", "")));
     ClearHotkeyEdit->setText(fromCp1252(ini.readString("ClrOptions", "ClrHot", "")));
     sendHotkeyModifiers = ini.readInteger("SendOptions", "Mod", 0);
@@ -134,24 +135,46 @@ void TConfigForm::recoverDataFiles() {
 void TConfigForm::writeSettings() {
     ProfileFile& ini = *settingsFile;
     ini.writeString("DataFile", "PathAndName", toCp1252(FileNamePathEdit->text()));
-    ini.writeInteger("DataFile", "SaveOption", FileSaveOptionRadioGroup->itemIndex());
+    ini.writeInteger("DataFile", "SaveOption", FileSaveOptionRadioGroup->value());
     ini.writeBool("DataFile", "CounterActive", FileCountCheckBox->isChecked());
     ini.writeInteger("DataFile", "FileCounter", fileCounter);
     ini.writeString("DataFile", "FieldSeparator", toCp1252(FieldSepEdit->text()));
     ini.writeBool("DataFile", "ScanRecToFile", ScanRecToFileBox->isChecked());
-    ini.writeInteger("DataFile", "TransMode", RadioModeGroup->itemIndex());
-    ini.writeInteger("ScannerOptions", "Port", cbPortID->currentIndex());
-    ini.writeInteger("ScannerOptions", "DataFormat", ScannerOptionGroup->itemIndex());
+    ini.writeInteger("DataFile", "TransMode", RadioModeGroup->value());
+    ini.writeInteger("ScannerOptions", "Port", comboValue(cbPortID));
+    ini.writeInteger("ScannerOptions", "DataFormat", ScannerOptionGroup->value());
     ini.writeBool("ScannerOptions", "TransDel", TransDelCheckBox->isChecked());
     ini.writeBool("ScannerOptions", "SynchDateTime", SynchDateTimeCheckBox->isChecked());
-    ini.writeInteger("SendOptions", "FieldSep", FieldSepCombo->currentIndex());
-    ini.writeInteger("SendOptions", "RecTerm", StringTermCombo->currentIndex());
+    ini.writeInteger("SendOptions", "FieldSep", comboValue(FieldSepCombo));
+    ini.writeInteger("SendOptions", "RecTerm", comboValue(StringTermCombo));
     ini.writeString("SendOptions", "SendHot", toCp1252(SendHotkeyEdit->text()));
     ini.writeInteger("SendOptions", "Mod", sendHotkeyModifiers);
     ini.writeInteger("SendOptions", "V_Key", sendHotkeyKey);
     ini.writeString("ClrOptions", "ClrHot", toCp1252(ClearHotkeyEdit->text()));
     ini.writeInteger("ClrOptions", "Mod", clearHotkeyModifiers);
     ini.writeInteger("ClrOptions", "V_key", clearHotkeyKey);
+}
+
+DataFormat TConfigForm::dataFormat() const {
+    return static_cast<DataFormat>(ScannerOptionGroup->value());
+}
+void TConfigForm::setDataFormat(DataFormat format) {
+    ScannerOptionGroup->setValue(static_cast<int>(format));
+}
+SaveOption TConfigForm::saveOption() const {
+    return static_cast<SaveOption>(FileSaveOptionRadioGroup->value());
+}
+TransferMode TConfigForm::transferMode() const {
+    return static_cast<TransferMode>(RadioModeGroup->value());
+}
+int32_t TConfigForm::portIndex() const {
+    return comboValue(cbPortID);
+}
+WedgeSeparator TConfigForm::wedgeSeparator() const {
+    return static_cast<WedgeSeparator>(comboValue(FieldSepCombo));
+}
+WedgeTerminator TConfigForm::wedgeTerminator() const {
+    return static_cast<WedgeTerminator>(comboValue(StringTermCombo));
 }
 
 void TConfigForm::storeFileCounter() {
@@ -184,16 +207,12 @@ void TConfigForm::FormDestroy() {
         // Reported, but the scanner list below is saved all the same.
         std::string error;
         if (!ini.save(&error))
-            showErrorMessage(
-                QStringLiteral("Unable to write to %1").arg(fromCp1252(settingsPath())));
+            showErrorMessage(QString(texts::kSettingsNotWritten).arg(fromCp1252(settingsPath())));
         settingsFile.reset();
     }
     // A list that was there but could not be read is not replaced by what this run shows.
     if (scannerListUnreadable) {
-        showErrorMessage(
-            QStringLiteral("Die Scanner-Liste wurde nicht gespeichert: %1 konnte beim Start nicht "
-                           "gelesen werden und wäre sonst überschrieben worden.")
-                .arg(fromCp1252(scannerListPath())));
+        showErrorMessage(QString(texts::kScannerListNotSaved).arg(fromCp1252(scannerListPath())));
         return;
     }
     std::string error;
@@ -215,11 +234,8 @@ void TConfigForm::BrowseButtonClick() {
     // The settings file keeps the name in Windows-1252; a character outside it would come
     // back as "?" on the next start, and the data would go to another file.
     if (fromCp1252(toCp1252(DataSaveDialog->fileName)) != DataSaveDialog->fileName) {
-        showMessageBox({QStringLiteral("Der Name enthält Zeichen, die Lorvant nicht speichern "
-                                       "kann:\n%1\n\nBitte einen anderen Namen wählen.")
-                            .arg(DataSaveDialog->fileName),
-                        " Ungültiger Dateiname", QMessageBox::Warning, QMessageBox::Ok,
-                        QMessageBox::Ok});
+        showWarning(QString(texts::kFileNameNotStorable).arg(DataSaveDialog->fileName),
+                    texts::kFileNameNotStorableCaption);
         return;
     }
     FileNamePathEdit->setText(DataSaveDialog->fileName);

@@ -8,6 +8,9 @@
 #include <string>
 
 #include "scanner/parameter_table.h"
+#include "transfer/data_file.h"
+#include "transfer/reception.h"
+#include "transfer/wedge_keys.h"
 
 class QCheckBox;
 class QComboBox;
@@ -23,6 +26,10 @@ class ProfileFile;
 class RadioGroup;
 class SaveFileDialog;
 class ParameterFile;
+
+// The transfer mode decides only whether the program starts minimised; both transfers work in
+// either. The number is the one the settings file stores (DataFile/TransMode).
+enum class TransferMode : int32_t { FileTransfer = 0, KeyboardWedge = 1 };
 
 // The configuration window. It is also the settings store of the whole run: every setting
 // that has a control is held by that control (item index, check state, text), the others
@@ -111,6 +118,16 @@ class TConfigForm : public QDialog {
     std::unique_ptr<ParameterFile> parameterFile;
     // Codes and the last saved or loaded values of the scanner parameters.
     ParameterTable parameterTable{};
+
+    // The choices of the radio groups and drop-down lists, by name.
+    DataFormat dataFormat() const;
+    void setDataFormat(DataFormat format);
+    SaveOption saveOption() const;
+    TransferMode transferMode() const;
+    // 0-15 for COM1-COM16; -1 for none.
+    int32_t portIndex() const;
+    WedgeSeparator wedgeSeparator() const;
+    WedgeTerminator wedgeTerminator() const;
 
     // Loading and saving the settings (run by the constructor and the destructor).
     void FormCreate();

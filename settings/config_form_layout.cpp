@@ -17,6 +17,7 @@
 #include <QVBoxLayout>
 #include <QValidator>
 
+#include "app/texts.h"
 #include "platform/global_hotkeys.h"
 #include "settings/config_form.h"
 #include "ui/delimited_list_box.h"
@@ -33,6 +34,11 @@ class SingleCharacterValidator : public QValidator {
         return input.size() <= 1 ? Acceptable : Invalid;
     }
 };
+
+template <typename Value>
+RadioGroup::Choice choice(Value value, const char* text) {
+    return {static_cast<int>(value), text};
+}
 
 template <typename Widget>
 Widget* named(Widget* widget, const char* name) {
@@ -87,7 +93,7 @@ void setTabChain(const QList<QWidget*>& chain) {
 }  // namespace
 
 void TConfigForm::createControls() {
-    setWindowTitle("Konfiguration");
+    setWindowTitle(texts::kConfiguration);
     // Sizeable; no minimise button, which would hide a modal window from its blocked owner.
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint);
@@ -108,7 +114,7 @@ void TConfigForm::createControls() {
     ConfigPages = named(new QTabWidget(TabControl1), "ConfigPages");
     ConfigPages->setFocusPolicy(Qt::NoFocus);
     frameLayout->addWidget(ConfigPages);
-    BitBtn1 = named(new QPushButton("Schliessen", this), "BitBtn1");
+    BitBtn1 = named(new QPushButton(texts::kClose, this), "BitBtn1");
     BitBtn1->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
     BitBtn1->setAutoDefault(false);
     BitBtn1->setMinimumWidth(100);
@@ -138,19 +144,25 @@ QWidget* TConfigForm::createTransferPage() {
     Label38 = named(new QLabel("Port ", page), "Label38");
     cbPortID = named(new QComboBox(page), "cbPortID");
     cbPortID->setEditable(true);
-    for (int n = 1; n <= 16; ++n) cbPortID->addItem(QStringLiteral("COM%1").arg(n));
+    // Each item carries its port index.
+    for (int n = 1; n <= 16; ++n) cbPortID->addItem(QStringLiteral("COM%1").arg(n), n - 1);
     cbPortID->setEditText("PortID");
     cbPortID->setMinimumWidth(110);
-    ScannerOptionGroup = named(new RadioGroup(" Übermittlungs Optionen",
-                                              {"Barcode, Zeit und Datum .", "Nur Barcode und Zeit.",
-                                               "Nur Barcode und Daturm.", "Nur Barcode"},
-                                              page),
-                               "ScannerOptionGroup");
-    ScannerOptionGroup->setItemIndex(0);
-    RadioModeGroup = named(
-        new RadioGroup(" Übermittlungs Variante", {"File Transfer.", "Keyboard-Wedge."}, page),
-        "RadioModeGroup");
-    RadioModeGroup->setItemIndex(0);
+    ScannerOptionGroup =
+        named(new RadioGroup(" Übermittlungs Optionen",
+                             {choice(DataFormat::TimeAndDate, "Barcode, Zeit und Datum ."),
+                              choice(DataFormat::Time, "Nur Barcode und Zeit."),
+                              choice(DataFormat::Date, "Nur Barcode und Daturm."),
+                              choice(DataFormat::BarcodeOnly, "Nur Barcode")},
+                             page),
+              "ScannerOptionGroup");
+    setDataFormat(DataFormat::TimeAndDate);
+    RadioModeGroup = named(new RadioGroup(" Übermittlungs Variante",
+                                          {choice(TransferMode::FileTransfer, "File Transfer."),
+                                           choice(TransferMode::KeyboardWedge, "Keyboard-Wedge.")},
+                                          page),
+                           "RadioModeGroup");
+    RadioModeGroup->setValue(static_cast<int>(TransferMode::FileTransfer));
     TransDelCheckBox = named(new QCheckBox("Nach Übermittlung löschen.", page), "TransDelCheckBox");
     SynchDateTimeCheckBox =
         named(new QCheckBox("Zeit/Datum mit PC synchronisieren.", page), "SynchDateTimeCheckBox");
@@ -184,9 +196,11 @@ QWidget* TConfigForm::createFilePage() {
     Label2 = heading("Daten Speicherung.", page, "Label2");
     FileSaveOptionRadioGroup =
         named(new RadioGroup(" Speicher  Optionen",
-                             {"File überschreiben", "Daten an best. File anhängen."}, page),
+                             {choice(SaveOption::Overwrite, "File überschreiben"),
+                              choice(SaveOption::Append, "Daten an best. File anhängen.")},
+                             page),
               "FileSaveOptionRadioGroup");
-    FileSaveOptionRadioGroup->setItemIndex(0);
+    FileSaveOptionRadioGroup->setValue(static_cast<int>(SaveOption::Overwrite));
     ScanRecToFileBox = named(new QCheckBox("Scanner Daten als ersten Record speichern.", page),
                              "ScanRecToFileBox");
     FileCountCheckBox = named(new QCheckBox("Filezähler", page), "FileCountCheckBox");
@@ -231,21 +245,23 @@ QWidget* TConfigForm::createWedgePage() {
     Label12 = named(new QLabel("Hotkey für einlesen", page), "Label12");
     SendHotkeyEdit = named(new QLineEdit(page), "SendHotkeyEdit");
     SendHotkeyEdit->setReadOnly(true);
-    SendHotkeyEdit->setToolTip("Tastenkombination eingeben.");
+    SendHotkeyEdit->setToolTip(texts::kEnterKeyCombination);
     Label17 = named(new QLabel("(z.B. ALT+CTL+S)", page), "Label17");
     Label14 = named(new QLabel("Hotkey für löschen", page), "Label14");
     ClearHotkeyEdit = named(new QLineEdit(page), "ClearHotkeyEdit");
     ClearHotkeyEdit->setReadOnly(true);
-    ClearHotkeyEdit->setToolTip("Tastenkombination eingeben.");
+    ClearHotkeyEdit->setToolTip(texts::kEnterKeyCombination);
     Label16 = named(new QLabel("(z.B. ALT+CTL+D)", page), "Label16");
     Label13 = named(new QLabel("Feldtrennzeichen", page), "Label13");
     FieldSepCombo = named(new QComboBox(page), "FieldSepCombo");
-    FieldSepCombo->addItems({",", ".", ":", ";", "/", "H-Tab", "V-Tab"});
-    FieldSepCombo->setCurrentIndex(3);
+    for (const auto& choice : kWedgeSeparators)
+        FieldSepCombo->addItem(choice.item, static_cast<int>(choice.value));
+    setComboValue(FieldSepCombo, static_cast<int>(WedgeSeparator::Semicolon));
     Label15 = named(new QLabel("Zeilenende", page), "Label15");
     StringTermCombo = named(new QComboBox(page), "StringTermCombo");
-    StringTermCombo->addItems({"CR", "LF", "H-Tab", "V-Tab"});
-    StringTermCombo->setCurrentIndex(0);
+    for (const auto& choice : kWedgeTerminators)
+        StringTermCombo->addItem(choice.item, static_cast<int>(choice.value));
+    setComboValue(StringTermCombo, static_cast<int>(WedgeTerminator::CR));
     for (QWidget* control :
          {static_cast<QWidget*>(SendHotkeyEdit), static_cast<QWidget*>(ClearHotkeyEdit)})
         control->setFixedWidth(160);

@@ -33,14 +33,14 @@ class ConfigSettingsTest : public QObject {
             TConfigForm form;
             QCOMPARE(form.FileNamePathEdit->text(), path("Data.txt"));
             QCOMPARE(form.FileNamePathEdit->toolTip(), path("Data.txt"));
-            QCOMPARE(form.FileSaveOptionRadioGroup->itemIndex(), 0);
+            QCOMPARE(form.FileSaveOptionRadioGroup->value(), 0);
             QVERIFY(!form.FileCountCheckBox->isChecked());
             QCOMPARE(form.fileCounter, 0);
             QCOMPARE(form.FieldSepEdit->text(), QString(";"));
             QVERIFY(!form.ScanRecToFileBox->isChecked());
-            QCOMPARE(form.RadioModeGroup->itemIndex(), 0);
+            QCOMPARE(form.RadioModeGroup->value(), 0);
             QCOMPARE(form.cbPortID->currentIndex(), 0);
-            QCOMPARE(form.ScannerOptionGroup->itemIndex(), 0);
+            QCOMPARE(form.ScannerOptionGroup->value(), 0);
             QVERIFY(!form.TransDelCheckBox->isChecked());
             QVERIFY(!form.SynchDateTimeCheckBox->isChecked());
             QCOMPARE(form.FieldSepCombo->currentIndex(), 0);
@@ -79,13 +79,13 @@ class ConfigSettingsTest : public QObject {
             MessageBoxRecorder boxes;
             TConfigForm form;
             QVERIFY(boxes.shown().empty());
-            QCOMPARE(form.FileSaveOptionRadioGroup->itemIndex(), 1);
+            QCOMPARE(form.FileSaveOptionRadioGroup->value(), 1);
             QCOMPARE(form.fileCounter, 31);
             QVERIFY(form.FileCountCheckBox->isChecked());
             QVERIFY(!form.ScanRecToFileBox->isChecked());
             QCOMPARE(form.FieldSepEdit->text(), QString("||"));
             QCOMPARE(form.cbPortID->currentIndex(), -1);
-            QCOMPARE(form.ScannerOptionGroup->itemIndex(), 3);
+            QCOMPARE(form.ScannerOptionGroup->value(), 3);
             QCOMPARE(form.FieldSepCombo->currentIndex(), -1);
             QCOMPARE(form.StringTermCombo->currentIndex(), -1);
             // The shown text is kept even where it does not match the numbers.
@@ -108,8 +108,8 @@ class ConfigSettingsTest : public QObject {
         putFile(path("LVconfig.ini"), "[DataFile]\r\nSaveOption=-5\r\nTransMode=-1\r\n");
         putFile(path("LVserial.dat"), "");
         TConfigForm form;
-        QCOMPARE(form.FileSaveOptionRadioGroup->itemIndex(), -1);
-        QCOMPARE(form.RadioModeGroup->itemIndex(), -1);
+        QCOMPARE(form.FileSaveOptionRadioGroup->value(), -1);
+        QCOMPARE(form.RadioModeGroup->value(), -1);
     }
 
     void scannerListRoundTrips() {

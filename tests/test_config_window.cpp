@@ -189,10 +189,10 @@ class ConfigWindowTest : public QObject {
         QCOMPARE(itemsOf(form.ScannerOptionGroup),
                  (QStringList{"Barcode, Zeit und Datum .", "Nur Barcode und Zeit.",
                               "Nur Barcode und Daturm.", "Nur Barcode"}));
-        QCOMPARE(form.ScannerOptionGroup->itemIndex(), 0);
+        QCOMPARE(form.ScannerOptionGroup->value(), 0);
         QCOMPARE(form.RadioModeGroup->title(), QString(" Übermittlungs Variante"));
         QCOMPARE(itemsOf(form.RadioModeGroup), (QStringList{"File Transfer.", "Keyboard-Wedge."}));
-        QCOMPARE(form.RadioModeGroup->itemIndex(), 0);
+        QCOMPARE(form.RadioModeGroup->value(), 0);
         QCOMPARE(form.TransDelCheckBox->text(), QString("Nach Übermittlung löschen."));
         QVERIFY(!form.TransDelCheckBox->isChecked());
         QCOMPARE(form.SynchDateTimeCheckBox->text(), QString("Zeit/Datum mit PC synchronisieren."));
@@ -210,7 +210,7 @@ class ConfigWindowTest : public QObject {
         QCOMPARE(form.FileSaveOptionRadioGroup->title(), QString(" Speicher  Optionen"));
         QCOMPARE(itemsOf(form.FileSaveOptionRadioGroup),
                  (QStringList{"File überschreiben", "Daten an best. File anhängen."}));
-        QCOMPARE(form.FileSaveOptionRadioGroup->itemIndex(), 0);
+        QCOMPARE(form.FileSaveOptionRadioGroup->value(), 0);
         QCOMPARE(form.ScanRecToFileBox->text(),
                  QString("Scanner Daten als ersten Record speichern."));
         QCOMPARE(form.FileCountCheckBox->text(), QString("Filezähler"));
@@ -261,6 +261,32 @@ class ConfigWindowTest : public QObject {
             inWindow(form.FieldSepCombo).top(), inWindow(form.StringTermCombo).top()};
         QVERIFY(rows[0] < rows[1] && rows[1] < rows[2] && rows[2] < rows[3]);
         QVERIFY(rows[2] - rows[1] > rows[1] - rows[0] + 10);
+    }
+
+    void everyChoiceIsReadByName() {
+        // Each item carries the number the settings file stores for it, whatever its place.
+        TConfigForm form;
+        for (const QComboBox* combo : {form.cbPortID, form.FieldSepCombo, form.StringTermCombo})
+            for (int i = 0; i < combo->count(); ++i) QCOMPARE(combo->itemData(i), QVariant(i));
+        for (const RadioGroup* group :
+             {form.ScannerOptionGroup, form.RadioModeGroup, form.FileSaveOptionRadioGroup}) {
+            for (int i = 0; i < group->count(); ++i) {
+                group->button(i)->click();
+                QCOMPARE(group->value(), i);
+            }
+        }
+        form.cbPortID->setCurrentIndex(form.cbPortID->findText("COM7"));
+        QCOMPARE(form.portIndex(), 6);
+        form.FieldSepCombo->setCurrentText("/");
+        QCOMPARE(form.wedgeSeparator(), WedgeSeparator::Slash);
+        form.StringTermCombo->setCurrentText("H-Tab");
+        QCOMPARE(form.wedgeTerminator(), WedgeTerminator::HorizontalTab);
+        form.ScannerOptionGroup->button(2)->click();
+        QCOMPARE(form.dataFormat(), DataFormat::Date);
+        form.RadioModeGroup->button(1)->click();
+        QCOMPARE(form.transferMode(), TransferMode::KeyboardWedge);
+        form.FileSaveOptionRadioGroup->button(1)->click();
+        QCOMPARE(form.saveOption(), SaveOption::Append);
     }
 
     void parameterPage() {

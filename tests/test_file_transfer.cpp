@@ -88,9 +88,9 @@ class FileTransferTest : public QObject {
 
     void appendAddsABlockPerSave() {
         receive();
-        config_->FileSaveOptionRadioGroup->setItemIndex(1);
+        config_->FileSaveOptionRadioGroup->setValue(1);
         config_->ScanRecToFileBox->setChecked(true);
-        config_->ScannerOptionGroup->setItemIndex(3);
+        config_->ScannerOptionGroup->setValue(3);
         receive_->ListBoxAll->clearRows();
         unit_.library->ResetScannerLink();
         receive_->GetScannerData();

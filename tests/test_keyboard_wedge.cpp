@@ -392,7 +392,7 @@ class KeyboardWedgeTest : public QObject {
         QFETCH(int, option);
         QFETCH(std::vector<std::vector<std::string>>, lines);
         createWindows();
-        config_->ScannerOptionGroup->setItemIndex(option);
+        config_->ScannerOptionGroup->setValue(option);
         config_->SendTimerTimer();
         QCOMPARE(keyboard_->transcript(), typed(lines, '\t', 13));
     }
@@ -402,7 +402,7 @@ class KeyboardWedgeTest : public QObject {
         createWindows();
         config_->SendTimerTimer();
         QCOMPARE(keyboard_->transcript(), typed({{kFirst.data}, {kSecond.data}}, '\t', 13));
-        QCOMPARE(config_->ScannerOptionGroup->itemIndex(), 3);
+        QCOMPARE(config_->ScannerOptionGroup->value(), 3);
     }
 
     void barcodeHoldingTheListDelimiterIsSplitAndTypedWhole_data() {
@@ -423,7 +423,7 @@ class KeyboardWedgeTest : public QObject {
         QFETCH(std::vector<std::string>, fields);
         unit_.device.barcodes = {{0x03, "AB;CD", cs1504::packTimeStamp(2026, 3, 12, 8, 14, 37)}};
         createWindows();
-        config_->ScannerOptionGroup->setItemIndex(option);
+        config_->ScannerOptionGroup->setValue(option);
         config_->FieldSepEdit->setText(fieldSeparator);
         config_->TransDelCheckBox->setChecked(true);
         config_->SendTimerTimer();

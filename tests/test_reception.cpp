@@ -79,7 +79,7 @@ class ReceptionTest : public QObject {
         addStamped("4006381333931", 14, 5, 9);
         addStamped("ABC-123", 0, 0, 1);
         start(std::string(kSerialText) + ";AB12;Lager\r\n");
-        config_->ScannerOptionGroup->setItemIndex(option);
+        config_->ScannerOptionGroup->setValue(option);
         MessageBoxRecorder boxes;
         receive_->GetScannerData();
         QVERIFY(boxes.shown().empty());
@@ -103,7 +103,7 @@ class ReceptionTest : public QObject {
         start(std::string(kSerialText) + ";AB12;Lager\r\n");
         receive_->GetScannerData();
         QCOMPARE(rows(), (std::vector<std::string>{"CODE128", "4006381333931"}));
-        QCOMPARE(config_->ScannerOptionGroup->itemIndex(), 3);
+        QCOMPARE(config_->ScannerOptionGroup->value(), 3);
         // Captions and column count follow the switch within the same reception.
         QCOMPARE(config_->columnCount, 1);
         QCOMPARE(receive_->ListBoxAll->sectionCaption(1), QString());
@@ -245,7 +245,7 @@ class ReceptionTest : public QObject {
             "ller-\x80",
             9, 0, 0);
         start(std::string(kSerialText) + "\r\n");
-        config_->ScannerOptionGroup->setItemIndex(3);
+        config_->ScannerOptionGroup->setValue(3);
         receive_->GetScannerData();
         QCOMPARE(rows(), std::vector<std::string>{"M\xFC"
                                                   "ller-\x80"});

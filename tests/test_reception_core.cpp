@@ -48,18 +48,18 @@ class ReceptionCoreTest : public QObject {
 
     void dataFormatColumnsPerOption() {
         DataFormatColumns c;
-        QVERIFY(dataFormatColumns(0, c));
+        QVERIFY(dataFormatColumns(DataFormat::TimeAndDate, c));
         QCOMPARE(c.caption1, std::string("Zeit"));
         QCOMPARE(c.caption2, std::string("Datum"));
         QCOMPARE(c.columnCount, 3);
-        QVERIFY(dataFormatColumns(2, c));
+        QVERIFY(dataFormatColumns(DataFormat::Date, c));
         QCOMPARE(c.caption1, std::string("Datum"));
         QCOMPARE(c.columnCount, 2);
-        QVERIFY(dataFormatColumns(3, c));
+        QVERIFY(dataFormatColumns(DataFormat::BarcodeOnly, c));
         QCOMPARE(c.columnCount, 1);
         c.columnCount = 42;
-        QVERIFY(!dataFormatColumns(4, c));
-        QVERIFY(!dataFormatColumns(-1, c));
+        QVERIFY(!dataFormatColumns(DataFormat(4), c));
+        QVERIFY(!dataFormatColumns(DataFormat(-1), c));
         QCOMPARE(c.columnCount, 42);
     }
 
@@ -110,14 +110,14 @@ class ReceptionCoreTest : public QObject {
         const LocalDateTime stamp{2026, 12, 6, 14, 5, 9, 0};
         LocalDateTime ignored;
         QVERIFY(decodeTimeStampText("14:05:09    12/06/26", ignored));
-        QCOMPARE(barcodeLine("4006381333931", ";", 0, stamp),
+        QCOMPARE(barcodeLine("4006381333931", ";", DataFormat::TimeAndDate, stamp),
                  std::string("4006381333931;14:05:09;06.12.2026"));
-        QCOMPARE(barcodeLine("ABC", ";", 1, stamp), std::string("ABC;14:05:09"));
-        QCOMPARE(barcodeLine("ABC", ";", 2, stamp), std::string("ABC;06.12.2026"));
-        QCOMPARE(barcodeLine("ABC", ";", 3, stamp), std::string("ABC"));
-        QCOMPARE(barcodeLine("ABC", ";", -1, stamp), std::string("ABC"));
+        QCOMPARE(barcodeLine("ABC", ";", DataFormat::Time, stamp), std::string("ABC;14:05:09"));
+        QCOMPARE(barcodeLine("ABC", ";", DataFormat::Date, stamp), std::string("ABC;06.12.2026"));
+        QCOMPARE(barcodeLine("ABC", ";", DataFormat::BarcodeOnly, stamp), std::string("ABC"));
+        QCOMPARE(barcodeLine("ABC", ";", DataFormat(-1), stamp), std::string("ABC"));
         // The whole separator text goes between the columns.
-        QCOMPARE(barcodeLine("ABC", "||", 1, stamp), std::string("ABC||14:05:09"));
+        QCOMPARE(barcodeLine("ABC", "||", DataFormat::Time, stamp), std::string("ABC||14:05:09"));
     }
 
     void delimitedFieldsReadAndWrite() {

@@ -249,7 +249,7 @@ class SerialEndToEndTest : public QObject {
                           "barcode ean8 2026-12-06 14:06:00 96385074\n",
                       std::string(kSerialText) + ";AB12;Lager\r\n"));
         ConfigForm->TransDelCheckBox->setChecked(true);
-        ConfigForm->ScannerOptionGroup->setItemIndex(3);
+        ConfigForm->ScannerOptionGroup->setValue(3);
         MessageBoxRecorder boxes;
         receive([&](TReceiveForm& window) {
             QCOMPARE(window.ListBoxAll->rows(), std::vector<std::string>{"96385074"});
@@ -274,7 +274,7 @@ class SerialEndToEndTest : public QObject {
         MessageBoxRecorder boxes;
         receive([](TReceiveForm& window) { window.ListeSpeichernButtonClick(); });
         QVERIFY(boxes.shown().empty());
-        QCOMPARE(ConfigForm->ScannerOptionGroup->itemIndex(), 3);
+        QCOMPARE(ConfigForm->ScannerOptionGroup->value(), 3);
         QCOMPARE(fileBytes(path("Data.txt")), std::string("A\r\n123\r\n4006381333931\r\n"));
         QVERIFY(unit().barcodes.empty());
     }

@@ -53,7 +53,7 @@ void WedgeKeysTest::separatorTable_data() {
 void WedgeKeysTest::separatorTable() {
     QFETCH(int, index);
     QFETCH(char, separator);
-    QCOMPARE(wedgeSeparator(index), separator);
+    QCOMPARE(wedgeSeparatorCharacter(WedgeSeparator(index)), separator);
 }
 
 void WedgeKeysTest::terminatorTable_data() {
@@ -70,7 +70,7 @@ void WedgeKeysTest::terminatorTable_data() {
 void WedgeKeysTest::terminatorTable() {
     QFETCH(int, index);
     QFETCH(int, virtualKey);
-    QCOMPARE(terminatorVirtualKey(index), virtualKey);
+    QCOMPARE(terminatorVirtualKey(WedgeTerminator(index)), virtualKey);
 }
 
 void WedgeKeysTest::buildLine_data() {
@@ -158,10 +158,11 @@ void WedgeKeysTest::terminatorIsOnePlainPress() {
 void WedgeKeysTest::recordingOutputKeepsEveryEvent() {
     RecordingKeyboard keyboard;
     keyboard.beginTransfer("4711\t14:05", {13});
-    for (const char c : buildWedgeLine("4711;14:05", ';', 2, wedgeSeparator(5))) {
+    for (const char c : buildWedgeLine("4711;14:05", ';', 2,
+                                       wedgeSeparatorCharacter(WedgeSeparator::HorizontalTab))) {
         keyboard.typeCharacter(c);
     }
-    keyboard.pressVirtualKey(terminatorVirtualKey(0));
+    keyboard.pressVirtualKey(terminatorVirtualKey(WedgeTerminator::CR));
     keyboard.endTransfer();
 
     QCOMPARE(QString::fromStdString(keyboard.transcript()), QString("[4711\t14:05<13>]"));

@@ -1,10 +1,15 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
 // The data file: the scanner record (when chosen) and one line per barcode, each ended by
 // CR LF, in Windows-1252.
+
+// What a save does with a data file that exists; the number is the one the settings file
+// stores (DataFile/SaveOption).
+enum class SaveOption : int32_t { Overwrite = 0, Append = 1 };
 
 // The name with the counter put before its extension: "Data.txt", 7 -> "Data_7.txt". The
 // extension starts at the last '.', unless a '\', '/' or ':' follows it (then the dot lies in

@@ -4,6 +4,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "app/texts.h"
 #include "scanner/clock_dialog.h"
 #include "scanner/scanner_library.h"
 #include "settings/config_form.h"
@@ -11,7 +12,6 @@
 #include "transfer/receive_form.h"
 #include "ui/delimited_list_box.h"
 #include "ui/message_box.h"
-#include "ui/radio_group.h"
 
 void TReceiveForm::ListeSpeichernButtonClick() {
     std::string path = QFile::encodeName(ConfigForm->FileNamePathEdit->text()).toStdString();
@@ -22,27 +22,25 @@ void TReceiveForm::ListeSpeichernButtonClick() {
     }
     const std::string block = dataFileBlock(
         ConfigForm->scannerRecord, ConfigForm->ScanRecToFileBox->isChecked(), ListBoxAll->rows());
-    const bool append = ConfigForm->FileSaveOptionRadioGroup->itemIndex() == 1;
+    const bool append = ConfigForm->saveOption() == SaveOption::Append;
     std::string reason;
     if (!writeDataFile(path, block, append, reason)) {
         // The list stays unsaved and can be saved again once the cause is mended.
-        showMessageBox({QStringLiteral("Die Daten konnten nicht gespeichert werden.\n\n"
-                                       "Datei: %1\nGrund: %2")
-                            .arg(QFile::decodeName(path.c_str()), QString::fromUtf8(reason)),
-                        " Fehler beim Speichern", QMessageBox::Warning, QMessageBox::Ok,
-                        QMessageBox::Ok});
+        showWarning(QString(texts::kDataNotSaved)
+                        .arg(QFile::decodeName(path.c_str()), QString::fromUtf8(reason)),
+                    texts::kSaveError);
         return;
     }
-    setStatusText(" Daten wurden in Datei gespeichert");
+    setStatusText(texts::kStatusSaved);
     ListeSpeichernButton->setEnabled(false);
     ListSaved = true;
 }
 
 void TReceiveForm::FormClose(bool& keepOpen) {
     if (!ListSaved && ListBoxAll->rowCount() > 0) {
-        const auto answer = showMessageBox(
-            {"Wollen Sie trotzdem schliessen ??", "Liste wurde noch nicht gespeichert !",
-             QMessageBox::Warning, QMessageBox::Yes | QMessageBox::No, QMessageBox::No});
+        const auto answer =
+            showMessageBox({texts::kCloseAnyway, texts::kListNotSaved, QMessageBox::Warning,
+                            QMessageBox::Yes | QMessageBox::No, QMessageBox::No});
         if (answer != QMessageBox::Yes) {
             keepOpen = true;
             return;
@@ -54,12 +52,12 @@ void TReceiveForm::FormClose(bool& keepOpen) {
     ListBoxAll->clearRows();
     ListeSpeichernButton->setEnabled(false);
     if (ConfigForm->SynchDateTimeCheckBox->isChecked()) {
-        setStatusText(" Datum und Zeit werden auf Scanner übertragen.");
+        setStatusText(texts::kStatusSettingClock);
         dlgTime->ResetToNow();
         ConfigForm->SetScannerClock();
     }
     if (ConfigForm->TransDelCheckBox->isChecked() && mayErase) {
-        setStatusText(" Daten auf Scanner werden gelöscht");
+        setStatusText(texts::kStatusErasing);
         ConfigForm->EraseIdentifiedScanner();
     }
 }

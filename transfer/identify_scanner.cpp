@@ -1,6 +1,7 @@
 // Identifying the connected scanner in the scanner list.
 #include <QLineEdit>
 
+#include "app/texts.h"
 #include "scanner/scanner_library.h"
 #include "settings/config_form.h"
 #include "transfer/reception.h"
@@ -39,17 +40,12 @@ bool TConfigForm::EraseIdentifiedScanner() {
     uint8_t serial[kSerialNumberCapacity] = {};
     // Not cleared means received again next time: the user must know.
     const auto notAnswering = [] {
-        showMessageBox({"Der Scanner antwortet nicht; seine Barcodes wurden nicht gelöscht.",
-                        " Kommunikations Fehler ", QMessageBox::Warning, QMessageBox::Ok,
-                        QMessageBox::Ok});
+        showWarning(texts::kNotAnsweringNotErased, texts::kCommunicationError);
         return false;
     };
     if (scanner.ReadSerialNumber(serial, kSerialNumberCapacity) != 0) return notAnswering();
     if (identifiedSerial.empty() || serialNumberText(serial) != identifiedSerial) {
-        showMessageBox(
-            {"Am Port ist ein anderer Scanner angeschlossen als beim Empfang.\n"
-             "Seine Barcodes werden nicht gelöscht.",
-             " Scanner gewechselt", QMessageBox::Warning, QMessageBox::Ok, QMessageBox::Ok});
+        showWarning(texts::kOtherScanner, texts::kOtherScannerCaption);
         return false;
     }
     return scanner.EraseStoredBarcodes() == 0 || notAnswering();

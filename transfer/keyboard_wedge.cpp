@@ -1,11 +1,11 @@
 // The keyboard wedge: two global hotkeys, one that reads the scanner and types every barcode
 // line into whatever application has the focus, one that clears the scanner.
 #include <QCheckBox>
-#include <QComboBox>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QScopeGuard>
 
+#include "app/texts.h"
 #include "platform/global_hotkeys.h"
 #include "platform/keyboard_output.h"
 #include "platform/virtual_keys.h"
@@ -93,9 +93,8 @@ void TConfigForm::SendTimerTimer() {
     const auto done = qScopeGuard([this] { wedgeTransferRunning = false; });
     ScannerLibrary& scanner = scannerLibrary();
     scanner.ResetScannerLink();
-    if (scanner.OpenScannerPort(cbPortID->currentIndex()) != 0) {
-        showMessageBox({portOpenFailureText(cbPortID->currentIndex()), "Kommunikations Fehler!!",
-                        QMessageBox::Warning, QMessageBox::Ok, QMessageBox::Ok});
+    if (scanner.OpenScannerPort(portIndex()) != 0) {
+        showWarning(portOpenFailureText(portIndex()), texts::kPortNotOpenedCaption);
         return;
     }
     ReceiveForm->GetScannerData();
@@ -112,22 +111,19 @@ void TConfigForm::SendTimerTimer() {
     // Barcodes leave the scanner only when the reception read them all and every one was typed.
     if (TransDelCheckBox->isChecked() && typed) EraseIdentifiedScanner();
     if (complete && !typed) {
-        QString text =
-            "Die Barcodes konnten nicht vollständig als Tastatureingaben gesendet "
-            "werden.\nSie bleiben auf dem Scanner und werden nicht gelöscht.";
+        QString text = texts::kNotAllTyped;
         // Why, where the output knows: a desktop that lets no program type, for one.
         if (const std::string why = keyboardOutput().problem(); !why.empty())
             text += "\n\n" + fromCp1252(why);
-        showMessageBox(
-            {text, " Übertragungsfehler", QMessageBox::Warning, QMessageBox::Ok, QMessageBox::Ok});
+        showWarning(text, texts::kTransferError);
     }
 }
 
 bool TConfigForm::typeReceivedRows() {
     const DelimitedListBox* list = ReceiveForm->ListBoxAll;
     if (list->rowCount() == 0) return true;
-    const char separator = wedgeSeparator(FieldSepCombo->currentIndex());
-    const int terminator = terminatorVirtualKey(StringTermCombo->currentIndex());
+    const char separator = wedgeSeparatorCharacter(wedgeSeparator());
+    const int terminator = terminatorVirtualKey(wedgeTerminator());
     std::vector<std::string> lines;
     std::string characters;
     for (int row = 0; row < list->rowCount(); ++row) {

@@ -4,6 +4,7 @@
 #include <QPushButton>
 #include <QStatusBar>
 
+#include "app/texts.h"
 #include "scanner/parameter_table.h"
 #include "scanner/scanner_library.h"
 #include "settings/config_form.h"
@@ -11,7 +12,6 @@
 #include "ui/delimited_list_box.h"
 #include "ui/message_box.h"
 #include "ui/qt_text.h"
-#include "ui/radio_group.h"
 
 TReceiveForm* ReceiveForm = nullptr;
 
@@ -27,7 +27,7 @@ TReceiveForm::TReceiveForm(QWidget* parent) : QDialog(parent) {
     ListeSpeichernButton = new QPushButton("Speichern", this);
     ListeSpeichernButton->setGeometry(336, 384, 90, 25);
     ListeSpeichernButton->setAutoDefault(false);
-    CloseButton = new QPushButton("Schliessen", this);
+    CloseButton = new QPushButton(texts::kClose, this);
     CloseButton->setGeometry(440, 384, 90, 25);
     CloseButton->setAutoDefault(false);
     ReceiveStatusBar = new QStatusBar(this);
@@ -56,7 +56,7 @@ void TReceiveForm::FormShow() {
     GetScannerData();
 }
 
-void TReceiveForm::showCaptions(int option) {
+void TReceiveForm::showCaptions(DataFormat option) {
     DataFormatColumns columns;
     if (!dataFormatColumns(option, columns)) return;
     ListBoxAll->setSectionCaption(1, QString::fromUtf8(columns.caption1));
@@ -75,31 +75,26 @@ void TReceiveForm::GetScannerData() {
 
     uint8_t stampFlag = 0;
     const bool stampFlagRead = scanner.ReadParameter(kTimeStampParameter, &stampFlag, 1) == 0;
-    showCaptions(ConfigForm->ScannerOptionGroup->itemIndex());
+    showCaptions(ConfigForm->dataFormat());
     const int32_t count = scanner.CountStoredBarcodes();
     // A reception that ends before the first row leaves nothing to save: saving the empty
     // list would only overwrite the data file with nothing.
-    const auto giveUp = [this](const MessageBoxRequest& box) {
+    const auto giveUp = [this](const char* text, const char* caption) {
         ListeSpeichernButton->setEnabled(false);
-        showMessageBox(box);
+        showWarning(text, caption);
     };
     // A scanner that does not answer is not an unknown one; say which it is.
     if (count < 0) {
-        giveUp({" Keine Verbindung zum Scanner.", " Kommunikations Fehler ", QMessageBox::Warning,
-                QMessageBox::Ok, QMessageBox::Ok});
+        giveUp(texts::kNoConnection, texts::kCommunicationError);
         return;
     }
     if (!ConfigForm->IdentifyScanner()) {
-        giveUp({"Überprüfen Sie die Konfiguration !", " Kein gültiger Scanner !",
-                QMessageBox::Warning, QMessageBox::Ok, QMessageBox::Ok});
+        giveUp(texts::kCheckConfiguration, texts::kNoValidScanner);
         return;
     }
     if (!stampFlagRead && count > 0) {
         // Without the time stamp setting the packets cannot be split into barcode and stamp.
-        giveUp(
-            {"Die Einstellungen des Scanners konnten nicht gelesen werden.\n"
-             "Bitte den Empfang wiederholen.",
-             " Kommunikations Fehler ", QMessageBox::Warning, QMessageBox::Ok, QMessageBox::Ok});
+        giveUp(texts::kScannerSettingsNotRead, texts::kCommunicationError);
         return;
     }
 
@@ -121,27 +116,22 @@ void TReceiveForm::GetScannerData() {
             scanner.FormatTimeStamp(packet + length - 4, text, kTimeStampTextCapacity);
             text[kTimeStampTextCapacity - 1] = '\0';
             if (!decodeTimeStampText(text, stamp)) {
-                showMessageBox({QStringLiteral("Der Zeitstempel von Barcode %1 ist ungültig "
-                                               "(\"%2\").\nDer Empfang wurde abgebrochen.")
-                                    .arg(i + 1)
-                                    .arg(fromCp1252(text)),
-                                " Empfangsfehler", QMessageBox::Warning, QMessageBox::Ok,
-                                QMessageBox::Ok});
+                showWarning(QString(texts::kTimeStampInvalid).arg(i + 1).arg(fromCp1252(text)),
+                            texts::kReceptionError);
                 return;
             }
         } else {
             barcode = packetBarcode(packet, length, false);
-            if (ConfigForm->ScannerOptionGroup->itemIndex() != 3) {
+            if (ConfigForm->dataFormat() != DataFormat::BarcodeOnly) {
                 // A scanner without time stamps: barcode only, and the captions and column
                 // count follow at once so rows and columns agree.
-                ConfigForm->ScannerOptionGroup->setItemIndex(3);
-                showCaptions(3);
+                ConfigForm->setDataFormat(DataFormat::BarcodeOnly);
+                showCaptions(DataFormat::BarcodeOnly);
             }
         }
-        ListBoxAll->addRow(
-            barcodeLine(barcode, separator, ConfigForm->ScannerOptionGroup->itemIndex(), stamp));
+        ListBoxAll->addRow(barcodeLine(barcode, separator, ConfigForm->dataFormat(), stamp));
     }
-    setStatusText(QStringLiteral(" Anzahl empfangene Scanner Daten = %1").arg(count));
+    setStatusText(QString(texts::kStatusReceived).arg(count));
     ReceivedCount = count;
     // Barcodes that did not reach the list keep the scanner from being cleared.
     ReceptionComplete = unread == 0;
@@ -149,11 +139,7 @@ void TReceiveForm::GetScannerData() {
 }
 
 void TReceiveForm::reportUnreadBarcodes(int unread, int count) {
-    showMessageBox({QStringLiteral("%1 von %2 Barcodes konnten nicht gelesen werden.\n"
-                                   "Sie bleiben auf dem Scanner und werden nicht gelöscht.")
-                        .arg(unread)
-                        .arg(count),
-                    " Empfangsfehler", QMessageBox::Warning, QMessageBox::Ok, QMessageBox::Ok});
+    showWarning(QString(texts::kBarcodesUnread).arg(unread).arg(count), texts::kReceptionError);
 }
 
 void TReceiveForm::done(int result) {

@@ -3,6 +3,8 @@
 #include <QDialog>
 #include <string>
 
+#include "transfer/reception.h"
+
 class QLabel;
 class QPushButton;
 class QStatusBar;
@@ -45,7 +47,7 @@ class TReceiveForm : public QDialog {
     void done(int result) override;
 
   private:
-    void showCaptions(int option);
+    void showCaptions(DataFormat option);
     void reportUnreadBarcodes(int unread, int count);
 };
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "app/texts.h"
 #include "text/date_time_format.h"
 
 std::string serialNumberText(const uint8_t* bytes) {
@@ -31,23 +32,22 @@ std::string packetBarcode(const uint8_t* packet, int length, bool stamped) {
     return barcode;
 }
 
-bool dataFormatColumns(int option, DataFormatColumns& columns) {
+bool dataFormatColumns(DataFormat option, DataFormatColumns& columns) {
     switch (option) {
-        case 0:
-            columns = {"Zeit", "Datum", 3};
+        case DataFormat::TimeAndDate:
+            columns = {texts::kTime, texts::kDate, 3};
             return true;
-        case 1:
-            columns = {"Zeit", "", 2};
+        case DataFormat::Time:
+            columns = {texts::kTime, "", 2};
             return true;
-        case 2:
-            columns = {"Datum", "", 2};
+        case DataFormat::Date:
+            columns = {texts::kDate, "", 2};
             return true;
-        case 3:
+        case DataFormat::BarcodeOnly:
             columns = {"", "", 1};
             return true;
-        default:
-            return false;
     }
+    return false;
 }
 
 bool decodeTimeStampText(std::string_view text, LocalDateTime& value) {
@@ -63,10 +63,12 @@ bool decodeTimeStampText(std::string_view text, LocalDateTime& value) {
     return true;
 }
 
-std::string barcodeLine(const std::string& barcode, const std::string& separator, int option,
+std::string barcodeLine(const std::string& barcode, const std::string& separator, DataFormat option,
                         const LocalDateTime& stamp) {
     std::string line = barcode;
-    if (option == 0 || option == 1) line += separator + formatLongTime(stamp);
-    if (option == 0 || option == 2) line += separator + formatShortDate(stamp);
+    if (option == DataFormat::TimeAndDate || option == DataFormat::Time)
+        line += separator + formatLongTime(stamp);
+    if (option == DataFormat::TimeAndDate || option == DataFormat::Date)
+        line += separator + formatShortDate(stamp);
     return line;
 }

@@ -30,13 +30,17 @@ PacketUse packetUse(int length, bool stamped);
 // stamp bytes when the scanner stores time stamps), up to its first zero byte.
 std::string packetBarcode(const uint8_t* packet, int length, bool stamped);
 
+// The data format option: which columns a barcode line holds besides the barcode. The number
+// is the one the settings file stores (ScannerOptions/DataFormat); -1 when none is chosen.
+enum class DataFormat : int32_t { TimeAndDate = 0, Time = 1, Date = 2, BarcodeOnly = 3 };
+
 // Captions of header sections 1 and 2 and the column count for a data format option;
-// false for an option outside 0-3.
+// false for none.
 struct DataFormatColumns {
     std::string caption1, caption2;
     int columnCount = 1;
 };
-bool dataFormatColumns(int option, DataFormatColumns& columns);
+bool dataFormatColumns(DataFormat option, DataFormatColumns& columns);
 
 // Reads a time stamp text (time of day in characters 1-12, date "MM/DD/YY" in 13-20) the
 // way the desktop's conversions do, and leaves the process-wide formats as that reading
@@ -44,7 +48,7 @@ bool dataFormatColumns(int option, DataFormatColumns& columns);
 // False when the date or the time does not parse.
 bool decodeTimeStampText(std::string_view text, LocalDateTime& value);
 
-// The barcode, then for option 0 separator + time + separator + date, 1 separator + time,
-// 2 separator + date, anything else nothing.
-std::string barcodeLine(const std::string& barcode, const std::string& separator, int option,
+// The barcode, then for TimeAndDate separator + time + separator + date, for Time separator +
+// time, for Date separator + date, for anything else nothing.
+std::string barcodeLine(const std::string& barcode, const std::string& separator, DataFormat option,
                         const LocalDateTime& stamp);

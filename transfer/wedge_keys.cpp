@@ -7,9 +7,6 @@
 
 namespace {
 
-constexpr std::array<char, 7> separators = {',', '.', ':', ';', '/', '\t', '\v'};
-constexpr std::array<int, 4> terminators = {VkReturn, VkLinefeed, VkTab, VkVerticalTab};
-
 constexpr std::array<std::pair<int, int>, 3> modifierKeys = {
     std::pair{LayoutShift, VkShift}, std::pair{LayoutCtrl, VkControl}, std::pair{LayoutAlt, VkAlt}};
 
@@ -21,14 +18,16 @@ void addModifierEvents(std::vector<KeyEvent>& events, int shiftState, bool down)
 
 }  // namespace
 
-char wedgeSeparator(int index) {
-    if (index < 0 || index >= static_cast<int>(separators.size())) return separators[0];
-    return separators[index];
+char wedgeSeparatorCharacter(WedgeSeparator separator) {
+    for (const auto& choice : kWedgeSeparators)
+        if (choice.value == separator) return choice.typed;
+    return kWedgeSeparators[0].typed;
 }
 
-int terminatorVirtualKey(int index) {
-    if (index < 0 || index >= static_cast<int>(terminators.size())) return terminators[0];
-    return terminators[index];
+int terminatorVirtualKey(WedgeTerminator terminator) {
+    for (const auto& choice : kWedgeTerminators)
+        if (choice.value == terminator) return choice.virtualKey;
+    return kWedgeTerminators[0].virtualKey;
 }
 
 std::string buildWedgeLine(const std::string& row, char delimiter, int columnCount,

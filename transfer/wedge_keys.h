@@ -1,8 +1,12 @@
 #pragma once
 
+#include <array>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "app/texts.h"
 
 // What the keyboard wedge types: the character between the columns of a line, the key
 // pressed after each line, the line itself, and the key events that type one character.
@@ -22,14 +26,52 @@ enum WedgeVirtualKey {
     VkAlt = 18,
 };
 
-// The character typed between two columns for a separator item index 0-6
-// ("," "." ":" ";" "/" H-Tab V-Tab). Any other index (-1 when the box holds a text of its
-// own) falls back to ",", the first item.
-char wedgeSeparator(int index);
+// The choices of the character typed between two columns. The number is the one the settings
+// file stores (SendOptions/FieldSep); -1 when none is chosen.
+enum class WedgeSeparator : int32_t {
+    Comma = 0,
+    Period = 1,
+    Colon = 2,
+    Semicolon = 3,
+    Slash = 4,
+    HorizontalTab = 5,
+    VerticalTab = 6,
+};
+struct WedgeSeparatorChoice {
+    WedgeSeparator value;
+    const char* item;  // as the drop-down list shows it
+    char typed;
+};
+// In the order of the list's items.
+inline constexpr std::array<WedgeSeparatorChoice, 7> kWedgeSeparators = {{
+    {WedgeSeparator::Comma, ",", ','},
+    {WedgeSeparator::Period, ".", '.'},
+    {WedgeSeparator::Colon, ":", ':'},
+    {WedgeSeparator::Semicolon, ";", ';'},
+    {WedgeSeparator::Slash, "/", '/'},
+    {WedgeSeparator::HorizontalTab, texts::kHorizontalTab, '\t'},
+    {WedgeSeparator::VerticalTab, texts::kVerticalTab, '\v'},
+}};
+// The character typed for `separator`; none (-1, when the box holds a text of its own, or a
+// number of no choice from the settings file) types ",", the first choice.
+char wedgeSeparatorCharacter(WedgeSeparator separator);
 
-// The virtual-key code pressed after each line for a terminator item index 0-3
-// (CR 13, LF 10, H-Tab 9, V-Tab 11). Any other index falls back to 13, Enter.
-int terminatorVirtualKey(int index);
+// The choices of the key pressed after each line. The number is the one the settings file
+// stores (SendOptions/RecTerm); -1 when none is chosen.
+enum class WedgeTerminator : int32_t { CR = 0, LF = 1, HorizontalTab = 2, VerticalTab = 3 };
+struct WedgeTerminatorChoice {
+    WedgeTerminator value;
+    const char* item;
+    int virtualKey;
+};
+inline constexpr std::array<WedgeTerminatorChoice, 4> kWedgeTerminators = {{
+    {WedgeTerminator::CR, "CR", VkReturn},
+    {WedgeTerminator::LF, "LF", VkLinefeed},
+    {WedgeTerminator::HorizontalTab, texts::kHorizontalTab, VkTab},
+    {WedgeTerminator::VerticalTab, texts::kVerticalTab, VkVerticalTab},
+}};
+// The virtual-key code pressed for `terminator`; none presses 13, Enter, the first choice.
+int terminatorVirtualKey(WedgeTerminator terminator);
 
 // The text typed for one row: column 0, then for each further column up to columnCount
 // the separator and the column. A column the row lacks reads as empty, but its separator

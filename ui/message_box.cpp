@@ -22,6 +22,10 @@ QMessageBox::StandardButton showMessageBox(const MessageBoxRequest& request) {
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 
+void showWarning(const QString& text, const QString& caption) {
+    showMessageBox({text, caption, QMessageBox::Warning, QMessageBox::Ok, QMessageBox::Ok});
+}
+
 void showPlainMessage(const QString& text) {
     showMessageBox(
         {text, QString(kApplicationTitle), QMessageBox::NoIcon, QMessageBox::Ok, QMessageBox::Ok});

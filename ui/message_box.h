@@ -24,6 +24,9 @@ inline constexpr const char* kApplicationTitle = "Lorvant";
 // Shows a modal message box and returns the button pressed.
 QMessageBox::StandardButton showMessageBox(const MessageBoxRequest& request);
 
+// A warning: the warning icon and an OK button.
+void showWarning(const QString& text, const QString& caption);
+
 // The framework's plain message: application title as caption, OK button.
 void showPlainMessage(const QString& text);
 

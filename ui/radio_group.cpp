@@ -4,34 +4,41 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-RadioGroup::RadioGroup(const QString& caption, const QStringList& items, QWidget* parent)
+RadioGroup::RadioGroup(const QString& caption, const QList<Choice>& choices, QWidget* parent)
     : QGroupBox(caption, parent) {
     auto* layout = new QVBoxLayout(this);
-    for (int i = 0; i < items.size(); ++i) {
-        auto* button = new QRadioButton(items[i], this);
-        group_.addButton(button, i);
+    for (const Choice& choice : choices) {
+        auto* button = new QRadioButton(choice.text, this);
+        group_.addButton(button, choice.value);
         buttons_.append(button);
         layout->addWidget(button);
     }
-    connect(&group_, &QButtonGroup::idClicked, this, &RadioGroup::itemIndexChanged);
+    connect(&group_, &QButtonGroup::idClicked, this, &RadioGroup::valueChanged);
 }
 
-int RadioGroup::itemIndex() const {
+int RadioGroup::value() const {
     return group_.checkedId();
 }
 
-void RadioGroup::setItemIndex(int index) {
-    if (index >= count()) index = count() - 1;
-    if (index < 0) {
+void RadioGroup::setValue(int value) {
+    QAbstractButton* chosen = value < 0 ? nullptr : group_.button(value);
+    if (!chosen && value >= count() && count() > 0) chosen = buttons_.last();
+    if (!chosen) {
         // An exclusive group cannot uncheck its last button by itself.
         group_.setExclusive(false);
         for (auto* button : buttons_) button->setChecked(false);
         group_.setExclusive(true);
         return;
     }
-    buttons_[index]->setChecked(true);
+    chosen->setChecked(true);
 }
 
-void setComboIndex(QComboBox* combo, int index) {
-    combo->setCurrentIndex(index >= 0 && index < combo->count() ? index : -1);
+int comboValue(const QComboBox* combo) {
+    bool isNumber = false;
+    const int value = combo->currentData().toInt(&isNumber);
+    return isNumber ? value : -1;
+}
+
+void setComboValue(QComboBox* combo, int value) {
+    combo->setCurrentIndex(combo->findData(value));
 }

@@ -2,33 +2,41 @@
 
 #include <QButtonGroup>
 #include <QGroupBox>
-#include <QStringList>
+#include <QList>
+#include <QString>
 
+class QComboBox;
 class QRadioButton;
 
-// A captioned group of radio buttons whose setting is its item index: -1 = none chosen.
-// An index set from outside is clamped: below -1 gives -1, at or above the item count
-// gives the last item.
+// A captioned group of radio buttons, one per choice. Its setting is the value of the chosen
+// button, -1 when none is chosen; the values are the numbers the settings file stores.
 class RadioGroup : public QGroupBox {
     Q_OBJECT
   public:
-    explicit RadioGroup(const QString& caption, const QStringList& items,
-                        QWidget* parent = nullptr);
+    struct Choice {
+        int value;
+        QString text;
+    };
+    // `choices` in the order of their buttons, their values counting up from 0.
+    RadioGroup(const QString& caption, const QList<Choice>& choices, QWidget* parent = nullptr);
 
-    int itemIndex() const;
-    void setItemIndex(int index);
+    int value() const;
+    // A value from outside is clamped, as the stored item index of a radio group is: below 0
+    // chooses none, above the last choice the last one.
+    void setValue(int value);
     int count() const { return static_cast<int>(buttons_.size()); }
     QRadioButton* button(int index) const { return buttons_.at(index); }
 
   signals:
-    void itemIndexChanged(int index);
+    void valueChanged(int value);
 
   private:
     QButtonGroup group_;
     QList<QRadioButton*> buttons_;
 };
 
-class QComboBox;
-// Selects item `index` of a drop-down list, or no item (-1) when the index lies outside its
-// items.
-void setComboIndex(QComboBox* combo, int index);
+// Drop-down lists whose items carry their value as item data (Qt::UserRole).
+// The value of the current item; -1 when none is current or it carries no value.
+int comboValue(const QComboBox* combo);
+// Makes the item of `value` current, or none (-1) when no item carries it.
+void setComboValue(QComboBox* combo, int value);

@@ -1,0 +1,116 @@
+#pragma once
+
+// The German texts of the program's windows, each written once: every message (message
+// boxes and status lines) and every caption that more than one control shows. A caption
+// that one control alone shows stays with the layout of its window; what the command line
+// prints is in app/commands.cpp. UTF-8; the blanks at the start and end of a text are part
+// of it. "%1", "%2" are filled in where the text is shown.
+namespace texts {
+
+// --- Captions shown by several controls
+inline constexpr char kClose[] = "Schliessen";
+inline constexpr char kOk[] = "OK";
+inline constexpr char kCancel[] = "Cancel";
+inline constexpr char kConfiguration[] = "Konfiguration";
+inline constexpr char kInfo[] = "Info";
+inline constexpr char kTime[] = "Zeit";
+inline constexpr char kDate[] = "Datum";
+inline constexpr char kHorizontalTab[] = "H-Tab";
+inline constexpr char kVerticalTab[] = "V-Tab";
+inline constexpr char kEnterKeyCombination[] = "Tastenkombination eingeben.";
+
+// --- The scanner link
+inline constexpr char kCommunicationError[] = " Kommunikations Fehler ";
+inline constexpr char kNoConnection[] = " Keine Verbindung zum Scanner.";
+inline constexpr char kPortNotOpened[] = "Port kann nicht intialisiert werden";
+inline constexpr char kPortNotOpenedCaption[] = "Kommunikations Fehler!!";
+inline constexpr char kPortNotPermitted[] = "\nKeine Berechtigung für %1.";
+inline constexpr char kPortNotPermittedJoinGroup[] =
+    "\nKeine Berechtigung für %1: Der Benutzer muss zur Gruppe \"%2\" gehören (sudo usermod "
+    "-aG %2 $USER, danach neu anmelden).";
+inline constexpr char kScannerMayBeChanged[] = "Scanner kann nun gewechselt werden";
+inline constexpr char kNotAnsweringNotErased[] =
+    "Der Scanner antwortet nicht; seine Barcodes wurden nicht gelöscht.";
+inline constexpr char kOtherScanner[] =
+    "Am Port ist ein anderer Scanner angeschlossen als beim Empfang.\n"
+    "Seine Barcodes werden nicht gelöscht.";
+inline constexpr char kOtherScannerCaption[] = " Scanner gewechselt";
+
+// --- The scanner parameters
+inline constexpr char kParametersRefused[] =
+    "Der Scanner hat diese Einstellungen nicht übernommen:\n\n";
+inline constexpr char kParametersLockedWhileStored[] =
+    "\nDie max. Barcode Länge und der Zeit/Datums Stempel lassen sich nur ändern, "
+    "solange keine Barcodes auf dem Scanner gespeichert sind.";
+inline constexpr char kParametersUnanswered[] = "\nDer Scanner hat nicht immer geantwortet.";
+inline constexpr char kParametersRefusedCaption[] = " Einstellungen nicht übernommen";
+inline constexpr char kParametersNotRead[] =
+    "Diese Einstellungen konnten nicht vom Scanner gelesen werden und zeigen "
+    "weiter den bisherigen Stand:\n\n";
+inline constexpr char kParametersNotReadCaption[] = " Einstellungen nicht gelesen";
+inline constexpr char kOneBarcodeStored[] = "ist noch 1 Barcode";
+inline constexpr char kBarcodesStored[] = "sind noch %1 Barcodes";
+inline constexpr char kFactoryResetQuestion[] =
+    "Auf dem Scanner %1 gespeichert. Der Reset löscht sie.\n\n"
+    "Wollen Sie den Scanner trotzdem zurücksetzen ?";
+inline constexpr char kFactoryResetCaption[] = "  Scanner Reset";
+inline constexpr char kParameterFileNotSaved[] =
+    "Die Konfiguration wurde nicht gespeichert.\n\nDatei: %1\nGrund: %2";
+inline constexpr char kParameterFileNotWritten[] = "Die Datei konnte nicht geschrieben werden.";
+inline constexpr char kParameterFileHeld[] =
+    "Sie ist von einem anderen laufenden Lorvant belegt oder kann in ihrem Ordner nicht "
+    "angelegt werden.";
+
+// --- The scanner list
+inline constexpr char kDeleteEntryQuestion[] = "Wollen Sie wirklich diesen Eintrag löschen ?";
+inline constexpr char kDeleteEntryCaption[] = "  Eintrag löschen";
+
+// --- The settings
+inline constexpr char kSettingsNotWritten[] = "Unable to write to %1";
+inline constexpr char kScannerListNotSaved[] =
+    "Die Scanner-Liste wurde nicht gespeichert: %1 konnte beim Start nicht gelesen werden "
+    "und wäre sonst überschrieben worden.";
+inline constexpr char kFileNameNotStorable[] =
+    "Der Name enthält Zeichen, die Lorvant nicht speichern kann:\n%1\n\n"
+    "Bitte einen anderen Namen wählen.";
+inline constexpr char kFileNameNotStorableCaption[] = " Ungültiger Dateiname";
+
+// --- The main window
+inline constexpr char kStatusNoScanner[] = "   Scanner SN erfassen!";
+inline constexpr char kStatusCS1504[] = "   Konfiguriert für CS1504";
+inline constexpr char kStatusChangePort[] = "   Vor Scannerwechsel Port schliessen!";
+inline constexpr char kHintNoScanner[] = "Kein Scanner erfasst!";
+inline constexpr char kHintReadScanner[] = "Daten von Scanner lesen";
+inline constexpr char kUnknownError[] = "Unbekannter Fehler";
+
+// --- Reception
+inline constexpr char kCheckConfiguration[] = "Überprüfen Sie die Konfiguration !";
+inline constexpr char kNoValidScanner[] = " Kein gültiger Scanner !";
+inline constexpr char kScannerSettingsNotRead[] =
+    "Die Einstellungen des Scanners konnten nicht gelesen werden.\n"
+    "Bitte den Empfang wiederholen.";
+inline constexpr char kReceptionError[] = " Empfangsfehler";
+inline constexpr char kTimeStampInvalid[] =
+    "Der Zeitstempel von Barcode %1 ist ungültig (\"%2\").\nDer Empfang wurde abgebrochen.";
+inline constexpr char kBarcodesUnread[] =
+    "%1 von %2 Barcodes konnten nicht gelesen werden.\n"
+    "Sie bleiben auf dem Scanner und werden nicht gelöscht.";
+inline constexpr char kStatusReceived[] = " Anzahl empfangene Scanner Daten = %1";
+
+// --- Data file output
+inline constexpr char kDataNotSaved[] =
+    "Die Daten konnten nicht gespeichert werden.\n\nDatei: %1\nGrund: %2";
+inline constexpr char kSaveError[] = " Fehler beim Speichern";
+inline constexpr char kStatusSaved[] = " Daten wurden in Datei gespeichert";
+inline constexpr char kCloseAnyway[] = "Wollen Sie trotzdem schliessen ??";
+inline constexpr char kListNotSaved[] = "Liste wurde noch nicht gespeichert !";
+inline constexpr char kStatusSettingClock[] = " Datum und Zeit werden auf Scanner übertragen.";
+inline constexpr char kStatusErasing[] = " Daten auf Scanner werden gelöscht";
+
+// --- Keyboard wedge
+inline constexpr char kNotAllTyped[] =
+    "Die Barcodes konnten nicht vollständig als Tastatureingaben gesendet werden.\n"
+    "Sie bleiben auf dem Scanner und werden nicht gelöscht.";
+inline constexpr char kTransferError[] = " Übertragungsfehler";
+
+}  // namespace texts
