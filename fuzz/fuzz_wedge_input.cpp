@@ -1,36 +1,39 @@
-// What the keyboard wedge makes of bytes from outside: a received row (barcode bytes from
-// the scanner, with the list delimiter) becomes the typed line with every field of the row
-// in order, and on Wayland a key for each character that has one, or the transfer is
-// refused as a whole; and the command line (any arguments) asks for exactly one thing.
+// What the keyboard wedge makes of bytes from outside: a received barcode (any bytes from
+// the scanner, the list delimiter and the wedge separator among them) becomes the typed line
+// of the barcode whole, then the time and date texts the data format option asks for, in
+// order, and on Wayland a key for each character that has one, or the transfer is refused
+// as a whole; the list row keeps the same fields; and the command line (any arguments) asks
+// for exactly one thing.
 #include <algorithm>
 #include <vector>
 
 #include "app/command_line.h"
 #include "fuzz/fuzz_support.h"
 #include "platform/wayland/virtual_keymap.h"
+#include "text/date_time_format.h"
+#include "text/delimited_text.h"
+#include "transfer/reception.h"
 #include "transfer/wedge_keys.h"
 
 namespace {
 
-std::vector<std::string> fieldsOf(const std::string& row, char delimiter) {
-    std::vector<std::string> fields(1);
-    for (char c : row) {
-        if (c == delimiter)
-            fields.emplace_back();
-        else
-            fields.back() += c;
-    }
-    return fields;
-}
-
-void lineHasEveryField(const std::string& row, char delimiter, int columns, char separator) {
-    const std::string line = buildWedgeLine(row, delimiter, columns, separator);
-    std::vector<std::string> fields = fieldsOf(row, delimiter);
-    // A line has at least as many fields as columns, the missing ones empty.
-    while (fields.size() < static_cast<size_t>(std::max(columns, 1))) fields.emplace_back();
-    std::string expected = fields[0];
-    for (size_t i = 1; i < fields.size(); ++i) expected += separator + fields[i];
-    FUZZ_CHECK(line == expected);
+void lineHasTheBarcodeWhole(const std::string& barcode, DataFormat option, char delimiter,
+                            char separator) {
+    const LocalDateTime stamp{2026, 12, 31, 23, 59, 58, 0};
+    const std::vector<std::string> fields = barcodeFields(barcode, option, stamp);
+    std::vector<std::string> expected = {barcode};
+    if (option == DataFormat::TimeAndDate || option == DataFormat::Time)
+        expected.push_back(formatLongTime(stamp));
+    if (option == DataFormat::TimeAndDate || option == DataFormat::Date)
+        expected.push_back(formatShortDate(stamp));
+    FUZZ_CHECK(fields == expected);
+    std::string line = barcode;
+    for (size_t i = 1; i < fields.size(); ++i) line += separator + fields[i];
+    FUZZ_CHECK(buildWedgeLine(fields, separator) == line);
+    // The list row, which the data file gets, joins the same fields by the delimiter.
+    std::string row = barcode;
+    for (size_t i = 1; i < fields.size(); ++i) row += delimiter + fields[i];
+    FUZZ_CHECK(joinFields(fields, std::string(1, delimiter)) == row);
 }
 
 void keysForEveryCharacter(const std::string& line, int terminatorIndex) {
@@ -93,13 +96,15 @@ void commandLineAsksForOneThing(FuzzInput& input) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FuzzInput input(data, size);
     const char delimiter = static_cast<char>(input.byte());
-    const int columns = static_cast<int>(input.pick(6)) - 1;
+    const auto option = static_cast<DataFormat>(static_cast<int>(input.pick(6)) - 1);
     const char separator =
         wedgeSeparatorCharacter(static_cast<WedgeSeparator>(static_cast<int>(input.pick(9)) - 1));
     const int terminator = static_cast<int>(input.pick(6)) - 1;
     commandLineAsksForOneThing(input);
-    const std::string row = input.rest();
-    lineHasEveryField(row, delimiter, columns, separator);
-    keysForEveryCharacter(buildWedgeLine(row, delimiter, columns, separator), terminator);
+    const std::string barcode = input.rest();
+    lineHasTheBarcodeWhole(barcode, option, delimiter, separator);
+    const LocalDateTime stamp{2026, 12, 31, 23, 59, 58, 0};
+    keysForEveryCharacter(buildWedgeLine(barcodeFields(barcode, option, stamp), separator),
+                          terminator);
     return 0;
 }

@@ -405,29 +405,37 @@ class KeyboardWedgeTest : public QObject {
         QCOMPARE(config_->ScannerOptionGroup->value(), 3);
     }
 
-    void barcodeHoldingTheListDelimiterIsSplitAndTypedWhole_data() {
+    void barcodeHoldingTheListDelimiterIsTypedAsScanned_data() {
         QTest::addColumn<int>("option");
         QTest::addColumn<QString>("fieldSeparator");
         QTest::addColumn<std::vector<std::string>>("fields");
-        const Scan scan = {"AB;CD", 2026, 3, 12, 8, 14, 37};
-        QTest::newRow("barcode, time and date")
-            << 0 << ";" << std::vector<std::string>{"AB", "CD", scan.time(), scan.date()};
-        QTest::newRow("barcode only") << 3 << ";" << std::vector<std::string>{"AB", "CD"};
-        QTest::newRow("another list delimiter")
-            << 1 << "|" << std::vector<std::string>{"AB;CD", scan.time()};
+        // The list's delimiter is the first character of the field separator text, which the
+        // user may choose: the time and date texts may hold it, too.
+        const Scan scan = {"x;y.z:!Q", 2025, 1, 31, 23, 59, 58};
+        for (const char* delimiter : {";", ".", ":"}) {
+            QTest::addRow("barcode, time and date, list delimiter %s", delimiter)
+                << 0 << delimiter << std::vector<std::string>{scan.data, scan.time(), scan.date()};
+            QTest::addRow("barcode and time, list delimiter %s", delimiter)
+                << 1 << delimiter << std::vector<std::string>{scan.data, scan.time()};
+            QTest::addRow("barcode and date, list delimiter %s", delimiter)
+                << 2 << delimiter << std::vector<std::string>{scan.data, scan.date()};
+            QTest::addRow("barcode only, list delimiter %s", delimiter)
+                << 3 << delimiter << std::vector<std::string>{scan.data};
+        }
     }
 
-    void barcodeHoldingTheListDelimiterIsSplitAndTypedWhole() {
+    void barcodeHoldingTheListDelimiterIsTypedAsScanned() {
         QFETCH(int, option);
         QFETCH(QString, fieldSeparator);
         QFETCH(std::vector<std::string>, fields);
-        unit_.device.barcodes = {{0x03, "AB;CD", cs1504::packTimeStamp(2026, 3, 12, 8, 14, 37)}};
+        unit_.device.barcodes = {
+            {0x03, "x;y.z:!Q", cs1504::packTimeStamp(2025, 1, 31, 23, 59, 58)}};
         createWindows();
         config_->ScannerOptionGroup->setValue(option);
         config_->FieldSepEdit->setText(fieldSeparator);
         config_->TransDelCheckBox->setChecked(true);
         config_->SendTimerTimer();
-        // Every part of the barcode is typed before the unit is cleared.
+        // The barcode whole, then time and date: x;y.z:!Q Tab 23:59:58 Tab 31.01.2025 Enter.
         QCOMPARE(keyboard_->transcript(), typed({fields}, '\t', 13));
         QVERIFY(unit_.device.barcodes.empty());
     }

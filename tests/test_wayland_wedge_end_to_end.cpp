@@ -193,15 +193,7 @@ void WaylandWedgeEndToEndTest::sendBindingTypesEveryBarcode() {
     QVERIFY(session_.pressKeys(kSendBinding));
     QTRY_VERIFY2_WITH_TIMEOUT(session_.received().size() - start >= expected.size(),
                               qPrintable(diagnosis()), slow);
-    // PENDING DELIMITER CHANGE: the wedge still splits a barcode at the list delimiter and
-    // types the parts as columns. Until the change that types it exactly as scanned is in,
-    // the text must be exact but for that split. Once it is in, the split comparison fails
-    // and the expectation after it passes (XPASS): then these marked lines go.
-    QByteArray split = expected;
-    split.replace("\xC3\x84SE;7b", "\xC3\x84SE\t7b");
-    QCOMPARE(session_.received().mid(start), split);
-    QEXPECT_FAIL("", "pending: a barcode holding the list delimiter is split into columns",
-                 Continue);
+    // The barcode holding the list's delimiter arrives whole.
     QCOMPARE(session_.received().mid(start), expected);
     QTRY_COMPARE_WITH_TIMEOUT(storedBarcodes(), 0, slow);
     QCOMPARE(program_.state(), QProcess::Running);

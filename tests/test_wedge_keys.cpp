@@ -74,35 +74,29 @@ void WedgeKeysTest::terminatorTable() {
 }
 
 void WedgeKeysTest::buildLine_data() {
-    QTest::addColumn<QString>("row");
-    QTest::addColumn<char>("delimiter");
-    QTest::addColumn<int>("columnCount");
+    QTest::addColumn<QStringList>("fields");
     QTest::addColumn<char>("separator");
     QTest::addColumn<QString>("line");
 
     QTest::newRow("barcode, time and date with H-Tab")
-        << "4711;14:05:09;06.12.2026" << ';' << 3 << '\t' << "4711\t14:05:09\t06.12.2026";
-    QTest::newRow("barcode and time") << "4711;14:05:09" << ';' << 2 << ',' << "4711,14:05:09";
-    QTest::newRow("column count 1 types no separator") << "4711" << ';' << 1 << ',' << "4711";
-    QTest::newRow("missing columns keep their separators") << "4711" << ';' << 3 << '/' << "4711//";
+        << QStringList{"4711", "14:05:09", "06.12.2026"} << '\t' << "4711\t14:05:09\t06.12.2026";
+    QTest::newRow("barcode and time") << QStringList{"4711", "14:05:09"} << ',' << "4711,14:05:09";
+    QTest::newRow("barcode alone types no separator") << QStringList{"4711"} << ',' << "4711";
     QTest::newRow("empty barcode")
-        << ";14:05:09;06.12.2026" << ';' << 3 << ',' << ",14:05:09,06.12.2026";
-    QTest::newRow("delimiter inside the barcode splits it, nothing left out")
-        << "AB;CD;14:05:09;06.12.2026" << ';' << 3 << ',' << "AB,CD,14:05:09,06.12.2026";
-    QTest::newRow("split barcode with column count 1")
-        << "AB;;CD" << ';' << 1 << '\t' << "AB\t\tCD";
-    QTest::newRow("other delimiter") << "4711|14:05:09" << '|' << 2 << ':' << "4711:14:05:09";
-    QTest::newRow("count 0 still types the barcode") << "4711" << ';' << 0 << ',' << "4711";
+        << QStringList{"", "14:05:09", "06.12.2026"} << ',' << ",14:05:09,06.12.2026";
+    QTest::newRow("a barcode holding the list's delimiter is typed whole")
+        << QStringList{"AB;CD", "14:05:09", "06.12.2026"} << ',' << "AB;CD,14:05:09,06.12.2026";
+    QTest::newRow("so is one holding the wedge separator")
+        << QStringList{"A:B", "14:05:09"} << ':' << "A:B:14:05:09";
 }
 
 void WedgeKeysTest::buildLine() {
-    QFETCH(QString, row);
-    QFETCH(char, delimiter);
-    QFETCH(int, columnCount);
+    QFETCH(QStringList, fields);
     QFETCH(char, separator);
     QFETCH(QString, line);
-    const std::string built = buildWedgeLine(row.toStdString(), delimiter, columnCount, separator);
-    QCOMPARE(QString::fromStdString(built), line);
+    std::vector<std::string> bytes;
+    for (const QString& field : fields) bytes.push_back(field.toStdString());
+    QCOMPARE(QString::fromStdString(buildWedgeLine(bytes, separator)), line);
 }
 
 void WedgeKeysTest::decodesTheLayoutLookup_data() {
@@ -158,7 +152,7 @@ void WedgeKeysTest::terminatorIsOnePlainPress() {
 void WedgeKeysTest::recordingOutputKeepsEveryEvent() {
     RecordingKeyboard keyboard;
     keyboard.beginTransfer("4711\t14:05", {13});
-    for (const char c : buildWedgeLine("4711;14:05", ';', 2,
+    for (const char c : buildWedgeLine({"4711", "14:05"},
                                        wedgeSeparatorCharacter(WedgeSeparator::HorizontalTab))) {
         keyboard.typeCharacter(c);
     }

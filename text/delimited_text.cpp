@@ -31,3 +31,12 @@ void setDelimitedField(std::string& row, char delimiter, int n, std::string_view
     const size_t end = row.find(delimiter, start);
     row.replace(start, end == std::string::npos ? row.size() - start : end - start, text);
 }
+
+std::string joinFields(const std::vector<std::string>& fields, std::string_view separator) {
+    std::string line;
+    for (size_t i = 0; i < fields.size(); ++i) {
+        if (i > 0) line += separator;
+        line += fields[i];
+    }
+    return line;
+}

@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 // A row of fields joined by a delimiter character, without escaping, as the scanner list
 // and the receive list keep their rows.
@@ -13,3 +14,7 @@ std::string delimitedField(std::string_view row, char delimiter, int n);
 
 // Replaces field n, first appending delimiters until the row has n of them.
 void setDelimitedField(std::string& row, char delimiter, int n, std::string_view text);
+
+// The fields joined by `separator` (a text, perhaps longer than one character), none before
+// the first or after the last.
+std::string joinFields(const std::vector<std::string>& fields, std::string_view separator);

@@ -127,7 +127,7 @@ bool TConfigForm::typeReceivedRows() {
     std::vector<std::string> lines;
     std::string characters;
     for (int row = 0; row < list->rowCount(); ++row) {
-        lines.push_back(buildWedgeLine(list->row(row), list->delimiter(), columnCount, separator));
+        lines.push_back(buildWedgeLine(list->rowFields(row), separator));
         characters += lines.back();
     }
     KeyboardOutput& keyboard = keyboardOutput();

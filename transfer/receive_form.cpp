@@ -8,6 +8,7 @@
 #include "scanner/parameter_table.h"
 #include "scanner/scanner_library.h"
 #include "settings/config_form.h"
+#include "text/delimited_text.h"
 #include "transfer/reception.h"
 #include "ui/delimited_list_box.h"
 #include "ui/message_box.h"
@@ -129,7 +130,11 @@ void TReceiveForm::GetScannerData() {
                 showCaptions(DataFormat::BarcodeOnly);
             }
         }
-        ListBoxAll->addRow(barcodeLine(barcode, separator, ConfigForm->dataFormat(), stamp));
+        // The row keeps the barcode, time and date as read: the keyboard wedge types them
+        // from there, as a barcode may hold the list's delimiter.
+        auto fields = barcodeFields(barcode, ConfigForm->dataFormat(), stamp);
+        const std::string line = joinFields(fields, separator);
+        ListBoxAll->addRow(line, std::move(fields));
     }
     setStatusText(QString(texts::kStatusReceived).arg(count));
     ReceivedCount = count;

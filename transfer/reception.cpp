@@ -4,6 +4,7 @@
 
 #include "app/texts.h"
 #include "text/date_time_format.h"
+#include "text/delimited_text.h"
 
 std::string serialNumberText(const uint8_t* bytes) {
     static const char kDigits[] = "0123456789abcdef";
@@ -63,12 +64,17 @@ bool decodeTimeStampText(std::string_view text, LocalDateTime& value) {
     return true;
 }
 
+std::vector<std::string> barcodeFields(const std::string& barcode, DataFormat option,
+                                       const LocalDateTime& stamp) {
+    std::vector<std::string> fields = {barcode};
+    if (option == DataFormat::TimeAndDate || option == DataFormat::Time)
+        fields.push_back(formatLongTime(stamp));
+    if (option == DataFormat::TimeAndDate || option == DataFormat::Date)
+        fields.push_back(formatShortDate(stamp));
+    return fields;
+}
+
 std::string barcodeLine(const std::string& barcode, const std::string& separator, DataFormat option,
                         const LocalDateTime& stamp) {
-    std::string line = barcode;
-    if (option == DataFormat::TimeAndDate || option == DataFormat::Time)
-        line += separator + formatLongTime(stamp);
-    if (option == DataFormat::TimeAndDate || option == DataFormat::Date)
-        line += separator + formatShortDate(stamp);
-    return line;
+    return joinFields(barcodeFields(barcode, option, stamp), separator);
 }

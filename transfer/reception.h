@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/clock.h"
 
@@ -48,7 +49,11 @@ bool dataFormatColumns(DataFormat option, DataFormatColumns& columns);
 // False when the date or the time does not parse.
 bool decodeTimeStampText(std::string_view text, LocalDateTime& value);
 
-// The barcode, then for TimeAndDate separator + time + separator + date, for Time separator +
-// time, for Date separator + date, for anything else nothing.
+// The columns of a barcode line: the barcode as scanned, then for TimeAndDate the time text
+// and the date text, for Time the time text, for Date the date text, for anything else
+// nothing more.
+std::vector<std::string> barcodeFields(const std::string& barcode, DataFormat option,
+                                       const LocalDateTime& stamp);
+// The barcode line: barcodeFields joined by the field separator text.
 std::string barcodeLine(const std::string& barcode, const std::string& separator, DataFormat option,
                         const LocalDateTime& stamp);

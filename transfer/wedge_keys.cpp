@@ -30,17 +30,8 @@ int terminatorVirtualKey(WedgeTerminator terminator) {
     return kWedgeTerminators[0].virtualKey;
 }
 
-std::string buildWedgeLine(const std::string& row, char delimiter, int columnCount,
-                           char separator) {
-    // Columns as the receive list splits them; one the row lacks reads as empty, and its
-    // separator is typed all the same. A barcode holding the delimiter gives the row more
-    // fields than columns: they are typed too, as the scanner may be cleared afterwards and
-    // a part left out would be gone for good.
-    const auto delimiters = std::count(row.begin(), row.end(), delimiter);
-    const int fields = std::max(columnCount, static_cast<int>(delimiters) + 1);
-    std::string line = delimitedField(row, delimiter, 0);
-    for (int j = 1; j < fields; ++j) line += separator + delimitedField(row, delimiter, j);
-    return line;
+std::string buildWedgeLine(const std::vector<std::string>& fields, char separator) {
+    return joinFields(fields, std::string_view(&separator, 1));
 }
 
 std::optional<LayoutKey> decodeLayoutLookup(int vkKeyScanResult) {

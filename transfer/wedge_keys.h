@@ -73,11 +73,11 @@ inline constexpr std::array<WedgeTerminatorChoice, 4> kWedgeTerminators = {{
 // The virtual-key code pressed for `terminator`; none presses 13, Enter, the first choice.
 int terminatorVirtualKey(WedgeTerminator terminator);
 
-// The text typed for one row: column 0, then for each further column up to columnCount
-// the separator and the column. A column the row lacks reads as empty, but its separator
-// is still typed so every line has the same number of fields. A row with more fields than
-// columns (a barcode holding the delimiter) has every one of them typed.
-std::string buildWedgeLine(const std::string& row, char delimiter, int columnCount, char separator);
+// The text typed for one row of the receive list: its fields as the reception read them
+// (the barcode as scanned, then the time and date texts the data format option asks for),
+// joined by the wedge separator. A barcode that holds the list's delimiter is typed whole,
+// and so are time and date texts that hold it.
+std::string buildWedgeLine(const std::vector<std::string>& fields, char separator);
 
 struct KeyEvent {
     int virtualKey = 0;

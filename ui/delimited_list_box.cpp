@@ -40,29 +40,39 @@ std::string DelimitedListBox::column(int index, int column) const {
 }
 
 void DelimitedListBox::addRow(const std::string& row) {
+    addRow(row, {row});
+}
+
+void DelimitedListBox::addRow(const std::string& row, std::vector<std::string> fields) {
     rows_.push_back(row);
+    fields_.push_back(std::move(fields));
     auto* item = new QTreeWidgetItem(this);
     showRow(item, row);
 }
 
 void DelimitedListBox::setRow(int index, const std::string& row) {
     rows_.at(static_cast<size_t>(index)) = row;
+    fields_.at(static_cast<size_t>(index)) = {row};
     showRow(topLevelItem(index), row);
 }
 
 void DelimitedListBox::removeRow(int index) {
     if (index < 0 || index >= rowCount()) return;
     rows_.erase(rows_.begin() + index);
+    fields_.erase(fields_.begin() + index);
     delete takeTopLevelItem(index);
 }
 
 void DelimitedListBox::setRows(std::vector<std::string> rows) {
     rows_ = std::move(rows);
+    fields_.clear();
+    for (const auto& row : rows_) fields_.push_back({row});
     showAllRows();
 }
 
 void DelimitedListBox::clearRows() {
     rows_.clear();
+    fields_.clear();
     clear();
 }
 
