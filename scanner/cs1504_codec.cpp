@@ -136,6 +136,17 @@ size_t completeFrameSize(std::span<const uint8_t> received, size_t fixedLength, 
     return extent.needed == 0 ? extent.total : 0;
 }
 
+size_t wholeCountedStrings(std::span<const uint8_t> received, size_t fixedLength) {
+    size_t count = 0;
+    for (size_t position = 2 + fixedLength; position < received.size();) {
+        const size_t length = received[position];
+        if (length == 0 || position + 1 + length > received.size()) break;
+        ++count;
+        position += 1 + length;
+    }
+    return count;
+}
+
 ParseResult parseFrame(std::span<const uint8_t> bytes, size_t fixedLength, Sender sender,
                        Frame& frame) {
     const Extent extent = frameExtent(bytes, fixedLength, sender);

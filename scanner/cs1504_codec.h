@@ -64,6 +64,11 @@ long bytesStillNeeded(std::span<const uint8_t> received, size_t fixedLength, Sen
 // The size of the complete frame at the start of `received` (more bytes may follow), or 0.
 size_t completeFrameSize(std::span<const uint8_t> received, size_t fixedLength, Sender sender);
 
+// How many counted strings lie whole in `received`, the beginning of a response whose fixed
+// fields take `fixedLength` bytes after its two head bytes: while a long response arrives,
+// the barcodes that have arrived so far.
+size_t wholeCountedStrings(std::span<const uint8_t> received, size_t fixedLength);
+
 struct Frame {
     uint8_t head = 0;  // command byte, or the response status
     Bytes fixed;

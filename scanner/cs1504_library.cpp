@@ -16,6 +16,18 @@ constexpr int32_t kPortCount = 16;
 constexpr size_t kSerialNumberSize = 8;
 constexpr size_t kClockSize = 6;
 
+// Marks the library busy for the lifetime of the object.
+class BusyWhile {
+  public:
+    explicit BusyWhile(bool& busy) : busy_(busy) { busy_ = true; }
+    ~BusyWhile() { busy_ = false; }
+    BusyWhile(const BusyWhile&) = delete;
+    BusyWhile& operator=(const BusyWhile&) = delete;
+
+  private:
+    bool& busy_;
+};
+
 bool isParameterCode(int32_t code) {
     return code >= 0 && code <= 255;
 }
@@ -38,12 +50,14 @@ Cs1504Library::~Cs1504Library() {
 }
 
 int32_t Cs1504Library::ResetScannerLink() {
+    if (busy_) return Busy;
     if (session_) session_->forget();
     upload_.reset();
     return Ok;
 }
 
 int32_t Cs1504Library::OpenScannerPort(int32_t portIndex) {
+    if (busy_) return Busy;
     if (portIndex < 0 || portIndex >= kPortCount) return BadArgument;
     if (transport_ && openPort_ == portIndex) return Ok;
     closePort();
@@ -55,6 +69,7 @@ int32_t Cs1504Library::OpenScannerPort(int32_t portIndex) {
 }
 
 int32_t Cs1504Library::CloseScannerPort() {
+    if (busy_) return Busy;
     if (!transport_) return PortClosed;
     closePort();
     return Ok;
@@ -69,24 +84,36 @@ void Cs1504Library::closePort() {
 }
 
 int32_t Cs1504Library::EndScannerExchange() {
+    if (busy_) return Busy;
     if (!session_) return PortClosed;
     session_->powerDown();
     return Ok;
 }
 
 int32_t Cs1504Library::CountStoredBarcodes() {
+    if (busy_) return Busy;
     if (!session_) return PortClosed;
     if (!upload()) return NoUnit;
     return static_cast<int32_t>(upload_->packets.size());
 }
 
 // Reads every stored barcode in one exchange and puts the unit back to sleep: the program
-// fetches the packets from here and needs the unit for nothing else in this reception.
+// fetches the packets from here and needs the unit for nothing else in this reception. The
+// progress goes out as the bytes arrive, and once more when all are in.
 bool Cs1504Library::upload() {
+    const BusyWhile busy(busy_);
     upload_.reset();
+    UploadProgress progress{0, static_cast<int>(cs1504::kMaxResponseBytes), 0, false};
+    session_->setReceiveObserver(Command::UploadBarcodes, [&](std::span<const uint8_t> received) {
+        progress.bytes = static_cast<int>(received.size());
+        progress.barcodes =
+            static_cast<int>(cs1504::wholeCountedStrings(received, kSerialNumberSize));
+        reportUploadProgress(progress);
+    });
     const Reply reply = session_->exchange(Command::UploadBarcodes, {}, [](const Frame& frame) {
         return frame.fixed.size() == kSerialNumberSize;
     });
+    session_->setReceiveObserver(Command::UploadBarcodes, {});
     if (!reply.answered()) return false;
     Upload upload;
     std::copy_n(reply.frame.fixed.begin(), kSerialNumberSize, upload.serialNumber.begin());
@@ -97,12 +124,16 @@ bool Cs1504Library::upload() {
         packet.insert(packet.end(), record.begin(), record.end());
         upload.packets.push_back(std::move(packet));
     }
+    progress.barcodes = static_cast<int>(upload.packets.size());
+    progress.done = true;
     upload_ = std::move(upload);
     session_->powerDown();
+    reportUploadProgress(progress);
     return true;
 }
 
 int32_t Cs1504Library::FetchBarcode(uint8_t* buffer, int32_t index, int32_t capacity) {
+    if (busy_) return Busy;
     if (!session_) return PortClosed;
     if (!buffer || index < 0) return BadArgument;
     if (!upload_ && !upload()) return NoUnit;
@@ -115,6 +146,7 @@ int32_t Cs1504Library::FetchBarcode(uint8_t* buffer, int32_t index, int32_t capa
 }
 
 int32_t Cs1504Library::EraseStoredBarcodes() {
+    if (busy_) return Busy;
     if (!session_) return PortClosed;
     upload_.reset();
     const Reply reply = session_->exchange(
@@ -125,6 +157,7 @@ int32_t Cs1504Library::EraseStoredBarcodes() {
 }
 
 int32_t Cs1504Library::ReadSerialNumber(uint8_t* buffer, int32_t capacity) {
+    if (busy_) return Busy;
     if (!session_) return PortClosed;
     if (!buffer || capacity < static_cast<int32_t>(kSerialNumberSize)) return BadArgument;
     if (upload_) {
@@ -138,6 +171,7 @@ int32_t Cs1504Library::ReadSerialNumber(uint8_t* buffer, int32_t capacity) {
 }
 
 int32_t Cs1504Library::ReadParameter(int32_t code, uint8_t* buffer, int32_t capacity) {
+    if (busy_) return Busy;
     if (!session_) return PortClosed;
     if (!isParameterCode(code) || !buffer || capacity < 1) return BadArgument;
     const Bytes list{static_cast<uint8_t>(code)};
@@ -152,6 +186,7 @@ int32_t Cs1504Library::ReadParameter(int32_t code, uint8_t* buffer, int32_t capa
 }
 
 int32_t Cs1504Library::WriteParameter(int32_t code, const uint8_t* value, int32_t length) {
+    if (busy_) return Busy;
     if (!session_) return PortClosed;
     if (!isParameterCode(code) || !value || length != 1) return BadArgument;
     const Bytes entry{static_cast<uint8_t>(code), value[0]};
@@ -163,6 +198,7 @@ int32_t Cs1504Library::WriteParameter(int32_t code, const uint8_t* value, int32_
 }
 
 int32_t Cs1504Library::RestoreFactoryDefaults() {
+    if (busy_) return Busy;
     if (!session_) return PortClosed;
     upload_.reset();
     const Reply reply = session_->exchange(Command::SetDefaults, {{0x01}},
@@ -171,6 +207,7 @@ int32_t Cs1504Library::RestoreFactoryDefaults() {
 }
 
 int32_t Cs1504Library::WriteScannerClock(const uint8_t* clock) {
+    if (busy_) return Busy;
     if (!session_) return PortClosed;
     if (!clock) return BadArgument;
     const Bytes time(clock, clock + kClockSize);

@@ -18,6 +18,7 @@ constexpr int32_t NoUnit = -1;       // no answer, or none that survived the lin
 constexpr int32_t PortClosed = -2;   // no port is open
 constexpr int32_t BadArgument = -3;  // port index, buffer, capacity or index out of range
 constexpr int32_t OpenFailed = -4;   // the port cannot be opened
+constexpr int32_t Busy = -5;         // called while another operation is still running
 }  // namespace scanner_result
 
 // The scanner library for CS1504 units, speaking the wire protocol over a byte line. Every
@@ -50,6 +51,9 @@ class Cs1504Library final : public ScannerLibrary {
     };
 
     bool upload();
+    // True while an operation runs: the progress of an upload reaches the caller in the
+    // middle of it.
+    bool busy_ = false;
     void closePort();
     int32_t failure(const cs1504::Reply& reply) const;
 

@@ -31,7 +31,7 @@ bool isInterrogateAnswer(const Frame& frame) {
 }  // namespace
 
 Reply readResponse(Transport& transport, Command command, Transport::Clock::time_point firstByte,
-                   milliseconds characterGap) {
+                   milliseconds characterGap, const ReceiveObserver& observer) {
     const size_t fixedLength = responseFixedLength(command);
     Bytes received;
     auto deadline = firstByte;
@@ -45,6 +45,7 @@ Reply readResponse(Transport& transport, Command command, Transport::Clock::time
         if (got < 0) return {Outcome::PortFailed};
         received.resize(before + static_cast<size_t>(got));
         if (got == 0) return {received.empty() ? Outcome::NoAnswer : Outcome::Garbled};
+        if (observer) observer(received);
         deadline = transport.now() + characterGap;
     }
     Reply reply;
@@ -151,7 +152,8 @@ Reply Session::sendOnce(const Bytes& command, Command kind, milliseconds respons
     transport_.discardInput();
     if (!transport_.write(command)) return {Outcome::PortFailed};
     const auto firstByte = transport_.now() + responseStart + wireTime(command.size());
-    Reply reply = readResponse(transport_, kind, firstByte, timing_.characterGap);
+    Reply reply = readResponse(transport_, kind, firstByte, timing_.characterGap,
+                               kind == observed_ ? observer_ : ReceiveObserver());
     if (reply.outcome != Outcome::NoAnswer && reply.outcome != Outcome::PortFailed) noteActivity();
     return reply;
 }

@@ -3,6 +3,7 @@
 #include <array>
 #include <chrono>
 #include <functional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -53,10 +54,14 @@ struct UnitInfo {
     std::string softwareVersion;
 };
 
+// Sees the bytes of a response that have arrived so far, after each read.
+using ReceiveObserver = std::function<void(std::span<const uint8_t> received)>;
+
 // Reads one response to `command` from `transport`, taking exactly as many bytes as the
-// lengths in it announce.
+// lengths in it announce. `observer`, when given, sees the bytes after each read; the time
+// it takes does not count against the gap between two characters.
 Reply readResponse(Transport& transport, Command command, Transport::Clock::time_point firstByte,
-                   milliseconds characterGap);
+                   milliseconds characterGap, const ReceiveObserver& observer = {});
 
 // A session with one unit on one line: wake-up, Interrogate, commands with bounded retries,
 // power down. It remembers whether the unit is awake so that consecutive operations share
@@ -78,6 +83,12 @@ class Session {
     void powerDown();
     // Treats the unit as asleep and unknown, so the next operation starts afresh.
     void forget();
+    // Sees the bytes of the responses to `command` as they arrive (those of a resent command
+    // again from the first); none when empty.
+    void setReceiveObserver(Command command, ReceiveObserver observer) {
+        observed_ = command;
+        observer_ = std::move(observer);
+    }
     const UnitInfo& unit() const { return unit_; }
 
   private:
@@ -90,6 +101,8 @@ class Session {
     Transport& transport_;
     LinkTiming timing_;
     UnitInfo unit_;
+    Command observed_ = Command::UploadBarcodes;
+    ReceiveObserver observer_;
     bool open_ = false;
     bool dtrHigh_ = true;  // a port comes up with DTR raised
     Transport::Clock::time_point lastActivity_{};

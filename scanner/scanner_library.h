@@ -1,6 +1,17 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+
+// How far the upload of the stored barcodes has got, reported while its bytes arrive, and
+// once more (`done`) when all have arrived.
+struct UploadProgress {
+    int bytes = 0;          // of the unit's answer so far
+    int largestAnswer = 0;  // the most bytes such an answer can take (a full unit)
+    int barcodes = 0;       // whole barcodes among the bytes so far
+    bool done = false;
+};
+using UploadProgressHandler = std::function<void(const UploadProgress&)>;
 
 // The scanner library: the thirteen operations through which the program talks to the
 // scanner. Each takes 32-bit integers or byte buffers, returns a 32-bit result and blocks
@@ -36,6 +47,21 @@ class ScannerLibrary {
     // Writes a NUL-terminated text for a 4-byte stamp: characters 1-12 the time of day
     // "hh:mm:ss" padded with blanks, characters 13-20 the date "MM/DD/YY".
     virtual int32_t FormatTimeStamp(const uint8_t* stamp, char* text, int32_t capacity) = 0;
+
+    // Sees the progress of an upload (within CountStoredBarcodes, or a FetchBarcode that has
+    // to upload); none when empty. The handler may let the windows repaint, but the operation
+    // is still running: an operation called from within it fails without touching the unit.
+    void setUploadProgressHandler(UploadProgressHandler handler) {
+        uploadProgress_ = std::move(handler);
+    }
+
+  protected:
+    void reportUploadProgress(const UploadProgress& progress) const {
+        if (uploadProgress_) uploadProgress_(progress);
+    }
+
+  private:
+    UploadProgressHandler uploadProgress_;
 };
 
 // The process-wide library. Until one is installed it is a library whose every operation

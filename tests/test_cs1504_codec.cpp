@@ -99,6 +99,12 @@ class TestCs1504Codec : public QObject {
         }
         QCOMPARE(read, whole);
         QVERIFY(reads < static_cast<int>(whole.size()));
+        // The barcodes among the bytes that have arrived: whole counted strings only.
+        const std::span all(whole);
+        QCOMPARE(wholeCountedStrings(all.first(19), 8), size_t(0));
+        QCOMPARE(wholeCountedStrings(all.first(20), 8), size_t(1));
+        QCOMPARE(wholeCountedStrings(all.first(24), 8), size_t(2));
+        QCOMPARE(wholeCountedStrings(all, 8), size_t(3));
     }
 
     void impossibleFramesAreRecognisedEarly() {

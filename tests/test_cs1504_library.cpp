@@ -195,6 +195,45 @@ class TestCs1504Library : public QObject {
         QVERIFY(!bench.device.sessionOpen());
     }
 
+    void anUploadReportsItsProgressAndTakesNoOtherOperationMeanwhile() {
+        Bench bench;
+        for (int i = 0; i < 20; ++i)
+            bench.device.barcodes.push_back({0x0B, "40063813339" + std::to_string(10 + i), kStamp});
+        std::vector<UploadProgress> reports;
+        std::vector<int32_t> nested;
+        bench.library.setUploadProgressHandler([&](const UploadProgress& progress) {
+            reports.push_back(progress);
+            // The handler lets the program's events run: whatever they ask of the library
+            // then is refused, and the unit is not touched.
+            if (reports.size() == 3) {
+                uint8_t serial[9];
+                nested = {bench.library.EraseStoredBarcodes(), bench.library.CountStoredBarcodes(),
+                          bench.library.ResetScannerLink(), bench.library.CloseScannerPort(),
+                          bench.library.ReadSerialNumber(serial, 9)};
+            }
+        });
+        QCOMPARE(bench.library.CountStoredBarcodes(), 20);
+        QCOMPARE(nested, std::vector<int32_t>(5, scanner_result::Busy));
+        QCOMPARE(bench.device.barcodes.size(), size_t(20));
+        QCOMPARE(bench.sent(Command::UploadBarcodes), 1);
+        QCOMPARE(bench.sent(Command::ClearBarcodes), 0);
+        // Counting up as the bytes come in; the last report, and only that one, is done.
+        QVERIFY(reports.size() > 20);
+        for (size_t i = 1; i < reports.size(); ++i) {
+            QVERIFY(reports[i].bytes >= reports[i - 1].bytes);
+            QVERIFY(reports[i].barcodes >= reports[i - 1].barcodes);
+            QCOMPARE(reports[i - 1].done, false);
+        }
+        QVERIFY(reports.back().done);
+        QCOMPARE(reports.back().barcodes, 20);
+        QCOMPARE(reports.back().bytes, int(bench.device.uploadResponseSize()));
+        QCOMPARE(reports.back().largestAnswer, int(kMaxResponseBytes));
+        // Afterwards every operation is taken again.
+        QCOMPARE(bench.fetch(19), packetOf(0x0B, "4006381333929", true));
+        QCOMPARE(bench.library.EraseStoredBarcodes(), scanner_result::Ok);
+        QVERIFY(bench.device.barcodes.empty());
+    }
+
     void countingAgainUploadsAgain() {
         Bench bench;
         bench.device.barcodes = {{0x0B, "4006381333931", kStamp}};
