@@ -42,7 +42,7 @@ void setBackground(QWidget* widget, QPalette::ColorRole role, const QColor& colo
 }  // namespace
 
 TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
-    setWindowTitle("              Q&Z Lorvant");
+    setWindowTitle(texts::kMainWindowTitle);
     setWindowIcon(picture("program"));
     setBackground(this, QPalette::Window, mainWindowColor());
     createPanel();
@@ -129,7 +129,19 @@ QColor TMainForm::statusColor() const {
     return KeyStatus->palette().color(QPalette::Window);
 }
 
+void TMainForm::showWedgeActivity(const QString& text) {
+    KeyStatus->showMessage(text);
+    setWindowTitle(QString(texts::kWedgeTitle).arg(text.trimmed()));
+}
+
+void TMainForm::endWedgeActivity() {
+    KeyStatus->clearMessage();
+    setWindowTitle(texts::kMainWindowTitle);
+}
+
 void TMainForm::Empfangen1Click() {
+    // Not while a reading runs (its progress lets events through): one exchange at a time.
+    if (ReceiveForm->isReading()) return;
     ScannerLibrary& scanner = scannerLibrary();
     scanner.ResetScannerLink();
     const int port = ConfigForm->portIndex();
@@ -145,6 +157,7 @@ void TMainForm::Empfangen1Click() {
 }
 
 void TMainForm::ScanChangeButtonClick() {
+    if (ReceiveForm->isReading()) return;
     scannerLibrary().CloseScannerPort();
     showPlainMessage(texts::kScannerMayBeChanged);
 }

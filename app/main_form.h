@@ -35,6 +35,12 @@ class TMainForm : public QMainWindow {
     void setStatusColor(const QColor& color);
     QColor statusColor() const;
 
+    // While the keyboard wedge works: `text` in the status bar and, so that the taskbar shows
+    // it while the window is minimised, in the title. Neither takes the keyboard focus from
+    // the application the barcodes go to. The end gives the main window status back.
+    void showWedgeActivity(const QString& text);
+    void endWedgeActivity();
+
     void Empfangen1Click();
     void ScanChangeButtonClick();
     void Ende1Click();

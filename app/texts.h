@@ -76,6 +76,7 @@ inline constexpr char kFileNameNotStorable[] =
 inline constexpr char kFileNameNotStorableCaption[] = " Ungültiger Dateiname";
 
 // --- The main window
+inline constexpr char kMainWindowTitle[] = "              Q&Z Lorvant";
 inline constexpr char kStatusNoScanner[] = "   Scanner SN erfassen!";
 inline constexpr char kStatusCS1504[] = "   Konfiguriert für CS1504";
 inline constexpr char kStatusChangePort[] = "   Vor Scannerwechsel Port schliessen!";
@@ -96,6 +97,7 @@ inline constexpr char kBarcodesUnread[] =
     "%1 von %2 Barcodes konnten nicht gelesen werden.\n"
     "Sie bleiben auf dem Scanner und werden nicht gelöscht.";
 inline constexpr char kStatusReceived[] = " Anzahl empfangene Scanner Daten = %1";
+inline constexpr char kProgressBarcodes[] = "Barcodes: %1";
 
 // --- Data file output
 inline constexpr char kDataNotSaved[] =
@@ -112,5 +114,8 @@ inline constexpr char kNotAllTyped[] =
     "Die Barcodes konnten nicht vollständig als Tastatureingaben gesendet werden.\n"
     "Sie bleiben auf dem Scanner und werden nicht gelöscht.";
 inline constexpr char kTransferError[] = " Übertragungsfehler";
+inline constexpr char kWedgeReading[] = " Scanner wird gelesen, Barcodes: %1";
+inline constexpr char kWedgeTyping[] = " Barcodes werden getippt: %1";
+inline constexpr char kWedgeTitle[] = "%1 - Lorvant";
 
 }  // namespace texts

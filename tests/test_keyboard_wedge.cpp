@@ -6,8 +6,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QtTest>
 
+#include "app/main_form.h"
 #include "file_helpers.h"
 #include "platform/clock.h"
 #include "platform/command_hotkeys.h"
@@ -73,6 +75,7 @@ const char* kSettings =
 class TypingKeyboard : public RecordingKeyboard {
   public:
     explicit TypingKeyboard(const cs1504::Device& device) : device_(device) {}
+
     bool endTransfer() override {
         const bool typed = RecordingKeyboard::endTransfer();
         storedAtEnd.push_back(device_.barcodes.size());
@@ -438,6 +441,46 @@ class KeyboardWedgeTest : public QObject {
         // The barcode whole, then time and date: x;y.z:!Q Tab 23:59:58 Tab 31.01.2025 Enter.
         QCOMPARE(keyboard_->transcript(), typed({fields}, '\t', 13));
         QVERIFY(unit_.device.barcodes.empty());
+    }
+
+    void theMainWindowShowsTheTransferWithoutTakingTheFocus() {
+        TMainForm main;
+        MainForm = &main;
+        createWindows();
+        main.showMinimized();
+        // The user works in another window; the barcodes are typed into it.
+        QLineEdit target;
+        target.show();
+        target.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&target));
+        QStringList messages, titles;
+        connect(main.KeyStatus, &QStatusBar::messageChanged, this,
+                [&](const QString& message) { messages << message; });
+        bool activeThroughout = true;
+        connect(&main, &QWidget::windowTitleChanged, this, [&](const QString& title) {
+            titles << title;
+            activeThroughout = activeThroughout && QApplication::activeWindow() == &target;
+        });
+        config_->SendTimerTimer();
+        MainForm = nullptr;
+        // The count of the barcodes read, then the typing; afterwards the main window shows
+        // its status again.
+        QCOMPARE(
+            messages,
+            (QStringList{" Scanner wird gelesen, Barcodes: 0", " Scanner wird gelesen, Barcodes: 1",
+                         " Scanner wird gelesen, Barcodes: 2", " Barcodes werden getippt: 2", ""}));
+        QCOMPARE(titles, (QStringList{"Scanner wird gelesen, Barcodes: 0 - Lorvant",
+                                      "Scanner wird gelesen, Barcodes: 1 - Lorvant",
+                                      "Scanner wird gelesen, Barcodes: 2 - Lorvant",
+                                      "Barcodes werden getippt: 2 - Lorvant",
+                                      "              Q&Z Lorvant"}));
+        QCOMPARE(main.KeyStatusText->text(), QString("   Konfiguriert für CS1504"));
+        // The target window kept the keyboard focus throughout.
+        QCOMPARE(QApplication::activeWindow(), &target);
+        QVERIFY(activeThroughout);
+        QCOMPARE(keyboard_->transcript(), typed({{kFirst.data, kFirst.time(), kFirst.date()},
+                                                 {kSecond.data, kSecond.time(), kSecond.date()}},
+                                                '\t', 13));
     }
 
     void clockSynchronisedAndUnitClearedAfterTheTyping() {

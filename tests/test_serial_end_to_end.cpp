@@ -11,8 +11,10 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTimeEdit>
+#include <QWindow>
 #include <QtTest>
 #include <functional>
 
@@ -58,6 +60,44 @@ void check(int item, bool on) {
     ConfigForm->ParamCheckListBox->item(item)->setCheckState(on ? Qt::Checked : Qt::Unchecked);
 }
 
+// Forty barcodes: paced like the line, their upload takes about a second.
+constexpr int kPacedBarcodes = 40;
+std::string pacedUnit() {
+    std::string unit = std::string(kUnitHead) + "timestamps on\n";
+    for (int i = 0; i < kPacedBarcodes; ++i)
+        unit += "barcode ean13 2026-12-06 14:05:09 " + std::to_string(4006381330000 + i) + "\n";
+    return unit;
+}
+std::vector<std::string> pacedRows() {
+    std::vector<std::string> rows;
+    for (int i = 0; i < kPacedBarcodes; ++i)
+        rows.push_back(std::to_string(4006381330000 + i) + ";14:05:09;06.12.2026");
+    return rows;
+}
+
+// Notes what the receive window shows each time its progress bar is painted.
+class PaintWatch : public QObject {
+  public:
+    struct Seen {
+        bool exposed;
+        int rows;
+        int value;
+        int maximum;
+        QString text;
+    };
+    std::vector<Seen> seen;
+
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint) {
+            const auto* bar = static_cast<QProgressBar*>(watched);
+            const QWindow* window = ReceiveForm->windowHandle();
+            seen.push_back({window && window->isExposed(), ReceiveForm->ListBoxAll->rowCount(),
+                            bar->value(), bar->maximum(), bar->text()});
+        }
+        return false;
+    }
+};
+
 }  // namespace
 
 class SerialEndToEndTest : public QObject {
@@ -72,13 +112,14 @@ class SerialEndToEndTest : public QObject {
 
     // Starts the emulator with the unit file `unit` on COM3 and the program's windows with
     // the scanner list `serials`; the scanner library speaks to the serial port.
-    bool start(const std::string& unit, const std::string& serials,
-               const QStringList& options = {}) {
+    // `paced`: the unit answers at the pace of a 9600 baud line, not at full speed.
+    bool start(const std::string& unit, const std::string& serials, const QStringList& options = {},
+               bool paced = false) {
         if (!putFile(path("unit.txt"), unit) || !putFile(path("LVserial.dat"), serials))
             return false;
         emulator_ = std::make_unique<EmulatorLauncher>();
-        if (!emulator_->start(QStringList{"--data", path("unit.txt"), "--fast", "--log"} +
-                              options)) {
+        const QStringList speed = paced ? QStringList() : QStringList{"--fast"};
+        if (!emulator_->start(QStringList{"--data", path("unit.txt"), "--log"} + speed + options)) {
             qWarning("%s", qPrintable(emulator_->errorText()));
             return false;
         }
@@ -277,6 +318,94 @@ class SerialEndToEndTest : public QObject {
         QCOMPARE(ConfigForm->ScannerOptionGroup->value(), 3);
         QCOMPARE(fileBytes(path("Data.txt")), std::string("A\r\n123\r\n4006381333931\r\n"));
         QVERIFY(unit().barcodes.empty());
+    }
+
+    void theReceiveWindowShowsTheBarcodesArriving() {
+        QVERIFY(start(pacedUnit(), std::string(kSerialText) + ";AB12;Lager\r\n", {}, true));
+        MessageBoxRecorder boxes;
+        PaintWatch paints;
+        ReceiveForm->ReceiveProgress->installEventFilter(&paints);
+        std::vector<int> arrived;
+        connect(ReceiveForm, &TReceiveForm::receiving, this, [&](int n) { arrived.push_back(n); });
+        std::vector<std::string> rows;
+        QString status;
+        bool barHidden = false;
+        QElapsedTimer clock;
+        clock.start();
+        receive([&](TReceiveForm& window) {
+            rows = window.ListBoxAll->rows();
+            status = window.statusText();
+            barHidden = window.ReceiveProgress->isHidden();
+            window.ListeSpeichernButtonClick();
+        });
+        qInfo("%d barcodes read through the window in %lld ms, %zu repaints of the bar",
+              kPacedBarcodes, clock.elapsed(), paints.seen.size());
+        QVERIFY(boxes.shown().empty());
+        // The window was on the screen and repainted while the barcodes arrived, before the
+        // list held any of them.
+        QVERIFY(!paints.seen.empty());
+        for (const PaintWatch::Seen& seen : paints.seen) QVERIFY(seen.exposed);
+        const auto arriving =
+            std::count_if(paints.seen.begin(), paints.seen.end(), [](const PaintWatch::Seen& seen) {
+                return seen.rows == 0 && seen.value > 0 && seen.value < seen.maximum;
+            });
+        QVERIFY2(arriving >= 3, qPrintable(QString::number(arriving)));
+        // The count went up to every barcode, and the bar reached its end.
+        QVERIFY(arrived.size() >= 10);
+        QVERIFY(std::is_sorted(arrived.begin(), arrived.end()));
+        QCOMPARE(arrived.back(), kPacedBarcodes);
+        QVERIFY(std::any_of(paints.seen.begin(), paints.seen.end(), [](const PaintWatch::Seen& s) {
+            return s.value == s.maximum && s.text == QString("Barcodes: %1").arg(kPacedBarcodes);
+        }));
+        // What the window shows in the end is as it always was.
+        QCOMPARE(rows, pacedRows());
+        QCOMPARE(status, QString(" Anzahl empfangene Scanner Daten = %1").arg(kPacedBarcodes));
+        QVERIFY(barHidden);
+        QCOMPARE(ReceiveForm->ListBoxAll->sectionCaption(1), QString("Zeit"));
+        QCOMPARE(ReceiveForm->ListBoxAll->sectionCaption(2), QString("Datum"));
+    }
+
+    void nothingElseReachesTheScannerWhileItIsRead() {
+        QVERIFY(start(pacedUnit(), std::string(kSerialText) + ";AB12;Lager\r\n", {}, true));
+        ConfigForm->TransDelCheckBox->setChecked(true);
+        MessageBoxRecorder boxes;
+        // The send hotkey was pressed just before "Empfangen": its timer runs out while the
+        // barcodes arrive.
+        bool timerFiredWhileReading = false;
+        connect(&ConfigForm->SendTimer, &QTimer::timeout, this,
+                [&] { timerFiredWhileReading = ReceiveForm->isReading(); });
+        ConfigForm->SendTimer.start(300);
+        // Later, everything else that could reach the scanner is tried once.
+        bool tried = false;
+        bool stillOpen = false;
+        connect(ReceiveForm, &TReceiveForm::receiving, this, [&](int n) {
+            if (tried || n < kPacedBarcodes - 5) return;
+            tried = true;
+            hotkeys_->pressId(66);
+            hotkeys_->pressId(99);
+            ConfigForm->SendTimerTimer();
+            ReceiveForm->close();
+            MainForm->Empfangen1Click();
+            MainForm->ScanChangeButtonClick();
+            stillOpen = ReceiveForm->isVisible();
+        });
+        std::vector<std::string> rows;
+        receive([&](TReceiveForm& window) {
+            rows = window.ListBoxAll->rows();
+            window.ListeSpeichernButtonClick();
+        });
+        QVERIFY(tried);
+        QVERIFY(timerFiredWhileReading);
+        QVERIFY(stillOpen);
+        QVERIFY(!ConfigForm->SendTimer.isActive());
+        QVERIFY(boxes.shown().empty());
+        QCOMPARE(rows, pacedRows());
+        QCOMPARE(commandsSeen("07 02 00"), 1);  // one upload, no second reading
+        // Saved, the barcodes left the scanner only when the window closed.
+        QVERIFY(unit().barcodes.empty());
+        QCOMPARE(commandsSeen("02 02 00"), 1);
+        QCOMPARE(fileBytes(path("Data.txt")).size(),
+                 size_t(kPacedBarcodes) * (13 + 1 + 8 + 1 + 10 + 2));
     }
 
     // --- Registering the scanner, its parameters and its clock

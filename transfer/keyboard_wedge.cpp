@@ -4,7 +4,9 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QScopeGuard>
+#include <QStatusBar>
 
+#include "app/main_form.h"
 #include "app/texts.h"
 #include "platform/global_hotkeys.h"
 #include "platform/keyboard_output.h"
@@ -75,20 +77,50 @@ void TConfigForm::RegisterHotkeys() {
     globalHotkeys().registerHotkey(kClearHotkeyId, clearHotkeyModifiers, clearHotkeyKey);
 }
 
+namespace {
+// A reading is under way; its progress lets the hotkeys and the timer through.
+bool reading() {
+    return ReceiveForm && ReceiveForm->isReading();
+}
+// The receive window has the scanner: a transfer would type that window's list and empty it.
+bool receiveWindowOpen() {
+    return ReceiveForm && (ReceiveForm->isVisible() || ReceiveForm->isReading());
+}
+
+// While a wedge transfer runs, the main window says so.
+class WedgeActivity {
+  public:
+    void show(const QString& text) {
+        shown_ = MainForm != nullptr;
+        if (shown_) MainForm->showWedgeActivity(text);
+    }
+    ~WedgeActivity() {
+        if (shown_ && MainForm) MainForm->endWedgeActivity();
+    }
+
+  private:
+    bool shown_ = false;
+};
+}  // namespace
+
 void TConfigForm::SwitchHotKey(int id) {
     if (id == kSendHotkeyId) {
         // A second press while the timer runs neither restarts it nor queues a transfer, and
         // one while a transfer shows a message is not taken either. Nor while the receive
-        // window is open: the transfer would type that window's list and empty it.
-        const bool receiving = ReceiveForm && ReceiveForm->isVisible();
-        if (!SendTimer.isActive() && !wedgeTransferRunning && !receiving) SendTimer.start();
+        // window is open.
+        if (!SendTimer.isActive() && !wedgeTransferRunning && !receiveWindowOpen())
+            SendTimer.start();
     } else if (id == kClearHotkeyId) {
-        scannerLibrary().EraseStoredBarcodes();
+        // Not in the middle of a reading: the barcodes on their way are neither saved nor
+        // typed yet.
+        if (!reading()) scannerLibrary().EraseStoredBarcodes();
     }
 }
 
 void TConfigForm::SendTimerTimer() {
     SendTimer.stop();
+    // A press taken just before the receive window opened.
+    if (receiveWindowOpen()) return;
     wedgeTransferRunning = true;
     const auto done = qScopeGuard([this] { wedgeTransferRunning = false; });
     ScannerLibrary& scanner = scannerLibrary();
@@ -97,7 +129,14 @@ void TConfigForm::SendTimerTimer() {
         showWarning(portOpenFailureText(portIndex()), texts::kPortNotOpenedCaption);
         return;
     }
+    // The user sees that the program is at work, and the focus stays with the target.
+    WedgeActivity activity;
+    activity.show(QString(texts::kWedgeReading).arg(0));
+    const auto progress = connect(ReceiveForm, &TReceiveForm::receiving, this, [&activity](int n) {
+        activity.show(QString(texts::kWedgeReading).arg(n));
+    });
     ReceiveForm->GetScannerData();
+    disconnect(progress);
     // A reception cut short (unknown scanner, lost connection, unreadable time stamp) types
     // nothing: its barcodes stay on the scanner, and typing the rows read before the break
     // would only type them twice once the next transfer reads them all.
@@ -129,6 +168,11 @@ bool TConfigForm::typeReceivedRows() {
     for (int row = 0; row < list->rowCount(); ++row) {
         lines.push_back(buildWedgeLine(list->rowFields(row), separator));
         characters += lines.back();
+    }
+    if (MainForm) {
+        MainForm->showWedgeActivity(QString(texts::kWedgeTyping).arg(lines.size()));
+        // At once: while the keys go out, no events are processed.
+        MainForm->KeyStatus->repaint();
     }
     KeyboardOutput& keyboard = keyboardOutput();
     keyboard.beginTransfer(characters, {terminator});

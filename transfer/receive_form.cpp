@@ -1,8 +1,14 @@
 #include "transfer/receive_form.h"
 
+#include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QLabel>
+#include <QProgressBar>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QStatusBar>
+#include <QThread>
+#include <QWindow>
 
 #include "app/texts.h"
 #include "scanner/parameter_table.h"
@@ -15,6 +21,13 @@
 #include "ui/qt_text.h"
 
 TReceiveForm* ReceiveForm = nullptr;
+
+namespace {
+// Repainting twenty times a second is plenty for the eye, and the line loses nothing by it.
+constexpr int kRepaintIntervalMs = 50;
+// How long a window that has just been shown may take to come up on the screen.
+constexpr int kExposeWaitMs = 500;
+}  // namespace
 
 TReceiveForm::TReceiveForm(QWidget* parent) : QDialog(parent) {
     setWindowTitle("  Daten - Empfang     ");
@@ -36,6 +49,11 @@ TReceiveForm::TReceiveForm(QWidget* parent) : QDialog(parent) {
     ReceiveStatusBar->setGeometry(0, 439 - 22, 552, 22);
     ReceiveStatusText = new QLabel(ReceiveStatusBar);
     ReceiveStatusBar->addWidget(ReceiveStatusText, 1);
+    ReceiveProgress = new QProgressBar(ReceiveStatusBar);
+    ReceiveProgress->setFixedWidth(200);
+    ReceiveProgress->setAlignment(Qt::AlignCenter);
+    ReceiveStatusBar->addPermanentWidget(ReceiveProgress);
+    ReceiveProgress->hide();
     connect(ListeSpeichernButton, &QPushButton::clicked, this,
             &TReceiveForm::ListeSpeichernButtonClick);
     connect(CloseButton, &QPushButton::clicked, this, &QDialog::close);
@@ -48,13 +66,39 @@ void TReceiveForm::setStatusText(const QString& text) {
     ReceiveStatusText->setText(text);
 }
 
-void TReceiveForm::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
-    FormShow();
+void TReceiveForm::setVisible(bool visible) {
+    const bool appearing = visible && !isVisible();
+    QDialog::setVisible(visible);
+    // Not in the show event, which comes before the window is on the screen.
+    if (appearing) FormShow();
 }
 
 void TReceiveForm::FormShow() {
     GetScannerData();
+}
+
+void TReceiveForm::showOnScreen() {
+    const QDeadlineTimer deadline(kExposeWaitMs);
+    while (windowHandle() && !windowHandle()->isExposed() && !deadline.hasExpired()) {
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        QThread::msleep(5);
+    }
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+void TReceiveForm::showProgress(const UploadProgress& progress) {
+    ReceiveProgress->setMaximum(std::max(progress.largestAnswer, 1));
+    ReceiveProgress->setValue(progress.done ? ReceiveProgress->maximum()
+                                            : std::min(progress.bytes, ReceiveProgress->maximum()));
+    const QString shown = QString(texts::kProgressBarcodes).arg(progress.barcodes);
+    if (shown != ReceiveProgress->format()) {
+        ReceiveProgress->setFormat(shown);
+        emit receiving(progress.barcodes);
+    }
+    if (progress.done || !lastRepaint_.isValid() || lastRepaint_.elapsed() >= kRepaintIntervalMs) {
+        lastRepaint_.start();
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    }
 }
 
 void TReceiveForm::showCaptions(DataFormat option) {
@@ -66,6 +110,26 @@ void TReceiveForm::showCaptions(DataFormat option) {
 }
 
 void TReceiveForm::GetScannerData() {
+    if (reading_) return;  // one reading at a time, whoever asks in the middle of it
+    ScannerLibrary& scanner = scannerLibrary();
+    reading_ = true;
+    scanner.setUploadProgressHandler(
+        [this](const UploadProgress& progress) { showProgress(progress); });
+    const auto finished = qScopeGuard([this, &scanner] {
+        scanner.setUploadProgressHandler({});
+        ReceiveProgress->hide();
+        reading_ = false;
+    });
+    ReceiveProgress->setRange(0, 1);
+    ReceiveProgress->setValue(0);
+    ReceiveProgress->setFormat(QString(texts::kProgressBarcodes).arg(0));
+    ReceiveProgress->show();
+    lastRepaint_.invalidate();
+    if (isVisible()) showOnScreen();
+    readBarcodes();
+}
+
+void TReceiveForm::readBarcodes() {
     ScannerLibrary& scanner = scannerLibrary();
     ListSaved = false;
     ReceptionComplete = false;
@@ -148,6 +212,9 @@ void TReceiveForm::reportUnreadBarcodes(int unread, int count) {
 }
 
 void TReceiveForm::done(int result) {
+    // Not in the middle of a reading, which would go on filling a closed window and leave the
+    // scanner's barcodes to a close handler that never saw them.
+    if (reading_) return;
     bool keepOpen = false;
     FormClose(keepOpen);
     if (!keepOpen) QDialog::done(result);

@@ -1,18 +1,26 @@
 #pragma once
 
 #include <QDialog>
+#include <QElapsedTimer>
 #include <string>
 
 #include "transfer/reception.h"
 
 class QLabel;
+class QProgressBar;
 class QPushButton;
 class QStatusBar;
 class DelimitedListBox;
+struct UploadProgress;
 
 // The receive window: reads the scanner when shown and lists one barcode line per stored
 // barcode; "Speichern" writes them to the data file. The keyboard wedge uses the same
 // reading routine with the window hidden.
+//
+// While the barcodes arrive, a progress bar in the status bar counts them, and the windows
+// repaint (events are processed, user input excepted). Meanwhile the hotkeys, the send timer
+// and the main window's commands take no action and this window does not close: none of
+// them may start another exchange with the scanner inside the running one.
 class TReceiveForm : public QDialog {
     Q_OBJECT
   public:
@@ -21,6 +29,8 @@ class TReceiveForm : public QDialog {
     DelimitedListBox* ListBoxAll = nullptr;
     QStatusBar* ReceiveStatusBar = nullptr;
     QLabel* ReceiveStatusText = nullptr;
+    // Shown while the barcodes arrive.
+    QProgressBar* ReceiveProgress = nullptr;
     QPushButton* ListeSpeichernButton = nullptr;
     QPushButton* CloseButton = nullptr;
     // The current list has been saved.
@@ -37,18 +47,33 @@ class TReceiveForm : public QDialog {
 
     // Reads every stored barcode into ListBoxAll. The scanner port must be open.
     void GetScannerData();
+    // A reading is under way.
+    bool isReading() const { return reading_; }
     void FormShow();
     void ListeSpeichernButtonClick();
     // `keepOpen` set to true keeps the window open.
     void FormClose(bool& keepOpen);
 
+    // Shows the window and then reads the scanner (FormShow): the window is on the screen
+    // before the reading starts.
+    void setVisible(bool visible) override;
+
+  signals:
+    // While a reading receives the barcodes: how many have arrived so far.
+    void receiving(int barcodes);
+
   protected:
-    void showEvent(QShowEvent* event) override;
     void done(int result) override;
 
   private:
     void showCaptions(DataFormat option);
     void reportUnreadBarcodes(int unread, int count);
+    void readBarcodes();
+    void showOnScreen();
+    void showProgress(const UploadProgress& progress);
+
+    bool reading_ = false;
+    QElapsedTimer lastRepaint_;
 };
 
 extern TReceiveForm* ReceiveForm;
