@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDBusConnection>
+#include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QObject>
 #include <QTimer>
@@ -41,7 +42,8 @@ class PortalGlobalHotkeys : public QObject, public GlobalHotkeys {
   private slots:
     void onActivated(const QDBusObjectPath& session, const QString& shortcutId,
                      qulonglong timestamp, const QVariantMap& options);
-    void onSessionClosed();
+    // Only the current session's end counts: one closed before may still be told late.
+    void onSessionClosed(const QDBusMessage& signal);
 
   private:
     struct Hotkey {

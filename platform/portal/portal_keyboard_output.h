@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDBusConnection>
+#include <QDBusMessage>
 #include <QObject>
 #include <memory>
 #include <optional>
@@ -42,7 +43,8 @@ class PortalKeyboardOutput : public QObject, public KeyboardOutput {
     bool hasSession() const { return !session_.isEmpty(); }
 
   private slots:
-    void onSessionClosed();
+    // Only the current session's end counts: one closed before may still be told late.
+    void onSessionClosed(const QDBusMessage& signal);
 
   private:
     bool checkLayout(std::string_view characters, const std::vector<int>& virtualKeys);
