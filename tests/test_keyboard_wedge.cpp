@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QStatusBar>
 #include <QtTest>
+#include <functional>
 
 #include "app/main_form.h"
 #include "file_helpers.h"
@@ -76,12 +77,17 @@ class TypingKeyboard : public RecordingKeyboard {
   public:
     explicit TypingKeyboard(const cs1504::Device& device) : device_(device) {}
 
+    void beginTransfer(std::string_view characters, const std::vector<int>& keys) override {
+        if (whileTyping) whileTyping();
+        RecordingKeyboard::beginTransfer(characters, keys);
+    }
     bool endTransfer() override {
         const bool typed = RecordingKeyboard::endTransfer();
         storedAtEnd.push_back(device_.barcodes.size());
         return typed;
     }
     std::vector<size_t> storedAtEnd;
+    std::function<void()> whileTyping;  // what the user does while the keys go out
 
   private:
     const cs1504::Device& device_;
@@ -570,6 +576,25 @@ class KeyboardWedgeTest : public QObject {
         // Afterwards it is taken again.
         QVERIFY(hotkeys_->press(3, 'S'));
         QVERIFY(config_->SendTimer.isActive());
+    }
+
+    void clearHotkeyIsNotTakenWhileATransferRuns() {
+        // Typing can take long (a desktop asking the user's permission, thousands of keys);
+        // the barcodes read and not yet typed stay on the scanner, whether the typing then
+        // succeeds or fails.
+        createWindows();
+        keyboard_->whileTyping = [this] { QVERIFY(hotkeys_->press(3, 'D')); };
+        keyboard_->failTransfers(true);
+        config_->SendTimerTimer();
+        QCOMPARE(unit_.device.barcodes.size(), size_t(2));
+        QCOMPARE(boxes_->shown().size(), size_t(1));
+        keyboard_->failTransfers(false);
+        config_->SendTimerTimer();
+        QCOMPARE(unit_.device.barcodes.size(), size_t(2));
+        // Afterwards it is taken again.
+        keyboard_->whileTyping = {};
+        QVERIFY(hotkeys_->press(3, 'D'));
+        QVERIFY(unit_.device.barcodes.empty());
     }
 
     void sendHotkeyIsNotTakenWhileTheReceiveWindowIsOpen() {

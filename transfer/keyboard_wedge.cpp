@@ -111,9 +111,9 @@ void TConfigForm::SwitchHotKey(int id) {
         if (!SendTimer.isActive() && !wedgeTransferRunning && !receiveWindowOpen())
             SendTimer.start();
     } else if (id == kClearHotkeyId) {
-        // Not in the middle of a reading: the barcodes on their way are neither saved nor
-        // typed yet.
-        if (!reading()) scannerLibrary().EraseStoredBarcodes();
+        // Not in the middle of a reading, nor of a wedge transfer: the barcodes on their way
+        // are neither saved nor typed yet.
+        if (!reading() && !wedgeTransferRunning) scannerLibrary().EraseStoredBarcodes();
     }
 }
 
