@@ -25,8 +25,8 @@
 #include "scanner/cs1504_library.h"
 #include "scanner/memory_transport.h"
 #include "shell_fakes.h"
-#include "transfer_windows.h"
 #include "text/date_time_format.h"
+#include "transfer_windows.h"
 #include "ui/message_box.h"
 
 namespace {

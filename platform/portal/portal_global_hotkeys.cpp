@@ -124,7 +124,8 @@ void PortalGlobalHotkeys::created(const portal::Response& response, const QStrin
     }
     session_ = portal::pathResult(response.results.value("session_handle"));
     if (session_.isEmpty()) session_ = portal::predictedPath(bus_, "session", token);
-    bus_.connect(portal::kService, session_, kSession, "Closed", this, SLOT(onSessionClosed(QDBusMessage)));
+    bus_.connect(portal::kService, session_, kSession, "Closed", this,
+                 SLOT(onSessionClosed(QDBusMessage)));
 
     Shortcuts shortcuts;
     for (const auto& [id, combination] : combinations) {
@@ -208,14 +209,16 @@ void PortalGlobalHotkeys::onActivated(const QDBusObjectPath& session, const QStr
 void PortalGlobalHotkeys::onSessionClosed(const QDBusMessage& signal) {
     if (signal.path() != session_) return;
     // The desktop ended it; no shortcut arrives until the next registration binds anew.
-    bus_.disconnect(portal::kService, session_, kSession, "Closed", this, SLOT(onSessionClosed(QDBusMessage)));
+    bus_.disconnect(portal::kService, session_, kSession, "Closed", this,
+                    SLOT(onSessionClosed(QDBusMessage)));
     session_.clear();
     keysBound_ = false;
 }
 
 void PortalGlobalHotkeys::closeSession() {
     if (session_.isEmpty()) return;
-    bus_.disconnect(portal::kService, session_, kSession, "Closed", this, SLOT(onSessionClosed(QDBusMessage)));
+    bus_.disconnect(portal::kService, session_, kSession, "Closed", this,
+                    SLOT(onSessionClosed(QDBusMessage)));
     bus_.send(QDBusMessage::createMethodCall(portal::kService, session_, kSession, "Close"));
     session_.clear();
 }

@@ -115,7 +115,8 @@ bool PortalKeyboardOutput::startSession() {
     if (!created.granted()) return refused(created);
     session_ = portal::pathResult(created.results.value("session_handle"));
     if (session_.isEmpty()) session_ = portal::predictedPath(bus_, "session", token);
-    bus_.connect(portal::kService, session_, kSession, "Closed", this, SLOT(onSessionClosed(QDBusMessage)));
+    bus_.connect(portal::kService, session_, kSession, "Closed", this,
+                 SLOT(onSessionClosed(QDBusMessage)));
 
     const auto path = QVariant::fromValue(QDBusObjectPath(session_));
     const portal::Response selected = portal::callAndWait(bus_, kRemoteDesktop, "SelectDevices",
@@ -166,14 +167,16 @@ bool PortalKeyboardOutput::refused(const portal::Response& response) {
 
 void PortalKeyboardOutput::closeSession() {
     if (session_.isEmpty()) return;
-    bus_.disconnect(portal::kService, session_, kSession, "Closed", this, SLOT(onSessionClosed(QDBusMessage)));
+    bus_.disconnect(portal::kService, session_, kSession, "Closed", this,
+                    SLOT(onSessionClosed(QDBusMessage)));
     bus_.send(QDBusMessage::createMethodCall(portal::kService, session_, kSession, "Close"));
     session_.clear();
 }
 
 void PortalKeyboardOutput::onSessionClosed(const QDBusMessage& signal) {
     if (signal.path() != session_) return;
-    bus_.disconnect(portal::kService, session_, kSession, "Closed", this, SLOT(onSessionClosed(QDBusMessage)));
+    bus_.disconnect(portal::kService, session_, kSession, "Closed", this,
+                    SLOT(onSessionClosed(QDBusMessage)));
     session_.clear();
     closedByDesktop_ = true;
 }
