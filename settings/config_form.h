@@ -101,6 +101,9 @@ class TConfigForm : public QDialog {
     // A wedge transfer is under way (its message boxes run the event loop, where another
     // press of the send hotkey would start a second transfer inside the first).
     bool wedgeTransferRunning = false;
+    // From the reading to the erase a transfer decides on: barcodes read are not yet typed,
+    // and the clear hotkey takes no action. Its closing message no longer counts.
+    bool wedgeBarcodesInTransit = false;
 
     // --- Settings and run-time values without a control
     int32_t fileCounter = 0;

@@ -591,9 +591,15 @@ class KeyboardWedgeTest : public QObject {
         keyboard_->failTransfers(false);
         config_->SendTimerTimer();
         QCOMPARE(unit_.device.barcodes.size(), size_t(2));
-        // Afterwards it is taken again.
+        // Once the message says the typing failed, the user may clear the scanner.
         keyboard_->whileTyping = {};
-        QVERIFY(hotkeys_->press(3, 'D'));
+        keyboard_->failTransfers(true);
+        setMessageBoxHandler([this](const MessageBoxRequest&) {
+            hotkeys_->press(3, 'D');
+            return QMessageBox::Ok;
+        });
+        config_->SendTimerTimer();
+        setMessageBoxHandler({});
         QVERIFY(unit_.device.barcodes.empty());
     }
 

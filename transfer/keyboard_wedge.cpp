@@ -111,9 +111,9 @@ void TConfigForm::SwitchHotKey(int id) {
         if (!SendTimer.isActive() && !wedgeTransferRunning && !receiveWindowOpen())
             SendTimer.start();
     } else if (id == kClearHotkeyId) {
-        // Not in the middle of a reading, nor of a wedge transfer: the barcodes on their way
-        // are neither saved nor typed yet.
-        if (!reading() && !wedgeTransferRunning) scannerLibrary().EraseStoredBarcodes();
+        // Not in the middle of a reading, nor while a wedge transfer reads and types: the
+        // barcodes on their way are neither saved nor typed yet.
+        if (!reading() && !wedgeBarcodesInTransit) scannerLibrary().EraseStoredBarcodes();
     }
 }
 
@@ -129,6 +129,8 @@ void TConfigForm::SendTimerTimer() {
         showWarning(portOpenFailureText(portIndex()), texts::kPortNotOpenedCaption);
         return;
     }
+    wedgeBarcodesInTransit = true;
+    const auto inTransit = qScopeGuard([this] { wedgeBarcodesInTransit = false; });
     // The user sees that the program is at work, and the focus stays with the target.
     WedgeActivity activity;
     activity.show(QString(texts::kWedgeReading).arg(0));
@@ -149,6 +151,9 @@ void TConfigForm::SendTimerTimer() {
     }
     // Barcodes leave the scanner only when the reception read them all and every one was typed.
     if (TransDelCheckBox->isChecked() && typed) EraseIdentifiedScanner();
+    // The barcodes are typed, erased or kept by now; the user may clear the scanner again
+    // while the message is up.
+    wedgeBarcodesInTransit = false;
     if (complete && !typed) {
         QString text = texts::kNotAllTyped;
         // Why, where the output knows: a desktop that lets no program type, for one.
