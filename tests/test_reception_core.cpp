@@ -104,6 +104,10 @@ class ReceptionCoreTest : public QObject {
         QVERIFY(!decodeTimeStampText("", v));
         QVERIFY(!decodeTimeStampText("14-05-09    12/06/26", v));
         QCOMPARE(v, before);
+        // A refused date leaves the rows' date format as it was.
+        QVERIFY(!decodeTimeStampText("14:05:09    13/06/26", v));
+        QCOMPARE(formatShortDate(LocalDateTime{2026, 12, 6, 0, 0, 0, 0}),
+                 std::string("06.12.2026"));
     }
 
     void barcodeLinesFollowTheOption() {

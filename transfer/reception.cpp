@@ -56,8 +56,10 @@ bool decodeTimeStampText(std::string_view text, LocalDateTime& value) {
     format.shortDateFormat = "M/D/Y";
     format.dateSeparator = '/';
     LocalDateTime result;
-    if (!parseShortDate(text.substr(std::min<size_t>(12, text.size()), 8), result)) return false;
+    const bool dateRead = parseShortDate(text.substr(std::min<size_t>(12, text.size()), 8), result);
+    // The rows are written with this date format, also after a stamp that could not be read.
     format.shortDateFormat = "DD.MM.YYYY";
+    if (!dateRead) return false;
     format.timeSeparator = ':';
     if (!parseTime(text.substr(0, 12), result)) return false;
     value = result;
