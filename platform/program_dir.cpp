@@ -40,10 +40,6 @@ bool isDirectory(const std::string& path) {
     return !path.empty() && fs::is_directory(path, error);
 }
 
-bool isInstalled(const std::string& executableDirectory) {
-    return isDirectory(withSlash(executableDirectory) + LORVANT_INSTALLED_DATA_FOLDER);
-}
-
 std::string homeDirectory() {
     const char* home = std::getenv("HOME");
     if (home && *home) return home;
@@ -89,6 +85,15 @@ void setProgramDirectory(std::string directory) {
     storedDataDirectory() = storedDirectory();
 }
 
+bool isInstalledProgram(const std::string& executableDirectory) {
+#ifndef _WIN32
+    return isDirectory(withSlash(executableDirectory) + LORVANT_INSTALLED_DATA_FOLDER);
+#else
+    (void)executableDirectory;
+    return false;
+#endif
+}
+
 const char* installedDataFolder() {
     return LORVANT_INSTALLED_DATA_FOLDER;
 }
@@ -96,7 +101,7 @@ const char* installedDataFolder() {
 std::string locateProgramFiles(const std::string& executableDirectory,
                                const std::string& documentsDirectory) {
 #ifndef _WIN32
-    if (isInstalled(executableDirectory)) {
+    if (isInstalledProgram(executableDirectory)) {
         storedDirectory() = withSlash(withSlash(configHome()) + "lorvant");
         storedDataDirectory() =
             withSlash(isDirectory(documentsDirectory) ? documentsDirectory : homeDirectory());

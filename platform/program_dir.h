@@ -26,6 +26,10 @@ void setProgramDirectory(std::string directory);
 std::string locateProgramFiles(const std::string& executableDirectory,
                                const std::string& documentsDirectory);
 
+// Whether the executable in `executableDirectory` is an installed one (its data folder
+// beside it), whose files live in the user's folders.
+bool isInstalledProgram(const std::string& executableDirectory);
+
 // The data folder an installed program finds beside its executable's folder
 // ("../share/lorvant" in the usual layout).
 const char* installedDataFolder();

@@ -49,13 +49,15 @@ class ProgramFilesTest : public QObject {
     }
 
     // The program's start and end as far as its files go: the settings store loads them, a
-    // setting is changed, and the end of the run saves them.
-    void runOnce(MessageBoxRecorder& boxes) {
+    // setting is changed, and the end of the run saves them. Returns the messages of the start.
+    std::vector<MessageBoxRequest> runOnce(MessageBoxRecorder& boxes) {
         InstalledHotkeys hotkeys;
         createApplicationWindows();
+        const std::vector<MessageBoxRequest> atStart = boxes.shown();
         ConfigForm->cbPortID->setCurrentIndex(4);
         boxes.clear();
         destroyApplicationWindows();
+        return atStart;
     }
 
   private slots:
@@ -157,7 +159,8 @@ class ProgramFilesTest : public QObject {
         QCOMPARE(modeOf(path(settingsFolder)), 0700);
         if (userDirs.isEmpty() && configHome != "xdg") QCOMPARE(modeOf(path("home/.config")), 0700);
 
-        runOnce(boxes);
+        // The first run starts with an empty scanner list, and says nothing of a missing one.
+        QCOMPARE(runOnce(boxes).size(), size_t(0));
         QVERIFY(boxes.shown().empty());
         QStringList expected = {"LVconfig.ini", "LVserial.dat", "Param.dat"};
         QCOMPARE(filesBelow(path(settingsFolder)), expected);
@@ -169,6 +172,13 @@ class ProgramFilesTest : public QObject {
         // Nothing under the prefix, whoever runs the program (the tests run as root on CI).
         QCOMPARE(filesBelow(path("prefix")), QStringList());
         QVERIFY(!QFile::exists(path("relative")));
+
+        // A scanner list gone from beside the settings is reported, not made up.
+        QVERIFY(QFile::remove(path(settingsFolder + "/LVserial.dat")));
+        setUpProgramFiles(bin);
+        const std::vector<MessageBoxRequest> atStart = runOnce(boxes);
+        QCOMPARE(atStart.size(), size_t(1));
+        QCOMPARE(atStart[0].text, "Cannot open file " + path(settingsFolder + "/LVserial.dat"));
     }
 
     void aSettingsFolderThatCannotBeMadeIsReportedAndNothingIsLost() {
