@@ -149,6 +149,7 @@ void VirtualKeysTest::keysymsOfCharacters() {
     QCOMPARE(x11keys::keysymsForCharacter('\xDF'), Keysyms({0xDF}));               // ß
     QCOMPARE(x11keys::keysymsForCharacter('\x80'), Keysyms({0x20AC, 0x10020AC}));  // €
     QCOMPARE(x11keys::keysymsForCharacter('\x8A'), Keysyms({0x1A9, 0x1000160}));   // Š
+    QCOMPARE(x11keys::keysymsForCharacter('\x9E'), Keysyms({0x1BE, 0x100017E}));   // ž
     QCOMPARE(x11keys::keysymsForCharacter('\x99'), Keysyms({0xAC9, 0x1002122}));   // ™
     QCOMPARE(x11keys::keysymsForCharacter('\x88'), Keysyms({0x10002C6}));  // ˆ, no classic one
     QCOMPARE(x11keys::keysymsForCharacter('\x81'), Keysyms({0x1000081}));  // undefined byte

@@ -100,6 +100,7 @@ constexpr std::pair<char32_t, Keysym> classicKeysyms[] = {
     {U'\u2122', XK_trademark},
     {U'\u0161', XK_scaron},
     {U'\u0153', XK_oe},
+    {U'\u017E', XK_zcaron},
     {U'\u0178', XK_Ydiaeresis},
 };
 
