@@ -2,34 +2,10 @@
 
 #include <xkbcommon/xkbcommon.h>
 
+#include "platform/x11/x11_keysyms.h"
 #include "text/cp1252.h"
 
 namespace portal {
-
-namespace {
-
-constexpr uint32_t unicodeKeysym(char32_t c) {
-    return 0x01000000 + c;
-}
-
-// The control characters that have a key: X keeps them at 0xFF00 + the code.
-std::optional<uint32_t> controlKeysym(char32_t c) {
-    switch (c) {
-        case 8:
-        case 9:
-        case 10:
-        case 11:
-        case 13:
-        case 27:
-            return 0xFF00 + c;
-        case 127:
-            return XKB_KEY_Delete;
-        default:
-            return std::nullopt;
-    }
-}
-
-}  // namespace
 
 std::set<uint32_t> layoutKeysyms(xkb_keymap* keymap, uint32_t layout) {
     std::set<uint32_t> keysyms;
@@ -50,27 +26,25 @@ KeysymChoice::KeysymChoice(std::optional<std::set<uint32_t>> available)
     : available_(std::move(available)) {}
 
 std::optional<uint32_t> KeysymChoice::firstAvailable(
-    std::initializer_list<uint32_t> candidates) const {
-    if (!available_) return *candidates.begin();
-    for (const uint32_t keysym : candidates)
-        if (available_->count(keysym)) return keysym;
+    const std::vector<x11keys::Keysym>& candidates) const {
+    if (candidates.empty() || candidates.front() == x11keys::noSymbol) return std::nullopt;
+    if (!available_) return static_cast<uint32_t>(candidates.front());
+    for (const x11keys::Keysym keysym : candidates)
+        if (available_->count(static_cast<uint32_t>(keysym))) return keysym;
     return std::nullopt;
 }
 
 std::optional<uint32_t> KeysymChoice::forCharacter(char cp1252Byte) const {
+    const std::vector<x11keys::Keysym> candidates = x11keys::keysymsForCharacter(cp1252Byte);
+    // A control character without a key of its own keeps its Unicode keysym there, which no
+    // key types.
     const char32_t c = cp1252::toUnicode(static_cast<unsigned char>(cp1252Byte));
-    if (const auto control = controlKeysym(c)) return firstAvailable({*control});
-    if (c < 0x20) return std::nullopt;  // no key types these
-    const uint32_t classic = xkb_utf32_to_keysym(c);
-    if (classic == unicodeKeysym(c) || classic == XKB_KEY_NoSymbol)
-        return firstAvailable({unicodeKeysym(c)});
-    return firstAvailable({classic, unicodeKeysym(c)});
+    if (c < 0x20 && candidates.front() == 0x01000000 + c) return std::nullopt;
+    return firstAvailable(candidates);
 }
 
 std::optional<uint32_t> KeysymChoice::forVirtualKey(int virtualKey) const {
-    if (const auto control = controlKeysym(static_cast<char32_t>(virtualKey)))
-        return firstAvailable({*control});
-    return std::nullopt;
+    return firstAvailable({x11keys::keysymForPlainKey(virtualKey)});
 }
 
 QString characterName(char cp1252Byte) {

@@ -4,6 +4,9 @@
 #include <cstdint>
 #include <optional>
 #include <set>
+#include <vector>
+
+#include "platform/x11/x11_keysyms.h"
 
 struct xkb_keymap;
 
@@ -22,16 +25,17 @@ class KeysymChoice {
     // then every character is sent as its usual keysym.
     explicit KeysymChoice(std::optional<std::set<uint32_t>> available);
 
-    // The keysym for a Windows-1252 character: its classic keysym (adiaeresis, EuroSign)
-    // or its Unicode one, whichever the layout has; BackSpace, Tab, Linefeed, Clear
-    // (vertical tab), Return, Escape and Delete for the control characters that have a
-    // key. None when the layout has neither.
+    // The keysym for a Windows-1252 character, as the X11 wedge chooses it: its classic
+    // keysym (adiaeresis, EuroSign) or its Unicode one, whichever the layout has; BackSpace,
+    // Tab, Linefeed, Clear (vertical tab), Return, Escape and Delete for the control
+    // characters that have a key. None when the layout has neither.
     std::optional<uint32_t> forCharacter(char cp1252Byte) const;
     // The keysym for a terminator key: 13 Return, 9 Tab, 10 Linefeed, 11 Clear.
     std::optional<uint32_t> forVirtualKey(int virtualKey) const;
 
   private:
-    std::optional<uint32_t> firstAvailable(std::initializer_list<uint32_t> candidates) const;
+    // The first of `candidates` the layout has (the first when the layout is not known).
+    std::optional<uint32_t> firstAvailable(const std::vector<x11keys::Keysym>& candidates) const;
     std::optional<std::set<uint32_t>> available_;
 };
 
