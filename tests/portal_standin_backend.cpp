@@ -17,7 +17,12 @@
 #include <QStringList>
 #include <cstdio>
 
+#include "platform/portal/portal_shortcut.h"
+
 namespace {
+
+using portal::Shortcut;
+using portal::Shortcuts;
 
 const QString kDesktopPath = "/org/freedesktop/portal/desktop";
 const QString kControlPath = "/org/lorvant/PortalStandIn";
@@ -26,33 +31,6 @@ const QString kRemoteDesktop = "org.freedesktop.impl.portal.RemoteDesktop";
 const QString kShortcuts = "org.freedesktop.impl.portal.GlobalShortcuts";
 const QString kSession = "org.freedesktop.impl.portal.Session";
 const QString kProperties = "org.freedesktop.DBus.Properties";
-
-// One element of a(sa{sv}): a shortcut id and its properties.
-struct Shortcut {
-    QString id;
-    QVariantMap properties;
-};
-using Shortcuts = QList<Shortcut>;
-
-QDBusArgument& operator<<(QDBusArgument& argument, const Shortcut& shortcut) {
-    argument.beginStructure();
-    argument << shortcut.id << shortcut.properties;
-    argument.endStructure();
-    return argument;
-}
-
-const QDBusArgument& operator>>(const QDBusArgument& argument, Shortcut& shortcut) {
-    argument.beginStructure();
-    argument >> shortcut.id >> shortcut.properties;
-    argument.endStructure();
-    return argument;
-}
-
-}  // namespace
-
-Q_DECLARE_METATYPE(Shortcut)
-
-namespace {
 
 QVariantMap vardict(const QVariant& argument) {
     return qdbus_cast<QVariantMap>(argument);

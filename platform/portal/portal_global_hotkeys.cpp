@@ -4,10 +4,14 @@
 #include <QDBusMessage>
 #include <QDBusMetaType>
 
+#include "platform/portal/portal_shortcut.h"
 #include "platform/portal/shortcut_trigger.h"
 #include "ui/message_box.h"
 
 namespace {
+
+using portal::Shortcut;
+using portal::Shortcuts;
 
 constexpr const char* kShortcuts = "org.freedesktop.portal.GlobalShortcuts";
 constexpr const char* kSession = "org.freedesktop.portal.Session";
@@ -30,27 +34,6 @@ const ShortcutName* nameOf(int hotkeyId) {
     return nullptr;
 }
 
-// One element of the portal's a(sa{sv}): a shortcut id and its properties.
-struct Shortcut {
-    QString id;
-    QVariantMap properties;
-};
-using Shortcuts = QList<Shortcut>;
-
-QDBusArgument& operator<<(QDBusArgument& argument, const Shortcut& shortcut) {
-    argument.beginStructure();
-    argument << shortcut.id << shortcut.properties;
-    argument.endStructure();
-    return argument;
-}
-
-const QDBusArgument& operator>>(const QDBusArgument& argument, Shortcut& shortcut) {
-    argument.beginStructure();
-    argument >> shortcut.id >> shortcut.properties;
-    argument.endStructure();
-    return argument;
-}
-
 void registerTypes() {
     static const bool registered = [] {
         // The bus finds a slot's parameter types by name; this one is named only once used.
@@ -63,8 +46,6 @@ void registerTypes() {
 }
 
 }  // namespace
-
-Q_DECLARE_METATYPE(Shortcut)
 
 PortalGlobalHotkeys::PortalGlobalHotkeys(QDBusConnection bus) : bus_(std::move(bus)) {
     registerTypes();
