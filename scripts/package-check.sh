@@ -8,6 +8,8 @@
 # failure stops it with a message and a non-zero exit status.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
+# shellcheck source=scripts/xvfb.sh
+. "$root/scripts/xvfb.sh"
 build="${LORVANT_BUILD_DIR:-$root/build}"
 app_id=org.lorvant.Lorvant
 
@@ -72,17 +74,7 @@ desktop-file-validate "/usr/share/applications/$app_id.desktop"
 appstreamcli validate --no-net "/usr/share/metainfo/$app_id.metainfo.xml"
 
 step "start the installed program on Xvfb with a fresh HOME"
-display=99
-while [ -e "/tmp/.X$display-lock" ] || [ -e "/tmp/.X11-unix/X$display" ]; do
-  display=$((display + 1))
-done
-Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 100); do
-  [ -e "/tmp/.X11-unix/X$display" ] && break
-  sleep 0.1
-done
-[ -e "/tmp/.X11-unix/X$display" ] || fail "Xvfb did not start"
+start_xvfb "$work/xvfb.log" || fail "Xvfb did not start"
 
 home="$work/home"
 mkdir -m 700 "$home"

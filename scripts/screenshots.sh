@@ -11,6 +11,8 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 program_dir="${1:-}"
 out_dir="$(realpath -m "${2:-$root/screenshots}")"
 build_dir="${LORVANT_BUILD_DIR:-$root/build}"
+# shellcheck source=scripts/xvfb.sh
+. "$root/scripts/xvfb.sh"
 
 # Builds the tool when needed; on a shared machine through its build lock.
 [ -f "$build_dir/CMakeCache.txt" ] || cmake -S "$root" -B "$build_dir" >/dev/null
@@ -27,17 +29,8 @@ if [ -n "$program_dir" ]; then
   done
 fi
 
-# A display number of our own: the first one without a lock file.
-display=99
-while [ -e "/tmp/.X$display-lock" ] || [ -e "/tmp/.X11-unix/X$display" ]; do
-  display=$((display + 1))
-done
-Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 50); do
-  [ -e "/tmp/.X11-unix/X$display" ] && break
-  sleep 0.1
-done
+# A display of our own.
+start_xvfb "$work/xvfb.log" || { echo "Xvfb did not start" >&2; exit 1; }
 
 mkdir -p "$out_dir"
 DISPLAY=":$display" QT_QPA_PLATFORM=xcb \
