@@ -158,8 +158,8 @@ void leaveOutLeakCheck() {
     setenv("ASAN_OPTIONS", extended.c_str(), 1);
 }
 
-// Runs the helper to its end; true when it succeeded.
-bool runToEnd(std::vector<std::string> arguments) {
+// Starts the helper (its output thrown away); its process id.
+pid_t startHelper(std::vector<std::string> arguments) {
     const pid_t pid = fork();
     if (pid == 0) {
         const int null = open("/dev/null", O_WRONLY);
@@ -168,6 +168,12 @@ bool runToEnd(std::vector<std::string> arguments) {
         execv(pointers[0], pointers.data());
         _exit(127);
     }
+    return pid;
+}
+
+// Runs the helper to its end; true when it succeeded.
+bool runToEnd(std::vector<std::string> arguments) {
+    const pid_t pid = startHelper(std::move(arguments));
     int status = 0;
     return pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status) &&
            WEXITSTATUS(status) == 0;
@@ -225,19 +231,6 @@ TracedEnd runKilledAt(std::vector<std::string> arguments, int point) {
         }
         inCall = !inCall;
     }
-}
-
-// Starts the helper (its output thrown away); its process id.
-pid_t startHelper(std::vector<std::string> arguments) {
-    const pid_t pid = fork();
-    if (pid == 0) {
-        const int null = open("/dev/null", O_WRONLY);
-        dup2(null, STDOUT_FILENO);
-        auto pointers = argv(arguments);
-        execv(pointers[0], pointers.data());
-        _exit(127);
-    }
-    return pid;
 }
 
 // Starts the helper saving again and again, and kills it `delayUs` after it began.
