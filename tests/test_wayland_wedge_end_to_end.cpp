@@ -11,19 +11,14 @@
 
 #include "emulator_launcher.h"
 #include "file_helpers.h"
-#include "scanner/cs1504_codec.h"
-#include "scanner/cs1504_device.h"
-#include "scanner/cs1504_unit_file.h"
 #include "sway_session.h"
-#include "text/cp1252.h"
+#include "wedge_scans.h"
 
 namespace {
 
 constexpr int slow = 20000;  // ms; only reached when something is broken
 // The program's Wayland app_id, from its desktop entry's name.
 const QString kProgramAppId = QStringLiteral("org.lorvant.Lorvant");
-
-const std::array<uint8_t, 8> kSerial = {0x0A, 0x1B, 0x2C, 0x3D, 0x4E, 0x5F, 0x60, 0x71};
 
 // Keyboard-wedge mode, barcode, time and date, H-Tab between the columns and Enter after
 // each line; the scanner is cleared after a transfer. The hotkeys stay as they were set
@@ -36,12 +31,6 @@ const char* kSettings =
 const QStringList kSendBinding = {"-M", "ctrl", "-M", "alt", "s", "-m", "alt", "-m", "ctrl"};
 const QStringList kEraseBinding = {"-M", "ctrl", "-M", "alt", "d", "-m", "alt", "-m", "ctrl"};
 
-struct Scan {
-    uint8_t codeType;
-    const char* data;  // Windows-1252
-    int year, month, day, hour, minute, second;
-};
-
 // Upper and lower case, "!", "@" and "|" (AltGr on a German keyboard), umlauts and "ß"
 // that the US layout lacks, "€" (outside Latin-1), a blank, and the receive list's
 // delimiter ";" inside a barcode.
@@ -52,31 +41,8 @@ const Scan kScans[] = {
     {0x03, "\x80 5|\xFC\xDF", 2027, 1, 2, 3, 4, 5},
 };
 
-// What the terminal should receive, in UTF-8: each barcode exactly as scanned, then its
-// time and date, joined by Tab, and Return after each line.
 QByteArray expectedBytes() {
-    std::string text;
-    for (const Scan& scan : kScans) {
-        text +=
-            cp1252::toUtf8(scan.data) + '\t' +
-            QString::asprintf("%02d:%02d:%02d", scan.hour, scan.minute, scan.second).toStdString() +
-            '\t' +
-            QString::asprintf("%02d.%02d.%04d", scan.day, scan.month, scan.year).toStdString() +
-            '\r';
-    }
-    return QByteArray::fromStdString(text);
-}
-
-std::string unitFile() {
-    cs1504::Device unit;
-    unit.serialNumber = kSerial;
-    unit.setParameter(cs1504::parameter::StoreTimeStamps, 1);
-    for (const Scan& scan : kScans) {
-        unit.barcodes.push_back({scan.codeType, scan.data,
-                                 cs1504::packTimeStamp(scan.year, scan.month, scan.day, scan.hour,
-                                                       scan.minute, scan.second)});
-    }
-    return cs1504::writeUnitFile(unit);
+    return QByteArray::fromStdString(typedUtf8(kScans));
 }
 
 }  // namespace
@@ -113,7 +79,7 @@ void WaylandWedgeEndToEndTest::initTestCase() {
     QVERIFY(QFile::copy(LORVANT_PROGRAM, program()));
     QVERIFY(putFile(folder + "/LVconfig.ini", kSettings));
     QVERIFY(putFile(folder + "/LVserial.dat", "0a1b2c3d4e5f6071;WL;Wayland\r\n"));
-    QVERIFY(putFile(folder + "/unit.txt", unitFile()));
+    QVERIFY(putFile(folder + "/unit.txt", unitFileWith(kScans)));
     for (const QString& path :
          {folder, program(), folder + "/LVconfig.ini", folder + "/LVserial.dat"})
         QVERIFY(session_.giveToUser(path));

@@ -9,16 +9,12 @@
 
 #include "emulator_launcher.h"
 #include "file_helpers.h"
-#include "scanner/cs1504_codec.h"
-#include "scanner/cs1504_device.h"
-#include "scanner/cs1504_unit_file.h"
+#include "wedge_scans.h"
 #include "x11_test_support.h"
 
 namespace {
 
 constexpr int slowX = 20000;  // ms; only reached when something is broken
-
-const std::array<uint8_t, 8> kSerial = {0x0A, 0x1B, 0x2C, 0x3D, 0x4E, 0x5F, 0x60, 0x71};
 
 // The settings file: keyboard-wedge mode (the program starts minimised), barcode, time and
 // date, H-Tab between the columns and Enter after each line; Alt+Ctrl+S sends and
@@ -31,12 +27,6 @@ const char* kSettings =
 const QStringList kSendHotkey = {"Control_L", "Alt_L", "s"};
 const QStringList kClearHotkey = {"Control_L", "Alt_L", "d"};
 
-struct Scan {
-    uint8_t codeType;
-    const char* data;  // Windows-1252
-    int year, month, day, hour, minute, second;
-};
-
 // Upper and lower case, "!", an AltGr character on the German layout, an umlaut that the
 // US layout lacks, and the receive list's delimiter ";" inside a barcode.
 const Scan kScans[] = {
@@ -45,29 +35,8 @@ const Scan kScans[] = {
     {0x03, "K\xC4SE;7b@x", 2026, 12, 31, 23, 59, 58},
 };
 
-// What the focused window should receive: each barcode as scanned (the list delimiter in it
-// too), then the time and the date, all joined by Tab, and Return after each line.
 QString expectedText() {
-    QString text;
-    for (const Scan& scan : kScans) {
-        const QString barcode = QString::fromLatin1(scan.data);  // cp1252 and Latin-1 agree here
-        text += barcode + '\t' +
-                QString::asprintf("%02d:%02d:%02d", scan.hour, scan.minute, scan.second) + '\t' +
-                QString::asprintf("%02d.%02d.%04d", scan.day, scan.month, scan.year) + '\r';
-    }
-    return text;
-}
-
-std::string unitFile() {
-    cs1504::Device unit;
-    unit.serialNumber = kSerial;
-    unit.setParameter(cs1504::parameter::StoreTimeStamps, 1);
-    for (const Scan& scan : kScans) {
-        unit.barcodes.push_back({scan.codeType, scan.data,
-                                 cs1504::packTimeStamp(scan.year, scan.month, scan.day, scan.hour,
-                                                       scan.minute, scan.second)});
-    }
-    return cs1504::writeUnitFile(unit);
+    return QString::fromStdString(typedUtf8(kScans));
 }
 
 }  // namespace
@@ -115,7 +84,7 @@ void WedgeEndToEndTest::initTestCase() {
 
     QVERIFY(programDir_.isValid());
     const QString unitPath = programDir_.filePath("unit.txt");
-    QVERIFY(putFile(unitPath, unitFile()));
+    QVERIFY(putFile(unitPath, unitFileWith(kScans)));
     QVERIFY2(emulator_.start({"--data", unitPath, "--log"}), qPrintable(emulator_.errorText()));
     QVERIFY2(startProgram(), qPrintable(diagnosis()));
 }
