@@ -104,6 +104,11 @@ inline constexpr char kDataNotSaved[] =
     "Die Daten konnten nicht gespeichert werden.\n\nDatei: %1\nGrund: %2";
 inline constexpr char kSaveError[] = " Fehler beim Speichern";
 inline constexpr char kStatusSaved[] = " Daten wurden in Datei gespeichert";
+inline constexpr char kEmptyListOverwrites[] =
+    "Die Liste enthält keine Barcodes.\n"
+    "Beim Speichern wird die Datei %1 überschrieben; ihre bisherigen Daten gehen verloren.\n\n"
+    "Wollen Sie die Datei trotzdem überschreiben ?";
+inline constexpr char kEmptyListCaption[] = "Liste ist leer !";
 inline constexpr char kCloseAnyway[] = "Wollen Sie trotzdem schliessen ??";
 inline constexpr char kListNotSaved[] = "Liste wurde noch nicht gespeichert !";
 inline constexpr char kStatusSettingClock[] = " Datum und Zeit werden auf Scanner übertragen.";

@@ -186,14 +186,16 @@ void TConfigForm::storeFileCounter() {
     settingsFile->save();
 }
 
-int32_t TConfigForm::takeFileCounter() {
+int32_t TConfigForm::nextFileCounter() const {
     // Another running copy may have handed out numbers since this one read the settings
     // file; its numbers are in the file, and none is handed out twice.
-    if (settingsFile) {
-        const ProfileFile onDisk(settingsFile->path());
-        fileCounter =
-            std::max(fileCounter, onDisk.readInteger("DataFile", "FileCounter", fileCounter));
-    }
+    if (!settingsFile) return fileCounter;
+    const ProfileFile onDisk(settingsFile->path());
+    return std::max(fileCounter, onDisk.readInteger("DataFile", "FileCounter", fileCounter));
+}
+
+int32_t TConfigForm::takeFileCounter() {
+    fileCounter = nextFileCounter();
     const int32_t counter = fileCounter;
     ++fileCounter;
     storeFileCounter();

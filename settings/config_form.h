@@ -137,6 +137,8 @@ class TConfigForm : public QDialog {
     void FormDestroy();
     // Writes the settings file now, so the data file counter just advanced is kept.
     void storeFileCounter();
+    // The counter the next counted data file gets, not yet handed out.
+    int32_t nextFileCounter() const;
     // The counter for the next counted data file, advanced and stored at once.
     int32_t takeFileCounter();
     // Enables SetTimeDateButton exactly while the clock is not synchronised automatically.

@@ -140,16 +140,47 @@ class FileTransferTest : public QObject {
         QVERIFY(!QFile::exists(counted + ".lvundo"));
     }
 
-    void emptyListWritesOnlyTheRecord() {
+    void emptyListWritesOnlyTheRecordAfterAYes() {
         unit_.device.barcodes.clear();
         putFile(dataPath(), "old content\r\n");
         receive();
         config_->ScanRecToFileBox->setChecked(true);
+        MessageBoxRecorder boxes;
+        boxes.answerNext(QMessageBox::Yes);
         receive_->ListeSpeichernButtonClick();
+        QCOMPARE(boxes.shown().size(), size_t(1));
+        QCOMPARE(boxes.shown()[0].caption, QString("Liste ist leer !"));
+        QVERIFY(boxes.shown()[0].text.contains(dataPath()));
+        QCOMPARE(boxes.shown()[0].defaultButton, QMessageBox::No);
         QCOMPARE(fileBytes(dataPath()), std::string("AB12;Lager\r\n"));
         config_->ScanRecToFileBox->setChecked(false);
+        boxes.answerNext(QMessageBox::Yes);
         receive_->ListeSpeichernButtonClick();
         QCOMPARE(fileBytes(dataPath()), std::string());
+        // An empty file has nothing to lose, and an append adds to what is there.
+        boxes.clear();
+        receive_->ListeSpeichernButtonClick();
+        config_->FileSaveOptionRadioGroup->setValue(1);
+        config_->ScanRecToFileBox->setChecked(true);
+        receive_->ListeSpeichernButtonClick();
+        QVERIFY(boxes.shown().empty());
+        QCOMPARE(fileBytes(dataPath()), std::string("AB12;Lager\r\n"));
+    }
+
+    void emptyListAnsweredNoKeepsTheFileTheCounterAndTheList() {
+        unit_.device.barcodes.clear();
+        putFile(dir_.filePath("Data_4.txt"), "yesterday's barcodes\r\n");
+        receive();
+        config_->FileCountCheckBox->setChecked(true);
+        config_->fileCounter = 4;
+        MessageBoxRecorder boxes;
+        receive_->ListeSpeichernButtonClick();  // the recorder answers No, the default
+        QCOMPARE(boxes.shown().size(), size_t(1));
+        QVERIFY(boxes.shown()[0].text.contains("Data_4.txt"));
+        QCOMPARE(fileBytes(dir_.filePath("Data_4.txt")), std::string("yesterday's barcodes\r\n"));
+        QCOMPARE(config_->fileCounter, 4);
+        QVERIFY(!receive_->ListSaved);
+        QVERIFY(receive_->ListeSpeichernButton->isEnabled());
     }
 
     void failedSaveIsReportedAndKeepsListAndBarcodes() {

@@ -337,6 +337,11 @@ void recoverDataFile(const std::string& path) {
     closeFile(fd);
 }
 
+bool dataFileHoldsData(const std::string& path) {
+    std::error_code error;
+    return !path.empty() && std::filesystem::file_size(path, error) > 0 && !error;
+}
+
 bool writeDataFile(const std::string& path, const std::string& bytes, bool append,
                    std::string& reason) {
     if (path.empty()) {

@@ -35,6 +35,9 @@ std::string dataFileBlock(const std::string& scannerRecord, bool withScannerReco
 bool writeDataFile(const std::string& path, const std::string& bytes, bool append,
                    std::string& reason);
 
+// The file at `path` is there and holds at least one byte (a link is followed).
+bool dataFileHoldsData(const std::string& path);
+
 // Takes back an append to the file at `path` that did not finish (the program was ended or
 // the power cut while it ran), so the file holds what it held before that save.
 void recoverDataFile(const std::string& path);

@@ -13,16 +13,33 @@
 #include "ui/delimited_list_box.h"
 #include "ui/message_box.h"
 
+namespace {
+// An empty list would leave an overwritten file without its data (the scanner record at
+// most): that takes the user's Yes.
+bool mayOverwriteWithEmptyList(const std::string& path) {
+    if (!dataFileHoldsData(path)) return true;
+    const auto answer =
+        showMessageBox({QString(texts::kEmptyListOverwrites).arg(QFile::decodeName(path.c_str())),
+                        texts::kEmptyListCaption, QMessageBox::Warning,
+                        QMessageBox::Yes | QMessageBox::No, QMessageBox::No});
+    return answer == QMessageBox::Yes;
+}
+}  // namespace
+
 void TReceiveForm::ListeSpeichernButtonClick() {
-    std::string path = QFile::encodeName(ConfigForm->FileNamePathEdit->text()).toStdString();
-    if (ConfigForm->FileCountCheckBox->isChecked()) {
-        // The counter advances with every save, whatever its outcome, so a failed save
-        // never makes two files share a number.
-        path = counterFileName(path, ConfigForm->takeFileCounter());
-    }
+    const std::string name = QFile::encodeName(ConfigForm->FileNamePathEdit->text()).toStdString();
+    const bool counted = ConfigForm->FileCountCheckBox->isChecked();
+    const bool append = ConfigForm->saveOption() == SaveOption::Append;
+    // A No changes nothing, the counter included.
+    if (!append && ListBoxAll->rowCount() == 0 &&
+        !mayOverwriteWithEmptyList(counted ? counterFileName(name, ConfigForm->nextFileCounter())
+                                           : name))
+        return;
+    // The counter advances with every save, whatever its outcome, so a failed save never
+    // makes two files share a number.
+    const std::string path = counted ? counterFileName(name, ConfigForm->takeFileCounter()) : name;
     const std::string block = dataFileBlock(
         ConfigForm->scannerRecord, ConfigForm->ScanRecToFileBox->isChecked(), ListBoxAll->rows());
-    const bool append = ConfigForm->saveOption() == SaveOption::Append;
     std::string reason;
     if (!writeDataFile(path, block, append, reason)) {
         // The list stays unsaved and can be saved again once the cause is mended.
