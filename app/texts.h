@@ -70,6 +70,15 @@ inline constexpr char kSettingsNotWritten[] = "Unable to write to %1";
 inline constexpr char kScannerListNotSaved[] =
     "Die Scanner-Liste wurde nicht gespeichert: %1 konnte beim Start nicht gelesen werden "
     "und wäre sonst überschrieben worden.";
+inline constexpr char kScannerListCut[] =
+    "Die Scanner-Liste %1 konnte nicht ganz gelesen werden: Zeile %2 enthält ein NUL-Zeichen, "
+    "die Scanner ab dieser Zeile fehlen in der Liste.\n\n"
+    "Die Datei bleibt, wie sie ist, solange die Liste nicht geändert wird; wird sie geändert, "
+    "bleibt die Datei vorher als %3 erhalten.";
+inline constexpr char kScannerListCutCaption[] = " Scanner-Liste beschädigt";
+inline constexpr char kScannerListNotKept[] =
+    "Die Scanner-Liste wurde nicht gespeichert: Die beschädigte Datei %1 konnte nicht als %2 "
+    "aufbewahrt werden.";
 inline constexpr char kFileNameNotStorable[] =
     "Der Name enthält Zeichen, die Lorvant nicht speichern kann:\n%1\n\n"
     "Bitte einen anderen Namen wählen.";

@@ -18,6 +18,7 @@
 #include "platform/global_hotkeys.h"
 #include "platform/program_dir.h"
 #include "scanner/parameter_file.h"
+#include "settings/file_bytes.h"
 #include "settings/profile_file.h"
 #include "settings/scanner_list.h"
 #include "transfer/data_file.h"
@@ -35,6 +36,9 @@ std::string settingsPath() {
 }
 std::string scannerListPath() {
     return programDirectory() + "LVserial.dat";
+}
+std::string scannerListBackupPath() {
+    return scannerListPath() + ".bak";
 }
 }  // namespace
 
@@ -80,14 +84,7 @@ void TConfigForm::FormCreate() {
     settingsFile = std::make_unique<ProfileFile>(settingsPath());
     loadSettings();
     recoverDataFiles();
-    // The scanner list: a missing or unreadable file is reported, the list then starts
-    // empty and loading goes on, so parameters, status and hotkeys still come up.
-    std::string error;
-    bool missing = false;
-    auto rows = loadScannerList(scannerListPath(), &error, &missing);
-    if (!rows) showErrorMessage(fromCp1252(error));
-    scannerListUnreadable = !rows && !missing;
-    SerieListBox->setRows(rows ? std::move(*rows) : std::vector<std::string>{});
+    loadScannerListFile();
     openParameterFile();
     showParameterTable();
     UpdateMainWindowStatus();
@@ -97,24 +94,79 @@ void TConfigForm::FormCreate() {
         MainForm->setWindowState(MainForm->windowState() | Qt::WindowMinimized);
 }
 
+// A missing or unreadable file is reported, the list then starts empty and loading goes on,
+// so parameters, status and hotkeys still come up.
+void TConfigForm::loadScannerListFile() {
+    std::string error;
+    bool missing = false;
+    auto file = readScannerListFile(scannerListPath(), &error, &missing);
+    if (!file) showErrorMessage(fromCp1252(error));
+    scannerListUnreadable = !file && !missing;
+    if (file && file->cutAtLine > 0) {
+        showWarning(QString(texts::kScannerListCut)
+                        .arg(fromCp1252(scannerListPath()))
+                        .arg(file->cutAtLine)
+                        .arg(fromCp1252(scannerListBackupPath())),
+                    texts::kScannerListCutCaption);
+        damagedScannerList = file;
+    }
+    SerieListBox->setRows(file ? std::move(file->rows) : std::vector<std::string>{});
+}
+
+void TConfigForm::saveScannerListFile() {
+    // A list that was there but could not be read is not replaced by what this run shows.
+    if (scannerListUnreadable) {
+        showErrorMessage(QString(texts::kScannerListNotSaved).arg(fromCp1252(scannerListPath())));
+        return;
+    }
+    const std::vector<std::string> rows = SerieListBox->rows();
+    if (damagedScannerList) {
+        // Unchanged, the file keeps the rows after its NUL byte for whoever can mend it.
+        if (rows == damagedScannerList->rows) return;
+        if (!writeFileAtomically(scannerListBackupPath(), damagedScannerList->bytes)) {
+            showErrorMessage(
+                QString(texts::kScannerListNotKept)
+                    .arg(fromCp1252(scannerListPath()), fromCp1252(scannerListBackupPath())));
+            return;
+        }
+    }
+    std::string error;
+    if (!saveScannerList(scannerListPath(), rows, &error)) showErrorMessage(fromCp1252(error));
+}
+
+namespace {
+// A number the settings file holds for a choice: one below the first choice, or beyond the
+// choices of a drop-down list, would leave nothing chosen (and the port box no port at all),
+// so it selects the default, the first choice. A radio group takes one beyond its last
+// choice as its last.
+int32_t radioChoice(int32_t value) {
+    return value < 0 ? 0 : value;
+}
+int32_t readChoice(const ProfileFile& ini, const char* section, const char* key,
+                   const QComboBox* combo) {
+    const int32_t value = ini.readInteger(section, key, 0);
+    return value >= 0 && value < combo->count() ? value : 0;
+}
+}  // namespace
+
 void TConfigForm::loadSettings() {
     ProfileFile& ini = *settingsFile;
     DataSaveDialog->fileName =
         fromCp1252(ini.readString("DataFile", "PathAndName", dataDirectory() + "Data.txt"));
     FileNamePathEdit->setText(DataSaveDialog->fileName);
     FileNamePathEdit->setToolTip(DataSaveDialog->fileName);
-    FileSaveOptionRadioGroup->setValue(ini.readInteger("DataFile", "SaveOption", 0));
+    FileSaveOptionRadioGroup->setValue(radioChoice(ini.readInteger("DataFile", "SaveOption", 0)));
     FileCountCheckBox->setChecked(ini.readBool("DataFile", "CounterActive", false));
     fileCounter = ini.readInteger("DataFile", "FileCounter", 0);
     FieldSepEdit->setText(fromCp1252(ini.readString("DataFile", "FieldSeparator", ";")));
     ScanRecToFileBox->setChecked(ini.readBool("DataFile", "ScanRecToFile", false));
-    RadioModeGroup->setValue(ini.readInteger("DataFile", "TransMode", 0));
-    setComboValue(cbPortID, ini.readInteger("ScannerOptions", "Port", 0));
-    ScannerOptionGroup->setValue(ini.readInteger("ScannerOptions", "DataFormat", 0));
+    RadioModeGroup->setValue(radioChoice(ini.readInteger("DataFile", "TransMode", 0)));
+    setComboValue(cbPortID, readChoice(ini, "ScannerOptions", "Port", cbPortID));
+    ScannerOptionGroup->setValue(radioChoice(ini.readInteger("ScannerOptions", "DataFormat", 0)));
     TransDelCheckBox->setChecked(ini.readBool("ScannerOptions", "TransDel", false));
     SynchDateTimeCheckBox->setChecked(ini.readBool("ScannerOptions", "SynchDateTime", false));
-    setComboValue(FieldSepCombo, ini.readInteger("SendOptions", "FieldSep", 0));
-    setComboValue(StringTermCombo, ini.readInteger("SendOptions", "RecTerm", 0));
+    setComboValue(FieldSepCombo, readChoice(ini, "SendOptions", "FieldSep", FieldSepCombo));
+    setComboValue(StringTermCombo, readChoice(ini, "SendOptions", "RecTerm", StringTermCombo));
     SendHotkeyEdit->setText(fromCp1252(ini.readString("SendOptions", "SendHot", "")));
     ClearHotkeyEdit->setText(fromCp1252(ini.readString("ClrOptions", "ClrHot", "")));
     sendHotkeyModifiers = ini.readInteger("SendOptions", "Mod", 0);
@@ -212,14 +264,7 @@ void TConfigForm::FormDestroy() {
             showErrorMessage(QString(texts::kSettingsNotWritten).arg(fromCp1252(settingsPath())));
         settingsFile.reset();
     }
-    // A list that was there but could not be read is not replaced by what this run shows.
-    if (scannerListUnreadable) {
-        showErrorMessage(QString(texts::kScannerListNotSaved).arg(fromCp1252(scannerListPath())));
-        return;
-    }
-    std::string error;
-    if (!saveScannerList(scannerListPath(), SerieListBox->rows(), &error))
-        showErrorMessage(fromCp1252(error));
+    saveScannerListFile();
 }
 
 void TConfigForm::FormShow() {

@@ -5,9 +5,11 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "scanner/parameter_table.h"
+#include "settings/scanner_list.h"
 #include "transfer/data_file.h"
 #include "transfer/reception.h"
 #include "transfer/wedge_keys.h"
@@ -204,6 +206,11 @@ class TConfigForm : public QDialog {
     void writeSettings();
     // The scanner list file existed at start-up but could not be read.
     bool scannerListUnreadable = false;
+    // The scanner list file as read at start-up when a NUL byte cut its reading short: it is
+    // written back only when the list was changed, and then kept beside it first.
+    std::optional<ScannerListFile> damagedScannerList;
+    void loadScannerListFile();
+    void saveScannerListFile();
     // Key-down in one of the two hotkey edits (the key goes on to the edit, which is
     // read-only); true when it was one.
     bool hotkeyEditKeyDown(QObject* watched, QEvent* event);

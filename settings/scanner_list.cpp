@@ -16,14 +16,35 @@ std::string serializeScannerList(const std::vector<std::string>& rows) {
     return joinLines(rows);
 }
 
-std::optional<std::vector<std::string>> loadScannerList(const std::string& path, std::string* error,
-                                                        bool* missing) {
-    const auto bytes = readFileBytes(path, missing);
+int scannerListCutLine(std::string_view bytes) {
+    const size_t nul = bytes.find('\0');
+    if (nul == std::string_view::npos) return 0;
+    int line = 1;
+    for (size_t i = 0; i < nul; ++i) {
+        const bool crLf = bytes[i] == '\r' && i + 1 < nul && bytes[i + 1] == '\n';
+        if (bytes[i] == '\n' || (bytes[i] == '\r' && !crLf)) ++line;
+    }
+    return line;
+}
+
+std::optional<ScannerListFile> readScannerListFile(const std::string& path, std::string* error,
+                                                   bool* missing) {
+    auto bytes = readFileBytes(path, missing);
     if (!bytes) {
         if (error) *error = "Cannot open file " + path;
         return std::nullopt;
     }
-    return parseScannerList(*bytes);
+    ScannerListFile file{std::move(*bytes), {}, 0};
+    file.rows = parseScannerList(file.bytes);
+    file.cutAtLine = scannerListCutLine(file.bytes);
+    return file;
+}
+
+std::optional<std::vector<std::string>> loadScannerList(const std::string& path, std::string* error,
+                                                        bool* missing) {
+    auto file = readScannerListFile(path, error, missing);
+    if (!file) return std::nullopt;
+    return std::move(file->rows);
 }
 
 bool saveScannerList(const std::string& path, const std::vector<std::string>& rows,

@@ -22,6 +22,20 @@ std::string serializeScannerList(const std::vector<std::string>& rows);
 std::optional<std::vector<std::string>> loadScannerList(const std::string& path, std::string* error,
                                                         bool* missing = nullptr);
 
+// The line (counted from 1) whose NUL byte ended the reading of `bytes`; 0 when there is none
+// and every row was read.
+int scannerListCutLine(std::string_view bytes);
+
+// The file as read: its bytes, its rows, and where a NUL byte cut the reading short.
+struct ScannerListFile {
+    std::string bytes;
+    std::vector<std::string> rows;
+    int cutAtLine = 0;
+};
+// As loadScannerList, with the bytes and the place of a cut.
+std::optional<ScannerListFile> readScannerListFile(const std::string& path, std::string* error,
+                                                   bool* missing = nullptr);
+
 // Creates or replaces the file at `path` (through a temporary file, so the old list
 // survives any failure). On failure `error` gets "Cannot create file <path>".
 bool saveScannerList(const std::string& path, const std::vector<std::string>& rows,

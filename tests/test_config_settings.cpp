@@ -84,10 +84,11 @@ class ConfigSettingsTest : public QObject {
             QVERIFY(form.FileCountCheckBox->isChecked());
             QVERIFY(!form.ScanRecToFileBox->isChecked());
             QCOMPARE(form.FieldSepEdit->text(), QString("||"));
-            QCOMPARE(form.cbPortID->currentIndex(), -1);
+            // A number beyond the choices selects the default, not an empty choice.
+            QCOMPARE(form.cbPortID->currentIndex(), 0);
             QCOMPARE(form.ScannerOptionGroup->value(), 3);
-            QCOMPARE(form.FieldSepCombo->currentIndex(), -1);
-            QCOMPARE(form.StringTermCombo->currentIndex(), -1);
+            QCOMPARE(form.FieldSepCombo->currentIndex(), 0);
+            QCOMPARE(form.StringTermCombo->currentIndex(), 0);
             // The shown text is kept even where it does not match the numbers.
             QCOMPARE(form.SendHotkeyEdit->text(), QString("Alt+Q"));
             QCOMPARE(form.sendHotkeyModifiers, 6);
@@ -98,18 +99,28 @@ class ConfigSettingsTest : public QObject {
         const std::string saved = fileBytes(path("LVconfig.ini"));
         for (const char* line :
              {"; kept\r\n[DataFile]\r\n", "SaveOption=1\r\n", "FileCounter=31\r\n",
-              "CounterActive=1\r\n", "FieldSeparator=||\r\n", "Foreign=keep me\r\n", "Port=-1\r\n",
-              "DataFormat=3\r\n", "FieldSep=-1\r\n", "RecTerm=-1\r\n", "SendHot=Alt+Q\r\n",
+              "CounterActive=1\r\n", "FieldSeparator=||\r\n", "Foreign=keep me\r\n", "Port=0\r\n",
+              "DataFormat=3\r\n", "FieldSep=0\r\n", "RecTerm=0\r\n", "SendHot=Alt+Q\r\n",
               "[Other]\r\nx=1\r\n", "V_Key=116\r\n", "V_key=68\r\n"})
             QVERIFY2(saved.find(line) != std::string::npos, line);
     }
 
-    void radioGroupsClampBelowMinusOne() {
-        putFile(path("LVconfig.ini"), "[DataFile]\r\nSaveOption=-5\r\nTransMode=-1\r\n");
+    void negativeChoicesSelectTheDefault() {
+        putFile(path("LVconfig.ini"),
+                "[DataFile]\r\nSaveOption=-5\r\nTransMode=-1\r\n"
+                "[ScannerOptions]\r\nPort=99\r\nDataFormat=-3\r\n");
         putFile(path("LVserial.dat"), "");
-        TConfigForm form;
-        QCOMPARE(form.FileSaveOptionRadioGroup->value(), -1);
-        QCOMPARE(form.RadioModeGroup->value(), -1);
+        {
+            TConfigForm form;
+            QCOMPARE(form.FileSaveOptionRadioGroup->value(), 0);
+            QCOMPARE(form.RadioModeGroup->value(), 0);
+            QCOMPARE(form.cbPortID->currentIndex(), 0);
+            QCOMPARE(form.ScannerOptionGroup->value(), 0);
+        }
+        const std::string saved = fileBytes(path("LVconfig.ini"));
+        for (const char* line :
+             {"SaveOption=0\r\n", "TransMode=0\r\n", "Port=0\r\n", "DataFormat=0\r\n"})
+            QVERIFY2(saved.find(line) != std::string::npos, line);
     }
 
     void scannerListRoundTrips() {
@@ -144,6 +155,40 @@ class ConfigSettingsTest : public QObject {
         QCOMPARE(fileBytes(path("LVserial.dat")),
                  std::string("0011223344556677\r\n8899aabbccddeeff\r\n"));
         QDir(path("LVconfig.ini")).removeRecursively();
+    }
+
+    void aListCutShortByANulIsReportedAndKeptUntilItIsChanged() {
+        const std::string damaged =
+            std::string("0011223344556677;AB12;Lager\r\n8899aabbccddeeff;CD34;Hof\r\n0102") + '\0' +
+            "030405060708;EF56;Keller\r\n";
+        putFile(path("LVserial.dat"), damaged);
+        {
+            MessageBoxRecorder boxes;
+            TConfigForm form;
+            // The reading ends at the NUL byte, in the middle of the third row.
+            QCOMPARE(form.SerieListBox->rows(),
+                     (std::vector<std::string>{"0011223344556677;AB12;Lager",
+                                               "8899aabbccddeeff;CD34;Hof", "0102"}));
+            QCOMPARE(boxes.shown().size(), size_t(1));
+            QCOMPARE(boxes.shown()[0].caption, QString(" Scanner-Liste beschädigt"));
+            QCOMPARE(boxes.shown()[0].icon, QMessageBox::Warning);
+            const QString text = boxes.shown()[0].text;
+            QVERIFY2(text.contains(path("LVserial.dat")) && text.contains("Zeile 3") &&
+                         text.contains(path("LVserial.dat.bak")),
+                     qPrintable(text));
+        }
+        // Unchanged, the list is not written back: the rows after the NUL are still there.
+        QCOMPARE(fileBytes(path("LVserial.dat")), damaged);
+        QVERIFY(!QFile::exists(path("LVserial.dat.bak")));
+        {
+            MessageBoxRecorder boxes;
+            TConfigForm form;
+            form.SerieListBox->addRow("a0a1a2a3a4a5a6a7");
+        }
+        QCOMPARE(fileBytes(path("LVserial.dat.bak")), damaged);
+        QCOMPARE(fileBytes(path("LVserial.dat")),
+                 std::string("0011223344556677;AB12;Lager\r\n8899aabbccddeeff;CD34;Hof\r\n"
+                             "0102\r\na0a1a2a3a4a5a6a7\r\n"));
     }
 
     void scannerListThatCannotBeReadIsNotSavedOver() {

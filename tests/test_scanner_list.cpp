@@ -19,25 +19,33 @@ class TestScannerList : public QObject {
     void parsesRows_data() {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<Rows>("rows");
-        QTest::newRow("empty file") << QByteArray() << Rows{};
-        QTest::newRow("CR LF") << QByteArray("a\r\nb\r\n") << Rows{"a", "b"};
-        QTest::newRow("lone LF") << QByteArray("a\nb\n") << Rows{"a", "b"};
-        QTest::newRow("lone CR") << QByteArray("a\rb\r") << Rows{"a", "b"};
-        QTest::newRow("mixed") << QByteArray("a\rb\nc\r\nd") << Rows{"a", "b", "c", "d"};
-        QTest::newRow("no final line end") << QByteArray("a\r\nlast") << Rows{"a", "last"};
-        QTest::newRow("empty middle row") << QByteArray("a\r\n\r\nb") << Rows{"a", "", "b"};
-        QTest::newRow("LF then CR") << QByteArray("a\n\rb") << Rows{"a", "", "b"};
-        QTest::newRow("only a line end") << QByteArray("\r\n") << Rows{""};
-        QTest::newRow("empty last row") << QByteArray("a\r\n\r\n") << Rows{"a", ""};
-        QTest::newRow("NUL ends reading") << QByteArray("a\r\nb\0c\r\nd", 10) << Rows{"a", "b"};
-        QTest::newRow("NUL first") << QByteArray("\0a\r\n", 4) << Rows{};
+        // The line whose NUL byte ended the reading, 0 for none.
+        QTest::addColumn<int>("cutAtLine");
+        QTest::newRow("empty file") << QByteArray() << Rows{} << 0;
+        QTest::newRow("CR LF") << QByteArray("a\r\nb\r\n") << Rows{"a", "b"} << 0;
+        QTest::newRow("lone LF") << QByteArray("a\nb\n") << Rows{"a", "b"} << 0;
+        QTest::newRow("lone CR") << QByteArray("a\rb\r") << Rows{"a", "b"} << 0;
+        QTest::newRow("mixed") << QByteArray("a\rb\nc\r\nd") << Rows{"a", "b", "c", "d"} << 0;
+        QTest::newRow("no final line end") << QByteArray("a\r\nlast") << Rows{"a", "last"} << 0;
+        QTest::newRow("empty middle row") << QByteArray("a\r\n\r\nb") << Rows{"a", "", "b"} << 0;
+        QTest::newRow("LF then CR") << QByteArray("a\n\rb") << Rows{"a", "", "b"} << 0;
+        QTest::newRow("only a line end") << QByteArray("\r\n") << Rows{""} << 0;
+        QTest::newRow("empty last row") << QByteArray("a\r\n\r\n") << Rows{"a", ""} << 0;
+        QTest::newRow("NUL ends reading")
+            << QByteArray("a\r\nb\0c\r\nd", 10) << Rows{"a", "b"} << 2;
+        QTest::newRow("NUL first") << QByteArray("\0a\r\n", 4) << Rows{} << 1;
+        QTest::newRow("NUL after every kind of line end")
+            << QByteArray("a\r\nb\rc\nd\r\0e", 11) << Rows{"a", "b", "c", "d"} << 5;
         QTest::newRow("cp1252 bytes")
-            << QByteArray("0102;M\xFC;J\xF6rg \x80\r\n") << Rows{"0102;M\xFC;J\xF6rg \x80"};
+            << QByteArray("0102;M\xFC;J\xF6rg \x80\r\n") << Rows{"0102;M\xFC;J\xF6rg \x80"} << 0;
     }
     void parsesRows() {
         QFETCH(QByteArray, bytes);
         QFETCH(Rows, rows);
-        QCOMPARE(parseScannerList(std::string_view(bytes.constData(), bytes.size())), rows);
+        QFETCH(int, cutAtLine);
+        const std::string_view view(bytes.constData(), bytes.size());
+        QCOMPARE(parseScannerList(view), rows);
+        QCOMPARE(scannerListCutLine(view), cutAtLine);
     }
 
     void serializesEveryRowWithCrLf() {
