@@ -28,6 +28,17 @@ inline constexpr char kPortNotPermitted[] = "\nKeine Berechtigung für %1.";
 inline constexpr char kPortNotPermittedJoinGroup[] =
     "\nKeine Berechtigung für %1: Der Benutzer muss zur Gruppe \"%2\" gehören (sudo usermod "
     "-aG %2 $USER, danach neu anmelden).";
+inline constexpr char kPortMissing[] =
+    "\nDas Gerät %1 ist nicht vorhanden: Ist der Scanner mit seinem Kabel angeschlossen?";
+inline constexpr char kPortStandsForDevice[] =
+    "\n%1 steht für %2; ein anderes Gerät nennt die Umgebungsvariable LORVANT_%1 "
+    "(etwa LORVANT_%1=/dev/ttyACM0).";
+inline constexpr char kPortNamedByVariable[] =
+    "\n%1 steht für %2, wie es die Umgebungsvariable LORVANT_%1 nennt.";
+inline constexpr char kPortBusy[] =
+    "\nDas Gerät %1 ist belegt: Ein anderes Programm hat es geöffnet.";
+inline constexpr char kPortNotSerial[] =
+    "\nDas Gerät %1 lässt sich nicht als serielle Schnittstelle einrichten.";
 inline constexpr char kScannerMayBeChanged[] = "Scanner kann nun gewechselt werden";
 inline constexpr char kNotAnsweringNotErased[] =
     "Der Scanner antwortet nicht; seine Barcodes wurden nicht gelöscht.";

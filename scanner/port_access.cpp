@@ -9,27 +9,37 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #endif
 
-std::optional<PortAccessDenied> portAccessDenied(int portIndex) {
+PortProblem portProblem(int portIndex) {
 #ifndef _WIN32
-    const std::string device = scannerPortDevice(portIndex);
+    PortProblem problem;
+    problem.device = scannerPortDevice(portIndex);
+    if (problem.device.empty()) return problem;
+    const char* variable = std::getenv(("LORVANT_COM" + std::to_string(portIndex + 1)).c_str());
+    problem.configured = variable && *variable;
     struct stat status {};
-    if (device.empty() || ::stat(device.c_str(), &status) != 0) return std::nullopt;
-    // The effective ids decide, as they do for open(); nothing is opened here, so a real
-    // line sees no change on its modem lines.
-    if (::faccessat(AT_FDCWD, device.c_str(), R_OK | W_OK, AT_EACCESS) == 0 || errno != EACCES)
-        return std::nullopt;
-    PortAccessDenied denied{device, {}};
+    if (::stat(problem.device.c_str(), &status) != 0) {
+        problem.kind = PortProblem::Kind::Missing;
+        return problem;
+    }
+    // The effective ids decide, as they do for open().
+    if (::faccessat(AT_FDCWD, problem.device.c_str(), R_OK | W_OK, AT_EACCESS) == 0 ||
+        errno != EACCES) {
+        problem.kind = PortProblem::Kind::Present;
+        return problem;
+    }
+    problem.kind = PortProblem::Kind::NotPermitted;
     // Joining the group helps only when the group may read and write, and root's is no choice.
     const bool groupMayUse = (status.st_mode & (S_IRGRP | S_IWGRP)) == (S_IRGRP | S_IWGRP);
     if (groupMayUse && status.st_gid != 0) {
         if (const struct group* entry = ::getgrgid(status.st_gid); entry && entry->gr_name)
-            denied.group = entry->gr_name;
+            problem.group = entry->gr_name;
     }
-    return denied;
+    return problem;
 #else
     (void)portIndex;
-    return std::nullopt;
+    return {};
 #endif
 }

@@ -16,21 +16,29 @@ milliseconds writeTimeout(size_t bytes) {
     return milliseconds(500 + bytes * 2);
 }
 
+// Why the last port that could not be opened failed, for the message that follows.
+QSerialPort::SerialPortError lastOpenError = QSerialPort::NoError;
+
 class SerialTransport final : public Transport {
   public:
     bool open(const QString& name) {
         port_.setPortName(name);
-        if (!port_.open(QIODevice::ReadWrite)) return false;
+        if (!port_.open(QIODevice::ReadWrite)) {
+            lastOpenError = port_.error();
+            return false;
+        }
         const bool configured = port_.setBaudRate(QSerialPort::Baud9600) &&
                                 port_.setDataBits(QSerialPort::Data8) &&
                                 port_.setStopBits(QSerialPort::OneStop) &&
                                 port_.setFlowControl(QSerialPort::NoFlowControl);
         if (!configured) {
+            lastOpenError = port_.error();
             port_.close();
             return false;
         }
         // A pseudo-terminal (the emulator) knows no parity; a real line takes it.
         if (!port_.setParity(QSerialPort::OddParity)) port_.clearError();
+        lastOpenError = QSerialPort::NoError;
         return true;
     }
 
@@ -96,11 +104,33 @@ std::unique_ptr<PortOpener> serialPortOpener() {
 }
 
 QString portOpenFailureText(int portIndex) {
-    const QString text = texts::kPortNotOpened;
-    const auto denied = portAccessDenied(portIndex);
-    if (!denied) return text;
-    const QString device = QString::fromLocal8Bit(denied->device.c_str());
-    if (denied->group.empty()) return text + QString(texts::kPortNotPermitted).arg(device);
-    const QString group = QString::fromLocal8Bit(denied->group.c_str());
-    return text + QString(texts::kPortNotPermittedJoinGroup).arg(device, group);
+    QString text = texts::kPortNotOpened;
+    const PortProblem problem = portProblem(portIndex);
+    const QString device = QString::fromLocal8Bit(problem.device.c_str());
+    const QString port = QString("COM%1").arg(portIndex + 1);
+    switch (problem.kind) {
+        case PortProblem::Kind::None:
+            break;
+        case PortProblem::Kind::Missing:
+            text += QString(texts::kPortMissing).arg(device);
+            text += QString(problem.configured ? texts::kPortNamedByVariable
+                                               : texts::kPortStandsForDevice)
+                        .arg(port, device);
+            break;
+        case PortProblem::Kind::NotPermitted:
+            text += problem.group.empty()
+                        ? QString(texts::kPortNotPermitted).arg(device)
+                        : QString(texts::kPortNotPermittedJoinGroup)
+                              .arg(device, QString::fromLocal8Bit(problem.group.c_str()));
+            break;
+        case PortProblem::Kind::Present:
+            // Qt's lock file of another program, or a device opened for one program only.
+            if (lastOpenError == QSerialPort::PermissionError ||
+                lastOpenError == QSerialPort::OpenError)
+                text += QString(texts::kPortBusy).arg(device);
+            else if (lastOpenError != QSerialPort::NoError)
+                text += QString(texts::kPortNotSerial).arg(device);
+            break;
+    }
+    return text;
 }

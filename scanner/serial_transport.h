@@ -11,6 +11,7 @@
 std::unique_ptr<PortOpener> serialPortOpener();
 
 // The message when port index `portIndex` cannot be opened: "Port kann nicht intialisiert
-// werden", and when the device is there but this user may not use it, a line that names the
-// device and the group to join.
+// werden", and a line that names the device and what is wrong with it: not there (and which
+// device the port stands for), this user may not use it (and the group to join), or it is
+// held by another program.
 QString portOpenFailureText(int portIndex);

@@ -13,6 +13,7 @@
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSerialPort>
 #include <QTimeEdit>
 #include <QWindow>
 #include <QtTest>
@@ -528,6 +529,42 @@ class SerialEndToEndTest : public QObject {
     }
 
     // --- A port the user may not open
+
+    void aPortThatCannotBeOpenedNamesItsDeviceAndWhatIsWrong() {
+        QVERIFY(start(std::string(kUnitHead), std::string(kSerialText) + ";AB12;Lager\r\n"));
+        const auto messageOfReceiving = [&] {
+            MessageBoxRecorder boxes;
+            MainForm->Empfangen1Click();
+            return boxes.shown().size() == 1 ? boxes.shown()[0].text : QString("<no message>");
+        };
+        const QString base = "Port kann nicht intialisiert werden\n";
+        // Held by another program: Qt's own lock, as a second Lorvant or a terminal would.
+        {
+            QSerialPort holder(emulator_->portPath());
+            QVERIFY(holder.open(QIODevice::ReadWrite));
+            QCOMPARE(messageOfReceiving(),
+                     base + "Das Gerät " + emulator_->portPath() +
+                         " ist belegt: Ein anderes Programm hat es geöffnet.");
+        }
+        // Not there, named by the variable.
+        const QString gone = path("ttyGone");
+        qputenv("LORVANT_COM3", gone.toLocal8Bit());
+        QCOMPARE(messageOfReceiving(),
+                 base + "Das Gerät " + gone +
+                     " ist nicht vorhanden: Ist der Scanner mit seinem Kabel angeschlossen?\n"
+                     "COM3 steht für " +
+                     gone + ", wie es die Umgebungsvariable LORVANT_COM3 nennt.");
+        // Not there, the default device of the port.
+        ConfigForm->cbPortID->setCurrentIndex(15);
+        qunsetenv("LORVANT_COM16");
+        if (QFile::exists("/dev/ttyUSB15")) QSKIP("this machine has a /dev/ttyUSB15");
+        QCOMPARE(
+            messageOfReceiving(),
+            base +
+                "Das Gerät /dev/ttyUSB15 ist nicht vorhanden: Ist der Scanner mit seinem "
+                "Kabel angeschlossen?\nCOM16 steht für /dev/ttyUSB15; ein anderes Gerät "
+                "nennt die Umgebungsvariable LORVANT_COM16 (etwa LORVANT_COM16=/dev/ttyACM0).");
+    }
 
     void aPortWithoutPermissionNamesTheDeviceAndTheGroupToJoin() {
         QVERIFY(start(std::string(kUnitHead), std::string(kSerialText) + ";AB12;Lager\r\n"));
