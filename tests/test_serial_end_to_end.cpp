@@ -409,6 +409,44 @@ class SerialEndToEndTest : public QObject {
                  size_t(kPacedBarcodes) * (13 + 1 + 8 + 1 + 10 + 2));
     }
 
+    void clicksAndKeysDuringAReadingAreDroppedNotDeferred() {
+        QVERIFY(start(pacedUnit(), std::string(kSerialText) + ";AB12;Lager\r\n", {}, true));
+        MessageBoxRecorder boxes;
+        // While the barcodes arrive the user clicks "Speichern" and presses Space on it, as
+        // the window system would hand it the events.
+        bool clicked = false;
+        connect(ReceiveForm, &TReceiveForm::receiving, this, [&](int n) {
+            if (clicked || n < 5) return;
+            clicked = true;
+            QPushButton* save = ReceiveForm->ListeSpeichernButton;
+            const QPointF at = QRectF(save->rect()).center();
+            for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease})
+                QCoreApplication::postEvent(
+                    save, new QMouseEvent(
+                              type, at, save->mapToGlobal(at), Qt::LeftButton,
+                              type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
+                              Qt::NoModifier));
+            for (const QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease})
+                QCoreApplication::postEvent(save, new QKeyEvent(type, Qt::Key_Space, {}, " "));
+        });
+        bool savedBeforeSeen = true;
+        std::vector<std::string> rows;
+        receive([&](TReceiveForm& window) {
+            // The list is there: anything held back would act now.
+            QCoreApplication::processEvents();
+            savedBeforeSeen = window.ListSaved;
+            rows = window.ListBoxAll->rows();
+            boxes.answerNext(QMessageBox::Yes);  // closing discards the unsaved list
+        });
+        QVERIFY(clicked);
+        QVERIFY(!savedBeforeSeen);
+        QCOMPARE(rows, pacedRows());
+        QVERIFY(!QFile::exists(path("Data.txt")));
+        // Closing asked about the unsaved list, and only that.
+        QCOMPARE(boxes.shown().size(), size_t(1));
+        QCOMPARE(boxes.shown()[0].caption, QString("Liste wurde noch nicht gespeichert !"));
+    }
+
     // --- Registering the scanner, its parameters and its clock
 
     void registerReceiveAndSetUpTheScanner() {

@@ -27,6 +27,41 @@ namespace {
 constexpr int kRepaintIntervalMs = 50;
 // How long a window that has just been shown may take to come up on the screen.
 constexpr int kExposeWaitMs = 500;
+
+// Drops the user's clicks and keys while it is installed on the application. Held back
+// until the reading ends, a click on "Speichern" would save the new list before the user
+// had seen it.
+class UserInputDropper : public QObject {
+  public:
+    bool eventFilter(QObject*, QEvent* event) override {
+        switch (event->type()) {
+            case QEvent::MouseButtonPress:
+            case QEvent::MouseButtonRelease:
+            case QEvent::MouseButtonDblClick:
+            case QEvent::Wheel:
+            case QEvent::KeyPress:
+            case QEvent::KeyRelease:
+            case QEvent::ShortcutOverride:
+            case QEvent::Shortcut:
+            case QEvent::ContextMenu:
+            case QEvent::TouchBegin:
+            case QEvent::TouchUpdate:
+            case QEvent::TouchEnd:
+            case QEvent::TabletPress:
+            case QEvent::TabletRelease:
+                return true;
+            default:
+                return false;
+        }
+    }
+};
+
+void processEventsDroppingInput() {
+    UserInputDropper dropper;
+    QCoreApplication::instance()->installEventFilter(&dropper);
+    QCoreApplication::processEvents();
+    QCoreApplication::instance()->removeEventFilter(&dropper);
+}
 }  // namespace
 
 TReceiveForm::TReceiveForm(QWidget* parent) : QDialog(parent) {
@@ -80,10 +115,10 @@ void TReceiveForm::FormShow() {
 void TReceiveForm::showOnScreen() {
     const QDeadlineTimer deadline(kExposeWaitMs);
     while (windowHandle() && !windowHandle()->isExposed() && !deadline.hasExpired()) {
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        processEventsDroppingInput();
         QThread::msleep(5);
     }
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    processEventsDroppingInput();
 }
 
 void TReceiveForm::showProgress(const UploadProgress& progress) {
@@ -97,7 +132,7 @@ void TReceiveForm::showProgress(const UploadProgress& progress) {
     }
     if (progress.done || !lastRepaint_.isValid() || lastRepaint_.elapsed() >= kRepaintIntervalMs) {
         lastRepaint_.start();
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        processEventsDroppingInput();
     }
 }
 
@@ -115,21 +150,23 @@ void TReceiveForm::GetScannerData() {
     reading_ = true;
     scanner.setUploadProgressHandler(
         [this](const UploadProgress& progress) { showProgress(progress); });
-    const auto finished = qScopeGuard([this, &scanner] {
-        scanner.setUploadProgressHandler({});
-        ReceiveProgress->hide();
-        reading_ = false;
-    });
+    const auto finished = qScopeGuard([this] { reading_ = false; });
     ReceiveProgress->setRange(0, 1);
     ReceiveProgress->setValue(0);
     ReceiveProgress->setFormat(QString(texts::kProgressBarcodes).arg(0));
     ReceiveProgress->show();
     lastRepaint_.invalidate();
     if (isVisible()) showOnScreen();
-    readBarcodes();
+    const std::optional<ReadingWarning> warning = readBarcodes();
+    scanner.setUploadProgressHandler({});
+    ReceiveProgress->hide();
+    // What the user clicked or typed while waiting is dropped, not left for the message or
+    // the window to act on once the reading is over.
+    processEventsDroppingInput();
+    if (warning) showWarning(warning->text, warning->caption);
 }
 
-void TReceiveForm::readBarcodes() {
+std::optional<TReceiveForm::ReadingWarning> TReceiveForm::readBarcodes() {
     ScannerLibrary& scanner = scannerLibrary();
     ListSaved = false;
     ReceptionComplete = false;
@@ -146,22 +183,15 @@ void TReceiveForm::readBarcodes() {
     // list would only overwrite the data file with nothing.
     const auto giveUp = [this](const char* text, const char* caption) {
         ListeSpeichernButton->setEnabled(false);
-        showWarning(text, caption);
+        return ReadingWarning{text, caption};
     };
     // A scanner that does not answer is not an unknown one; say which it is.
-    if (count < 0) {
-        giveUp(texts::kNoConnection, texts::kCommunicationError);
-        return;
-    }
-    if (!ConfigForm->IdentifyScanner()) {
-        giveUp(texts::kCheckConfiguration, texts::kNoValidScanner);
-        return;
-    }
-    if (!stampFlagRead && count > 0) {
-        // Without the time stamp setting the packets cannot be split into barcode and stamp.
-        giveUp(texts::kScannerSettingsNotRead, texts::kCommunicationError);
-        return;
-    }
+    if (count < 0) return giveUp(texts::kNoConnection, texts::kCommunicationError);
+    if (!ConfigForm->IdentifyScanner())
+        return giveUp(texts::kCheckConfiguration, texts::kNoValidScanner);
+    // Without the time stamp setting the packets cannot be split into barcode and stamp.
+    if (!stampFlagRead && count > 0)
+        return giveUp(texts::kScannerSettingsNotRead, texts::kCommunicationError);
 
     int unread = 0;
     for (int32_t i = 0; i < count; ++i) {
@@ -181,9 +211,9 @@ void TReceiveForm::readBarcodes() {
             scanner.FormatTimeStamp(packet + length - 4, text, kTimeStampTextCapacity);
             text[kTimeStampTextCapacity - 1] = '\0';
             if (!decodeTimeStampText(text, stamp)) {
-                showWarning(QString(texts::kTimeStampInvalid).arg(i + 1).arg(fromCp1252(text)),
-                            texts::kReceptionError);
-                return;
+                return ReadingWarning{
+                    QString(texts::kTimeStampInvalid).arg(i + 1).arg(fromCp1252(text)),
+                    texts::kReceptionError};
             }
         } else {
             barcode = packetBarcode(packet, length, false);
@@ -204,11 +234,9 @@ void TReceiveForm::readBarcodes() {
     ReceivedCount = count;
     // Barcodes that did not reach the list keep the scanner from being cleared.
     ReceptionComplete = unread == 0;
-    if (unread > 0) reportUnreadBarcodes(unread, count);
-}
-
-void TReceiveForm::reportUnreadBarcodes(int unread, int count) {
-    showWarning(QString(texts::kBarcodesUnread).arg(unread).arg(count), texts::kReceptionError);
+    if (unread == 0) return std::nullopt;
+    return ReadingWarning{QString(texts::kBarcodesUnread).arg(unread).arg(count),
+                          texts::kReceptionError};
 }
 
 void TReceiveForm::done(int result) {

@@ -2,6 +2,7 @@
 
 #include <QDialog>
 #include <QElapsedTimer>
+#include <optional>
 #include <string>
 
 #include "transfer/reception.h"
@@ -18,9 +19,10 @@ struct UploadProgress;
 // reading routine with the window hidden.
 //
 // While the barcodes arrive, a progress bar in the status bar counts them, and the windows
-// repaint (events are processed, user input excepted). Meanwhile the hotkeys, the send timer
-// and the main window's commands take no action and this window does not close: none of
-// them may start another exchange with the scanner inside the running one.
+// repaint (events are processed; the user's clicks and keys are dropped, not held back).
+// Meanwhile the hotkeys, the send timer and the main window's commands take no action and
+// this window does not close: none of them may start another exchange with the scanner
+// inside the running one.
 class TReceiveForm : public QDialog {
     Q_OBJECT
   public:
@@ -66,9 +68,13 @@ class TReceiveForm : public QDialog {
     void done(int result) override;
 
   private:
+    // A message for the user once the reading is over.
+    struct ReadingWarning {
+        QString text;
+        QString caption;
+    };
     void showCaptions(DataFormat option);
-    void reportUnreadBarcodes(int unread, int count);
-    void readBarcodes();
+    std::optional<ReadingWarning> readBarcodes();
     void showOnScreen();
     void showProgress(const UploadProgress& progress);
 
