@@ -11,7 +11,20 @@
 #include "scanner/serial_transport.h"
 #include "ui/message_box.h"
 
+namespace {
+// Qt warns when the session has no runtime folder (root on a console, a cron job, ssh),
+// although Lorvant needs none: its channel then has a folder of its own (instance_channel.h).
+// A command's message, or the start of the program, should not come with that warning.
+QtMessageHandler qtMessages = nullptr;
+void withoutRuntimeFolderWarning(QtMsgType type, const QMessageLogContext& context,
+                                 const QString& message) {
+    if (message.startsWith("QStandardPaths: XDG_RUNTIME_DIR not set")) return;
+    qtMessages(type, context, message);
+}
+}  // namespace
+
 int main(int argc, char** argv) {
+    qtMessages = qInstallMessageHandler(withoutRuntimeFolderWarning);
     const CommandLine command = parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
     switch (command.action) {
         case CommandLineAction::Help:

@@ -42,6 +42,7 @@ class WedgeCommandsTest : public QObject {
     void cleanupTestCase();
     void commandLine_data();
     void commandLine();
+    void commandLineWithoutRuntimeFolder();
     void commandWithoutRunningProgram();
     void sendWithNothingToTypeOnKeepsTheBarcodes();
     void eraseEmptiesTheScanner();
@@ -162,6 +163,23 @@ void WedgeCommandsTest::commandLine() {
     QVERIFY2(result.out.contains(out), qPrintable(result.out));
     QVERIFY2(result.err.contains(err), qPrintable(result.err));
     if (status == 2) QVERIFY(result.err.contains("lorvant --help"));
+}
+
+// Without a session's runtime folder (root on a console): the messages stand alone.
+void WedgeCommandsTest::commandLineWithoutRuntimeFolder() {
+    for (const QStringList& arguments :
+         {QStringList{"--senden"}, QStringList{"-platform", "offscreen", "Data.txt"}}) {
+        QProcess process;
+        QProcessEnvironment without = environment({});
+        without.remove("XDG_RUNTIME_DIR");
+        process.setProcessEnvironment(without);
+        process.start(programDir_.filePath("lorvant"), arguments);
+        QVERIFY(process.waitForFinished(slow));
+        const QString err = QString::fromLocal8Bit(process.readAllStandardError());
+        QVERIFY2(!err.contains("XDG_RUNTIME_DIR"), qPrintable(err));
+        QCOMPARE(process.exitCode(), 2);
+        QVERIFY2(err.startsWith("lorvant: "), qPrintable(err));
+    }
 }
 
 // No program: a German message, status 1, and nothing touched.
