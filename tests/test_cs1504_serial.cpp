@@ -314,6 +314,22 @@ class TestCs1504Serial : public QObject {
         EmulatorLauncher emulator;
         QVERIFY(!emulator.start(arguments));
         QVERIFY2(emulator.errorText().contains(complaint), qPrintable(emulator.errorText()));
+        // The mistake is named, not buried under the whole usage.
+        QVERIFY2(!emulator.errorText().contains("usage:"), qPrintable(emulator.errorText()));
+    }
+
+    void theEmulatorNamesAnUnknownOptionAndTellsItsVersion() {
+        QProcess emulator;
+        emulator.start(EmulatorLauncher::program(), {"--colour", "red"});
+        QVERIFY(emulator.waitForFinished(10000));
+        QCOMPARE(emulator.exitCode(), 2);
+        QCOMPARE(emulator.readAllStandardError(),
+                 QByteArray("lorvant-cs1504-emulator: unknown option --colour\n"
+                            "lorvant-cs1504-emulator --help lists the options.\n"));
+        emulator.start(EmulatorLauncher::program(), {"--version"});
+        QVERIFY(emulator.waitForFinished(10000));
+        QCOMPARE(emulator.exitCode(), 0);
+        QCOMPARE(emulator.readAllStandardOutput(), QByteArray("lorvant-cs1504-emulator 2.0\n"));
     }
 
     void theEmulatorRefusesAnOverfullDataFile() {

@@ -28,7 +28,8 @@ const char* const usage =
     "  --disconnect-mid-upload  stop halfway through the first barcode upload, then\n"
     "                           answer nothing any more\n"
     "  --state FILE             write the unit's state there after each transaction\n"
-    "  --log                    log each transaction to stderr\n";
+    "  --log                    log each transaction to stderr\n"
+    "  --help, --version        print this text, or the version, and end\n";
 
 template <typename Number>
 bool parseNumber(const std::string& text, Number& value) {
@@ -120,8 +121,12 @@ const std::map<std::string, FlagOption> flagOptions = {
     {"--disconnect-mid-upload", [](EmulatorOptions& o) { o.disconnectMidUpload = true; }},
 };
 
+// The mistake alone: the whole usage would bury it.
 ParsedOptions mistake(const std::string& text) {
-    return {std::nullopt, text + "\n" + usage, true};
+    return {std::nullopt,
+            "lorvant-cs1504-emulator: " + text +
+                "\nlorvant-cs1504-emulator --help lists the options.\n",
+            true};
 }
 
 }  // namespace
@@ -131,6 +136,8 @@ ParsedOptions parseEmulatorOptions(const std::vector<std::string>& arguments) {
     for (size_t i = 0; i < arguments.size(); ++i) {
         const std::string& name = arguments[i];
         if (name == "--help" || name == "-h") return {std::nullopt, usage, false};
+        if (name == "--version")
+            return {std::nullopt, "lorvant-cs1504-emulator " LORVANT_VERSION "\n", false};
         if (const auto flag = flagOptions.find(name); flag != flagOptions.end()) {
             flag->second(options);
             continue;
