@@ -5,7 +5,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
-scripts/build.sh
+# The program and the emulator only: the tests, benchmarks and tools are scripts/test.sh's.
+scripts/build.sh lorvant cs1504-emulator
 if [ -z "${LORVANT_COM1:-}" ] && [ ! -e /dev/ttyUSB0 ] && [ ! -e build/app/LVserial.dat ]; then
   # Register the emulator's scanner on a first start, so a reception accepts it.
   printf '0a1b2c3d4e5f6071;DEMO;Emulator\r\n' >build/app/LVserial.dat
