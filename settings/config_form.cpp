@@ -15,6 +15,7 @@
 
 #include "app/main_form.h"
 #include "app/texts.h"
+#include "core/settings.h"
 #include "platform/global_hotkeys.h"
 #include "platform/program_dir.h"
 #include "scanner/parameter_file.h"
@@ -134,45 +135,55 @@ void TConfigForm::saveScannerListFile() {
     if (!saveScannerList(scannerListPath(), rows, &error)) showErrorMessage(fromCp1252(error));
 }
 
-namespace {
-// A number the settings file holds for a choice: one below the first choice, or beyond the
-// choices of a drop-down list, would leave nothing chosen (and the port box no port at all),
-// so it selects the default, the first choice. A radio group takes one beyond its last
-// choice as its last.
-int32_t radioChoice(int32_t value) {
-    return value < 0 ? 0 : value;
-}
-int32_t readChoice(const ProfileFile& ini, const char* section, const char* key,
-                   const QComboBox* combo) {
-    const int32_t value = ini.readInteger(section, key, 0);
-    return value >= 0 && value < combo->count() ? value : 0;
-}
-}  // namespace
-
 void TConfigForm::loadSettings() {
-    ProfileFile& ini = *settingsFile;
-    DataSaveDialog->fileName =
-        fromCp1252(ini.readString("DataFile", "PathAndName", dataDirectory() + "Data.txt"));
+    Settings defaults;
+    defaults.dataFile = dataDirectory() + "Data.txt";
+    showSettings(readSettingsFrom(*settingsFile, defaults));
+}
+
+void TConfigForm::showSettings(const Settings& settings) {
+    DataSaveDialog->fileName = fromCp1252(settings.dataFile);
     FileNamePathEdit->setText(DataSaveDialog->fileName);
     FileNamePathEdit->setToolTip(DataSaveDialog->fileName);
-    FileSaveOptionRadioGroup->setValue(radioChoice(ini.readInteger("DataFile", "SaveOption", 0)));
-    FileCountCheckBox->setChecked(ini.readBool("DataFile", "CounterActive", false));
-    fileCounter = ini.readInteger("DataFile", "FileCounter", 0);
-    FieldSepEdit->setText(fromCp1252(ini.readString("DataFile", "FieldSeparator", ";")));
-    ScanRecToFileBox->setChecked(ini.readBool("DataFile", "ScanRecToFile", false));
-    RadioModeGroup->setValue(radioChoice(ini.readInteger("DataFile", "TransMode", 0)));
-    setComboValue(cbPortID, readChoice(ini, "ScannerOptions", "Port", cbPortID));
-    ScannerOptionGroup->setValue(radioChoice(ini.readInteger("ScannerOptions", "DataFormat", 0)));
-    TransDelCheckBox->setChecked(ini.readBool("ScannerOptions", "TransDel", false));
-    SynchDateTimeCheckBox->setChecked(ini.readBool("ScannerOptions", "SynchDateTime", false));
-    setComboValue(FieldSepCombo, readChoice(ini, "SendOptions", "FieldSep", FieldSepCombo));
-    setComboValue(StringTermCombo, readChoice(ini, "SendOptions", "RecTerm", StringTermCombo));
-    SendHotkeyEdit->setText(fromCp1252(ini.readString("SendOptions", "SendHot", "")));
-    ClearHotkeyEdit->setText(fromCp1252(ini.readString("ClrOptions", "ClrHot", "")));
-    sendHotkeyModifiers = ini.readInteger("SendOptions", "Mod", 0);
-    sendHotkeyKey = ini.readInteger("SendOptions", "V_Key", 0);
-    clearHotkeyModifiers = ini.readInteger("ClrOptions", "Mod", 0);
-    clearHotkeyKey = ini.readInteger("ClrOptions", "V_key", 0);
+    FileSaveOptionRadioGroup->setValue(int(settings.saveOption));
+    FileCountCheckBox->setChecked(settings.counterActive);
+    fileCounter = settings.fileCounter;
+    FieldSepEdit->setText(fromCp1252(settings.fieldSeparator));
+    ScanRecToFileBox->setChecked(settings.scannerRecordFirst);
+    RadioModeGroup->setValue(int(settings.transferMode));
+    setComboValue(cbPortID, settings.port);
+    ScannerOptionGroup->setValue(int(settings.dataFormat));
+    TransDelCheckBox->setChecked(settings.eraseAfterTransfer);
+    SynchDateTimeCheckBox->setChecked(settings.synchroniseClock);
+    setComboValue(FieldSepCombo, int(settings.wedgeSeparator));
+    setComboValue(StringTermCombo, int(settings.wedgeTerminator));
+    SendHotkeyEdit->setText(fromCp1252(settings.sendHotkey.text));
+    ClearHotkeyEdit->setText(fromCp1252(settings.clearHotkey.text));
+    sendHotkeyModifiers = settings.sendHotkey.modifiers;
+    sendHotkeyKey = settings.sendHotkey.key;
+    clearHotkeyModifiers = settings.clearHotkey.modifiers;
+    clearHotkeyKey = settings.clearHotkey.key;
+}
+
+Settings TConfigForm::settings() const {
+    Settings settings;
+    settings.dataFile = toCp1252(FileNamePathEdit->text());
+    settings.saveOption = saveOption();
+    settings.counterActive = FileCountCheckBox->isChecked();
+    settings.fileCounter = fileCounter;
+    settings.fieldSeparator = toCp1252(FieldSepEdit->text());
+    settings.scannerRecordFirst = ScanRecToFileBox->isChecked();
+    settings.transferMode = transferMode();
+    settings.port = portIndex();
+    settings.dataFormat = dataFormat();
+    settings.eraseAfterTransfer = TransDelCheckBox->isChecked();
+    settings.synchroniseClock = SynchDateTimeCheckBox->isChecked();
+    settings.wedgeSeparator = wedgeSeparator();
+    settings.wedgeTerminator = wedgeTerminator();
+    settings.sendHotkey = {toCp1252(SendHotkeyEdit->text()), sendHotkeyModifiers, sendHotkeyKey};
+    settings.clearHotkey = {toCp1252(ClearHotkeyEdit->text()), clearHotkeyModifiers,
+                            clearHotkeyKey};
+    return settings;
 }
 
 // A save to the data file that the end of the last run cut short is taken back, so the
@@ -185,26 +196,7 @@ void TConfigForm::recoverDataFiles() {
 }
 
 void TConfigForm::writeSettings() {
-    ProfileFile& ini = *settingsFile;
-    ini.writeString("DataFile", "PathAndName", toCp1252(FileNamePathEdit->text()));
-    ini.writeInteger("DataFile", "SaveOption", FileSaveOptionRadioGroup->value());
-    ini.writeBool("DataFile", "CounterActive", FileCountCheckBox->isChecked());
-    ini.writeInteger("DataFile", "FileCounter", fileCounter);
-    ini.writeString("DataFile", "FieldSeparator", toCp1252(FieldSepEdit->text()));
-    ini.writeBool("DataFile", "ScanRecToFile", ScanRecToFileBox->isChecked());
-    ini.writeInteger("DataFile", "TransMode", RadioModeGroup->value());
-    ini.writeInteger("ScannerOptions", "Port", comboValue(cbPortID));
-    ini.writeInteger("ScannerOptions", "DataFormat", ScannerOptionGroup->value());
-    ini.writeBool("ScannerOptions", "TransDel", TransDelCheckBox->isChecked());
-    ini.writeBool("ScannerOptions", "SynchDateTime", SynchDateTimeCheckBox->isChecked());
-    ini.writeInteger("SendOptions", "FieldSep", comboValue(FieldSepCombo));
-    ini.writeInteger("SendOptions", "RecTerm", comboValue(StringTermCombo));
-    ini.writeString("SendOptions", "SendHot", toCp1252(SendHotkeyEdit->text()));
-    ini.writeInteger("SendOptions", "Mod", sendHotkeyModifiers);
-    ini.writeInteger("SendOptions", "V_Key", sendHotkeyKey);
-    ini.writeString("ClrOptions", "ClrHot", toCp1252(ClearHotkeyEdit->text()));
-    ini.writeInteger("ClrOptions", "Mod", clearHotkeyModifiers);
-    ini.writeInteger("ClrOptions", "V_key", clearHotkeyKey);
+    writeSettingsTo(settings(), *settingsFile);
 }
 
 DataFormat TConfigForm::dataFormat() const {

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 
+#include "core/settings.h"
 #include "scanner/parameter_table.h"
 #include "settings/scanner_list.h"
 #include "transfer/data_file.h"
@@ -28,10 +29,6 @@ class ProfileFile;
 class RadioGroup;
 class SaveFileDialog;
 class ParameterFile;
-
-// The transfer mode decides only whether the program starts minimised; both transfers work in
-// either. The number is the one the settings file stores (DataFile/TransMode).
-enum class TransferMode : int32_t { FileTransfer = 0, KeyboardWedge = 1 };
 
 // The configuration window. It is also the settings store of the whole run: every setting
 // that has a control is held by that control (item index, check state, text), the others
@@ -133,6 +130,11 @@ class TConfigForm : public QDialog {
     int32_t portIndex() const;
     WedgeSeparator wedgeSeparator() const;
     WedgeTerminator wedgeTerminator() const;
+
+    // The settings as the controls and fields hold them now.
+    Settings settings() const;
+    // Puts `settings` into the controls and fields.
+    void showSettings(const Settings& settings);
 
     // Loading and saving the settings (run by the constructor and the destructor).
     void FormCreate();
