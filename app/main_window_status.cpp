@@ -7,7 +7,6 @@
 #include "app/main_window_state.h"
 #include "app/texts.h"
 #include "settings/config_form.h"
-#include "ui/delimited_list_box.h"
 #include "ui/picture_button.h"
 
 namespace {
@@ -36,8 +35,8 @@ void showScanner(TMainForm& form, bool changePort) {
 
 void TConfigForm::UpdateMainWindowStatus() {
     if (!MainForm) return;
-    const bool hasRows = SerieListBox->rowCount() > 0;
-    const std::string first = hasRows ? SerieListBox->column(0, 0) : std::string();
+    const bool hasRows = scanners.size() > 0;
+    const std::string first = hasRows ? scanners.entry(0).serial() : std::string();
     switch (mainWindowStateFor(hasRows, first, decimalSeparator())) {
         case MainWindowState::NoScanner:
             showNoScanner(*MainForm);

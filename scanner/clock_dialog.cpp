@@ -7,6 +7,7 @@
 #include <QTimeEdit>
 
 #include "app/texts.h"
+#include "core/transfers.h"
 #include "scanner/clock_buffer.h"
 #include "scanner/scanner_library.h"
 #include "settings/config_form.h"
@@ -78,16 +79,7 @@ LocalDateTime TdlgTime::value() const {
 }
 
 bool TConfigForm::SetScannerClock() {
-    ScannerLibrary& scanner = scannerLibrary();
-    scanner.ResetScannerLink();
-    if (scanner.OpenScannerPort(portIndex()) != 0) {
-        scanner.EndScannerExchange();
-        return false;
-    }
-    const auto buffer = clockBuffer(dlgTime->value());
-    const bool written = scanner.WriteScannerClock(buffer.data()) == 0;
-    scanner.EndScannerExchange();
-    return written;
+    return setScannerClock(scannerLibrary(), portIndex(), dlgTime->value());
 }
 
 void TConfigForm::SetTimeDateButtonClick() {

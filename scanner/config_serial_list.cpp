@@ -6,8 +6,6 @@
 #include "app/texts.h"
 #include "scanner/scanner_library.h"
 #include "settings/config_form.h"
-#include "settings/scanner_list.h"
-#include "text/cp1252.h"
 #include "transfer/reception.h"
 #include "ui/busy_cursor.h"
 #include "ui/delimited_list_box.h"
@@ -30,28 +28,28 @@ void TConfigForm::Scannereinlesen1Click() {
         showWarning(texts::kNoConnection, texts::kCommunicationError);
         return;
     }
-    SerieListBox->addRow(serialNumberText(serial));
-    SerieListBox->selectRow(SerieListBox->rowCount() - 1);
+    const int added = scanners.add(serialNumberText(serial));
+    showScanners();
+    SerieListBox->selectRow(added);
     SerieListBoxSelect();
     UpdateMainWindowStatus();
 }
 
 void TConfigForm::SerieListBoxSelect() {
     const int row = SerieListBox->selectedRow();
-    if (row < 0) return;
-    PersNumEdit->setText(fromCp1252(SerieListBox->column(row, 1)));
-    PersNameEdit->setText(fromCp1252(SerieListBox->column(row, 2)));
-    ScannerLabel->setText(fromCp1252(SerieListBox->column(row, 0)));
+    if (row < 0 || row >= scanners.size()) return;
+    const ScannerRegistry::Entry entry = scanners.entry(row);
+    PersNumEdit->setText(fromCp1252(entry.id()));
+    PersNameEdit->setText(fromCp1252(entry.name()));
+    ScannerLabel->setText(fromCp1252(entry.serial()));
 }
 
 void TConfigForm::PersNumEditExit() {
     // Nothing to write into when no row is selected.
     const int index = SerieListBox->selectedRow();
-    if (index < 0 || index >= SerieListBox->rowCount()) return;
-    std::string row = SerieListBox->row(index);
-    setScannerRowField(row, 1, cp1252::toUpper(toCp1252(PersNumEdit->text())));
-    setScannerRowField(row, 2, toCp1252(PersNameEdit->text()));
-    SerieListBox->setRow(index, row);
+    if (index < 0 || index >= scanners.size()) return;
+    scanners.setIdAndName(index, toCp1252(PersNumEdit->text()), toCp1252(PersNameEdit->text()));
+    SerieListBox->setRow(index, scanners.entry(index).row);
 }
 
 void TConfigForm::DeleteButtonClick() {
@@ -59,7 +57,8 @@ void TConfigForm::DeleteButtonClick() {
         showMessageBox({texts::kDeleteEntryQuestion, texts::kDeleteEntryCaption,
                         QMessageBox::Warning, QMessageBox::Yes | QMessageBox::No, QMessageBox::No});
     if (answer != QMessageBox::Yes) return;
-    SerieListBox->removeRow(SerieListBox->selectedRow());
+    scanners.remove(SerieListBox->selectedRow());
+    showScanners();
     PersNumEdit->clear();
     PersNameEdit->clear();
     ScannerLabel->clear();

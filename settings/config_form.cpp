@@ -19,7 +19,6 @@
 #include "platform/global_hotkeys.h"
 #include "platform/program_dir.h"
 #include "scanner/parameter_file.h"
-#include "settings/file_bytes.h"
 #include "settings/profile_file.h"
 #include "settings/scanner_list.h"
 #include "transfer/data_file.h"
@@ -37,9 +36,6 @@ std::string settingsPath() {
 }
 std::string scannerListPath() {
     return programDirectory() + "LVserial.dat";
-}
-std::string scannerListBackupPath() {
-    return scannerListPath() + ".bak";
 }
 }  // namespace
 
@@ -98,41 +94,42 @@ void TConfigForm::FormCreate() {
 // A missing or unreadable file is reported, the list then starts empty and loading goes on,
 // so parameters, status and hotkeys still come up.
 void TConfigForm::loadScannerListFile() {
-    std::string error;
-    bool missing = false;
-    auto file = readScannerListFile(scannerListPath(), &error, &missing);
-    if (!file) showErrorMessage(fromCp1252(error));
-    scannerListUnreadable = !file && !missing;
-    if (file && file->cutAtLine > 0) {
+    const ScannerRegistry::LoadReport report = scanners.load(scannerListPath());
+    if (!report.error.empty()) showErrorMessage(fromCp1252(report.error));
+    if (report.cutAtLine > 0) {
         showWarning(QString(texts::kScannerListCut)
                         .arg(fromCp1252(scannerListPath()))
-                        .arg(file->cutAtLine)
-                        .arg(fromCp1252(scannerListBackupPath())),
+                        .arg(report.cutAtLine)
+                        .arg(fromCp1252(ScannerRegistry::backupPath(scannerListPath()))),
                     texts::kScannerListCutCaption);
-        damagedScannerList = file;
     }
-    SerieListBox->setRows(file ? std::move(file->rows) : std::vector<std::string>{});
+    showScanners();
 }
 
 void TConfigForm::saveScannerListFile() {
-    // A list that was there but could not be read is not replaced by what this run shows.
-    if (scannerListUnreadable) {
-        showErrorMessage(QString(texts::kScannerListNotSaved).arg(fromCp1252(scannerListPath())));
-        return;
-    }
-    const std::vector<std::string> rows = SerieListBox->rows();
-    if (damagedScannerList) {
-        // Unchanged, the file keeps the rows after its NUL byte for whoever can mend it.
-        if (rows == damagedScannerList->rows) return;
-        if (!writeFileAtomically(scannerListBackupPath(), damagedScannerList->bytes)) {
+    const std::string path = scannerListPath();
+    std::string error;
+    switch (scanners.save(path, &error)) {
+        case ScannerRegistry::SaveResult::Saved:
+        case ScannerRegistry::SaveResult::Unchanged:
+            break;
+        case ScannerRegistry::SaveResult::NotReadAtStart:
+            // A list that was there but could not be read is not replaced by this run's.
+            showErrorMessage(QString(texts::kScannerListNotSaved).arg(fromCp1252(path)));
+            break;
+        case ScannerRegistry::SaveResult::BackupFailed:
             showErrorMessage(
                 QString(texts::kScannerListNotKept)
-                    .arg(fromCp1252(scannerListPath()), fromCp1252(scannerListBackupPath())));
-            return;
-        }
+                    .arg(fromCp1252(path), fromCp1252(ScannerRegistry::backupPath(path))));
+            break;
+        case ScannerRegistry::SaveResult::Failed:
+            showErrorMessage(fromCp1252(error));
+            break;
     }
-    std::string error;
-    if (!saveScannerList(scannerListPath(), rows, &error)) showErrorMessage(fromCp1252(error));
+}
+
+void TConfigForm::showScanners() {
+    SerieListBox->setRows(scanners.rows());
 }
 
 void TConfigForm::loadSettings() {

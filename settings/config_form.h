@@ -8,9 +8,10 @@
 #include <optional>
 #include <string>
 
+#include "core/barcode_reception.h"
+#include "core/scanner_registry.h"
 #include "core/settings.h"
 #include "scanner/parameter_table.h"
-#include "settings/scanner_list.h"
 #include "transfer/data_file.h"
 #include "transfer/reception.h"
 #include "transfer/wedge_keys.h"
@@ -111,6 +112,8 @@ class TConfigForm : public QDialog {
     int32_t clearHotkeyModifiers = 0;
     int32_t clearHotkeyKey = 0;
     int32_t columnCount = 0;
+    // The registered scanners, which SerieListBox shows.
+    ScannerRegistry scanners;
     // Lines of ID, separator character, name and CR LF of the identified scanner
     // (Windows-1252 bytes).
     std::string scannerRecord;
@@ -151,14 +154,11 @@ class TConfigForm : public QDialog {
 
     // Main window status, from the first row of the scanner list.
     void UpdateMainWindowStatus();
-    // Looks the connected scanner up in the scanner list; true when found, the scanner
-    // record then holding its line.
-    bool IdentifyScanner();
+    // SerieListBox shows the registered scanners anew.
+    void showScanners();
     // Erases the stored barcodes, but only on the scanner identified last: a unit put on
     // the cable since holds barcodes nobody has received. False when nothing was erased.
     bool EraseIdentifiedScanner();
-    // The field separator text; an empty one counts as ";".
-    std::string fieldSeparator() const;
 
     // Scanner clock. SetScannerClock writes the clock dialog's date and time; false when
     // the scanner did not take them.
@@ -206,19 +206,14 @@ class TConfigForm : public QDialog {
     void recoverDataFiles();
     // The nineteen keys into the settings file's lines (not yet to disk).
     void writeSettings();
-    // The scanner list file existed at start-up but could not be read.
-    bool scannerListUnreadable = false;
-    // The scanner list file as read at start-up when a NUL byte cut its reading short: it is
-    // written back only when the list was changed, and then kept beside it first.
-    std::optional<ScannerListFile> damagedScannerList;
     void loadScannerListFile();
     void saveScannerListFile();
     // Key-down in one of the two hotkey edits (the key goes on to the edit, which is
     // read-only); true when it was one.
     bool hotkeyEditKeyDown(QObject* watched, QEvent* event);
-    // Types every row of the receive list, each closed by the terminator key. False when
-    // not every key went out.
-    bool typeReceivedRows();
+    // Types every row of a reception, each closed by the terminator key. False when not
+    // every key went out.
+    bool typeReceivedRows(const Reception& reception);
     // The parameter file and the check list of the page "Einstellungen".
     void openParameterFile();
     void showParameterTable();

@@ -145,7 +145,7 @@ class ConfigSettingsTest : public QObject {
         MessageBoxRecorder boxes;
         {
             TConfigForm form;
-            form.SerieListBox->addRow("8899aabbccddeeff");
+            form.scanners.add("8899aabbccddeeff");
             // A folder where the settings file should be makes it unwritable.
             QVERIFY(QDir(dir_.path()).mkdir("LVconfig.ini"));
         }
@@ -183,7 +183,7 @@ class ConfigSettingsTest : public QObject {
         {
             MessageBoxRecorder boxes;
             TConfigForm form;
-            form.SerieListBox->addRow("a0a1a2a3a4a5a6a7");
+            form.scanners.add("a0a1a2a3a4a5a6a7");
         }
         QCOMPARE(fileBytes(path("LVserial.dat.bak")), damaged);
         QCOMPARE(fileBytes(path("LVserial.dat")),
@@ -197,7 +197,7 @@ class ConfigSettingsTest : public QObject {
         MessageBoxRecorder boxes;
         {
             TConfigForm form;
-            form.SerieListBox->addRow("8899aabbccddeeff");
+            form.scanners.add("8899aabbccddeeff");
         }
         QCOMPARE(boxes.shown().size(), size_t(2));
         QCOMPARE(boxes.shown()[0].text, "Cannot open file " + path("LVserial.dat"));

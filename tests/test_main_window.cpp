@@ -285,16 +285,16 @@ class MainWindowTest : public QObject {
     void statusRuleAfterEditing() {
         startWith("0123456789abcdef\r\n");
         compareStatus(shownStatus(), expectedStatus(MainWindowState::CS1504));
-        ConfigForm->SerieListBox->setRows({";AB12;Lager", "0000000000000000"});
+        ConfigForm->scanners.setRows({";AB12;Lager", "0000000000000000"});
         ConfigForm->UpdateMainWindowStatus();
         compareStatus(shownStatus(), expectedStatus(MainWindowState::CS1504));
-        ConfigForm->SerieListBox->setRows({"0000000000000000", "0123456789abcdef"});
+        ConfigForm->scanners.setRows({"0000000000000000", "0123456789abcdef"});
         ConfigForm->UpdateMainWindowStatus();
         compareStatus(shownStatus(), expectedStatus(MainWindowState::ChangePort));
-        ConfigForm->SerieListBox->setRows({";AB12;Lager"});
+        ConfigForm->scanners.setRows({";AB12;Lager"});
         ConfigForm->UpdateMainWindowStatus();
         compareStatus(shownStatus(), expectedStatus(MainWindowState::ChangePort));
-        ConfigForm->SerieListBox->clearRows();
+        ConfigForm->scanners.setRows({});
         ConfigForm->UpdateMainWindowStatus();
         compareStatus(shownStatus(), expectedStatus(MainWindowState::NoScanner));
     }

@@ -130,7 +130,7 @@ class ReceptionTest : public QObject {
         QCOMPARE(rows(), (std::vector<std::string>{"A", "123", "1234"}));
         QCOMPARE(receive_->statusText(), QString(" Anzahl empfangene Scanner Daten = 4"));
         QVERIFY(boxes.shown().empty());
-        QVERIFY(receive_->ReceptionComplete);
+        QVERIFY(receive_->reception().complete);
     }
 
     void aPacketTooLongToFetchIsReportedAndMakesTheReceptionIncomplete() {
@@ -146,7 +146,7 @@ class ReceptionTest : public QObject {
                  QString("1 von 2 Barcodes konnten nicht gelesen werden.\n"
                          "Sie bleiben auf dem Scanner und werden nicht gelöscht."));
         QCOMPARE(boxes.shown()[0].caption, QString(" Empfangsfehler"));
-        QVERIFY(!receive_->ReceptionComplete);
+        QVERIFY(!receive_->reception().complete);
     }
 
     void sixBytePacketWithStampGivesAnEmptyBarcode() {
@@ -171,7 +171,7 @@ class ReceptionTest : public QObject {
         QCOMPARE(receive_->statusText(), QString("before"));
         // Nothing to save: saving would only overwrite the data file with an empty list.
         QVERIFY(!receive_->ListeSpeichernButton->isEnabled());
-        QVERIFY(!receive_->ReceptionComplete);
+        QVERIFY(!receive_->reception().complete);
     }
 
     void silentUnitIsReportedAsNoConnection() {
@@ -186,7 +186,7 @@ class ReceptionTest : public QObject {
         QCOMPARE(boxes.shown()[0].caption, QString(" Kommunikations Fehler "));
         QVERIFY(rows().empty());
         QVERIFY(!receive_->ListeSpeichernButton->isEnabled());
-        QVERIFY(!receive_->ReceptionComplete);
+        QVERIFY(!receive_->reception().complete);
     }
 
     void firstMatchingRowNamesTheScanner() {
@@ -236,7 +236,7 @@ class ReceptionTest : public QObject {
         QVERIFY(boxes.shown()[0].text.contains("Zeitstempel"));
         QCOMPARE(rows(), std::vector<std::string>{"GOOD;14:05:09;06.12.2026"});
         QCOMPARE(receive_->statusText(), QString("before"));
-        QVERIFY(!receive_->ReceptionComplete);
+        QVERIFY(!receive_->reception().complete);
     }
 
     void umlautsAndHighBytesReachTheRowUnchanged() {

@@ -167,7 +167,8 @@ class ScannerSettingsTest : public QObject {
         QVERIFY(form_->PersNumEdit->text().isEmpty());
         QVERIFY(form_->ScannerLabel->text().isEmpty());
         // With no row selected, Yes deletes nothing.
-        form_->SerieListBox->addRow("8899aabbccddeeff");
+        form_->scanners.add("8899aabbccddeeff");
+        form_->showScanners();
         form_->SerieListBox->selectRow(-1);
         boxes.answerNext(QMessageBox::Yes);
         form_->DeleteButtonClick();

@@ -1,14 +1,12 @@
 // Saving the received list to the data file, and closing the receive window.
-#include <QCheckBox>
 #include <QFile>
-#include <QLineEdit>
 #include <QPushButton>
 
 #include "app/texts.h"
+#include "core/transfers.h"
 #include "scanner/clock_dialog.h"
 #include "scanner/scanner_library.h"
 #include "settings/config_form.h"
-#include "transfer/data_file.h"
 #include "transfer/receive_form.h"
 #include "ui/delimited_list_box.h"
 #include "ui/message_box.h"
@@ -16,8 +14,7 @@
 namespace {
 // An empty list would leave an overwritten file without its data (the scanner record at
 // most): that takes the user's Yes.
-bool mayOverwriteWithEmptyList(const std::string& path) {
-    if (!dataFileHoldsData(path)) return true;
+bool userLetsEmptyListOverwrite(const std::string& path) {
     const auto answer =
         showMessageBox({QString(texts::kEmptyListOverwrites).arg(QFile::decodeName(path.c_str())),
                         texts::kEmptyListCaption, QMessageBox::Warning,
@@ -27,21 +24,19 @@ bool mayOverwriteWithEmptyList(const std::string& path) {
 }  // namespace
 
 void TReceiveForm::ListeSpeichernButtonClick() {
-    const std::string name = QFile::encodeName(ConfigForm->FileNamePathEdit->text()).toStdString();
-    const bool counted = ConfigForm->FileCountCheckBox->isChecked();
-    const bool append = ConfigForm->saveOption() == SaveOption::Append;
+    const Settings settings = ConfigForm->settings();
     // A No changes nothing, the counter included.
-    if (!append && ListBoxAll->rowCount() == 0 &&
-        !mayOverwriteWithEmptyList(counted ? counterFileName(name, ConfigForm->nextFileCounter())
-                                           : name))
+    const std::string next =
+        dataFilePath(settings, settings.counterActive ? ConfigForm->nextFileCounter() : 0);
+    if (emptyReceptionOverwritesData(reception_, settings, next) &&
+        !userLetsEmptyListOverwrite(next))
         return;
     // The counter advances with every save, whatever its outcome, so a failed save never
     // makes two files share a number.
-    const std::string path = counted ? counterFileName(name, ConfigForm->takeFileCounter()) : name;
-    const std::string block = dataFileBlock(
-        ConfigForm->scannerRecord, ConfigForm->ScanRecToFileBox->isChecked(), ListBoxAll->rows());
+    const std::string path =
+        dataFilePath(settings, settings.counterActive ? ConfigForm->takeFileCounter() : 0);
     std::string reason;
-    if (!writeDataFile(path, block, append, reason)) {
+    if (!saveReception(reception_, settings, path, reason)) {
         // The list stays unsaved and can be saved again once the cause is mended.
         showWarning(QString(texts::kDataNotSaved)
                         .arg(QFile::decodeName(path.c_str()), QString::fromUtf8(reason)),
@@ -63,17 +58,15 @@ void TReceiveForm::FormClose(bool& keepOpen) {
             return;
         }
     }
-    // Barcodes may leave the scanner only when this reception read them all and saved
-    // them, or when the scanner held none.
-    const bool mayErase = ReceptionComplete && (ListSaved || ReceivedCount == 0);
-    ListBoxAll->clearRows();
+    const AfterTransfer after = afterTransfer(ConfigForm->settings(), reception_, ListSaved);
+    clearList();
     ListeSpeichernButton->setEnabled(false);
-    if (ConfigForm->SynchDateTimeCheckBox->isChecked()) {
+    if (after.synchroniseClock) {
         setStatusText(texts::kStatusSettingClock);
         dlgTime->ResetToNow();
         ConfigForm->SetScannerClock();
     }
-    if (ConfigForm->TransDelCheckBox->isChecked() && mayErase) {
+    if (after.erase) {
         setStatusText(texts::kStatusErasing);
         ConfigForm->EraseIdentifiedScanner();
     }

@@ -8,6 +8,7 @@
 
 #include "app/main_form.h"
 #include "app/texts.h"
+#include "core/transfers.h"
 #include "platform/global_hotkeys.h"
 #include "platform/keyboard_output.h"
 #include "platform/virtual_keys.h"
@@ -139,18 +140,20 @@ void TConfigForm::SendTimerTimer() {
     });
     ReceiveForm->GetScannerData();
     disconnect(progress);
+    const Reception reception = ReceiveForm->reception();
     // A reception cut short (unknown scanner, lost connection, unreadable time stamp) types
     // nothing: its barcodes stay on the scanner, and typing the rows read before the break
     // would only type them twice once the next transfer reads them all.
-    const bool complete = ReceiveForm->ReceptionComplete;
-    const bool typed = complete && typeReceivedRows();
-    ReceiveForm->ListBoxAll->clearRows();
-    if (SynchDateTimeCheckBox->isChecked()) {
+    const bool complete = reception.complete;
+    const bool typed = complete && typeReceivedRows(reception);
+    ReceiveForm->clearList();
+    const AfterTransfer after = afterTransfer(settings(), reception, typed);
+    if (after.synchroniseClock) {
         dlgTime->ResetToNow();
         SetScannerClock();
     }
     // Barcodes leave the scanner only when the reception read them all and every one was typed.
-    if (TransDelCheckBox->isChecked() && typed) EraseIdentifiedScanner();
+    if (after.erase) EraseIdentifiedScanner();
     // The barcodes are typed, erased or kept by now; the user may clear the scanner again
     // while the message is up.
     wedgeBarcodesInTransit = false;
@@ -163,27 +166,12 @@ void TConfigForm::SendTimerTimer() {
     }
 }
 
-bool TConfigForm::typeReceivedRows() {
-    const DelimitedListBox* list = ReceiveForm->ListBoxAll;
-    if (list->rowCount() == 0) return true;
-    const char separator = wedgeSeparatorCharacter(wedgeSeparator());
-    const int terminator = terminatorVirtualKey(wedgeTerminator());
-    std::vector<std::string> lines;
-    std::string characters;
-    for (int row = 0; row < list->rowCount(); ++row) {
-        lines.push_back(buildWedgeLine(list->rowFields(row), separator));
-        characters += lines.back();
-    }
+bool TConfigForm::typeReceivedRows(const Reception& reception) {
+    if (reception.rows.empty()) return true;
     if (MainForm) {
-        MainForm->showWedgeActivity(QString(texts::kWedgeTyping).arg(lines.size()));
+        MainForm->showWedgeActivity(QString(texts::kWedgeTyping).arg(reception.rows.size()));
         // At once: while the keys go out, no events are processed.
         MainForm->KeyStatus->repaint();
     }
-    KeyboardOutput& keyboard = keyboardOutput();
-    keyboard.beginTransfer(characters, {terminator});
-    for (const std::string& line : lines) {
-        for (const char c : line) keyboard.typeCharacter(c);
-        keyboard.pressVirtualKey(terminator);
-    }
-    return keyboard.endTransfer();
+    return typeReception(reception, settings(), keyboardOutput());
 }

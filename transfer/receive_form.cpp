@@ -11,11 +11,9 @@
 #include <QWindow>
 
 #include "app/texts.h"
-#include "scanner/parameter_table.h"
+#include "core/barcode_reception.h"
 #include "scanner/scanner_library.h"
 #include "settings/config_form.h"
-#include "text/delimited_text.h"
-#include "transfer/reception.h"
 #include "ui/delimited_list_box.h"
 #include "ui/message_box.h"
 #include "ui/qt_text.h"
@@ -167,76 +165,60 @@ void TReceiveForm::GetScannerData() {
 }
 
 std::optional<TReceiveForm::ReadingWarning> TReceiveForm::readBarcodes() {
-    ScannerLibrary& scanner = scannerLibrary();
     ListSaved = false;
-    ReceptionComplete = false;
-    ReceivedCount = 0;
-    const std::string separator = ConfigForm->fieldSeparator();
+    const Settings settings = ConfigForm->settings();
+    const std::string separator = effectiveFieldSeparator(settings);
     ListBoxAll->setDelimiter(separator[0]);
-    ListeSpeichernButton->setEnabled(true);
+    showCaptions(settings.dataFormat);
+    reception_ = receiveBarcodes(scannerLibrary(), settings, ConfigForm->scanners);
+    showReception(settings);
+    return warningFor(reception_);
+}
 
-    uint8_t stampFlag = 0;
-    const bool stampFlagRead = scanner.ReadParameter(kTimeStampParameter, &stampFlag, 1) == 0;
-    showCaptions(ConfigForm->dataFormat());
-    const int32_t count = scanner.CountStoredBarcodes();
+void TReceiveForm::showReception(const Settings& settings) {
+    ConfigForm->identifiedSerial = reception_.serial;
+    if (!reception_.serial.empty()) ConfigForm->scannerRecord = reception_.scannerRecord;
+    // A scanner without time stamps: barcode only, a setting the user sees and keeps.
+    if (reception_.dataFormat != settings.dataFormat) {
+        ConfigForm->setDataFormat(reception_.dataFormat);
+        showCaptions(reception_.dataFormat);
+    }
+    ListBoxAll->clearRows();
+    for (const ReceivedRow& row : reception_.rows) ListBoxAll->addRow(row.line, row.fields);
     // A reception that ends before the first row leaves nothing to save: saving the empty
     // list would only overwrite the data file with nothing.
-    const auto giveUp = [this](const char* text, const char* caption) {
-        ListeSpeichernButton->setEnabled(false);
-        return ReadingWarning{text, caption};
-    };
-    // A scanner that does not answer is not an unknown one; say which it is.
-    if (count < 0) return giveUp(texts::kNoConnection, texts::kCommunicationError);
-    if (!ConfigForm->IdentifyScanner())
-        return giveUp(texts::kCheckConfiguration, texts::kNoValidScanner);
-    // Without the time stamp setting the packets cannot be split into barcode and stamp.
-    if (!stampFlagRead && count > 0)
-        return giveUp(texts::kScannerSettingsNotRead, texts::kCommunicationError);
+    ListeSpeichernButton->setEnabled(reception_.listed);
+    if (reception_.listed && reception_.problem != ReceptionProblem::InvalidTimeStamp)
+        setStatusText(QString(texts::kStatusReceived).arg(reception_.count));
+}
 
-    int unread = 0;
-    for (int32_t i = 0; i < count; ++i) {
-        uint8_t packet[kPacketCapacity] = {};
-        const int length =
-            std::min<int32_t>(scanner.FetchBarcode(packet, i, kPacketCapacity), kPacketCapacity);
-        const PacketUse use = packetUse(length, stampFlag != 0);
-        if (use != PacketUse::Row) {
-            if (use == PacketUse::Unread) ++unread;
-            continue;
-        }
-        LocalDateTime stamp;
-        std::string barcode;
-        if (stampFlag != 0) {
-            barcode = packetBarcode(packet, length, true);
-            char text[kTimeStampTextCapacity] = {};
-            scanner.FormatTimeStamp(packet + length - 4, text, kTimeStampTextCapacity);
-            text[kTimeStampTextCapacity - 1] = '\0';
-            if (!decodeTimeStampText(text, stamp)) {
-                return ReadingWarning{
-                    QString(texts::kTimeStampInvalid).arg(i + 1).arg(fromCp1252(text)),
-                    texts::kReceptionError};
-            }
-        } else {
-            barcode = packetBarcode(packet, length, false);
-            if (ConfigForm->dataFormat() != DataFormat::BarcodeOnly) {
-                // A scanner without time stamps: barcode only, and the captions and column
-                // count follow at once so rows and columns agree.
-                ConfigForm->setDataFormat(DataFormat::BarcodeOnly);
-                showCaptions(DataFormat::BarcodeOnly);
-            }
-        }
-        // The row keeps the barcode, time and date as read: the keyboard wedge types them
-        // from there, as a barcode may hold the list's delimiter.
-        auto fields = barcodeFields(barcode, ConfigForm->dataFormat(), stamp);
-        const std::string line = joinFields(fields, separator);
-        ListBoxAll->addRow(line, std::move(fields));
+std::optional<TReceiveForm::ReadingWarning> TReceiveForm::warningFor(const Reception& reception) {
+    switch (reception.problem) {
+        case ReceptionProblem::None:
+            return std::nullopt;
+        case ReceptionProblem::NoConnection:
+            return ReadingWarning{texts::kNoConnection, texts::kCommunicationError};
+        case ReceptionProblem::UnknownScanner:
+            return ReadingWarning{texts::kCheckConfiguration, texts::kNoValidScanner};
+        case ReceptionProblem::SettingsNotRead:
+            // Without the time stamp setting the packets cannot be split into barcode and stamp.
+            return ReadingWarning{texts::kScannerSettingsNotRead, texts::kCommunicationError};
+        case ReceptionProblem::InvalidTimeStamp:
+            return ReadingWarning{QString(texts::kTimeStampInvalid)
+                                      .arg(reception.problemBarcode)
+                                      .arg(fromCp1252(reception.problemText)),
+                                  texts::kReceptionError};
+        case ReceptionProblem::BarcodesUnread:
+            return ReadingWarning{
+                QString(texts::kBarcodesUnread).arg(reception.problemBarcode).arg(reception.count),
+                texts::kReceptionError};
     }
-    setStatusText(QString(texts::kStatusReceived).arg(count));
-    ReceivedCount = count;
-    // Barcodes that did not reach the list keep the scanner from being cleared.
-    ReceptionComplete = unread == 0;
-    if (unread == 0) return std::nullopt;
-    return ReadingWarning{QString(texts::kBarcodesUnread).arg(unread).arg(count),
-                          texts::kReceptionError};
+    return std::nullopt;
+}
+
+void TReceiveForm::clearList() {
+    ListBoxAll->clearRows();
+    reception_ = Reception{};
 }
 
 void TReceiveForm::done(int result) {

@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "transfer/reception.h"
+#include "core/barcode_reception.h"
 
 class QLabel;
 class QProgressBar;
@@ -37,12 +37,10 @@ class TReceiveForm : public QDialog {
     QPushButton* CloseButton = nullptr;
     // The current list has been saved.
     bool ListSaved = false;
-    // The last reception read every barcode the scanner reported into the list (it was not
-    // cut short by an unknown scanner, a lost connection or an unreadable time stamp, and no
-    // packet was left out).
-    bool ReceptionComplete = false;
-    // The number of barcodes the scanner reported in the last reception.
-    int ReceivedCount = 0;
+    // The last reception, which the list shows.
+    const Reception& reception() const { return reception_; }
+    // Empties the list and forgets its reception.
+    void clearList();
 
     QString statusText() const;
     void setStatusText(const QString& text);
@@ -75,11 +73,14 @@ class TReceiveForm : public QDialog {
     };
     void showCaptions(DataFormat option);
     std::optional<ReadingWarning> readBarcodes();
+    void showReception(const Settings& settings);
+    static std::optional<ReadingWarning> warningFor(const Reception& reception);
     void showOnScreen();
     void showProgress(const UploadProgress& progress);
 
     bool reading_ = false;
     QElapsedTimer lastRepaint_;
+    Reception reception_;
 };
 
 extern TReceiveForm* ReceiveForm;

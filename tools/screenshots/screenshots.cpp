@@ -132,7 +132,7 @@ void shootReceiveWindow() {
     MessageBoxRecorder answered;
     ReceiveForm->show();
     settle(ReceiveForm);
-    const std::string separator = ConfigForm->fieldSeparator();
+    const std::string separator = effectiveFieldSeparator(ConfigForm->settings());
     ReceiveForm->ListBoxAll->setDelimiter(separator[0]);
     ReceiveForm->ListBoxAll->setSectionCaption(1, "Zeit");
     ReceiveForm->ListBoxAll->setSectionCaption(2, "Datum");

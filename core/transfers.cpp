@@ -1,0 +1,86 @@
+#include "core/transfers.h"
+
+#include "platform/keyboard_output.h"
+#include "scanner/clock_buffer.h"
+#include "scanner/scanner_library.h"
+#include "text/cp1252.h"
+#include "transfer/data_file.h"
+#include "transfer/reception.h"
+#include "transfer/wedge_keys.h"
+
+namespace {
+// The settings keep the name in Windows-1252; the file system wants its own encoding.
+std::string fileSystemName(const std::string& cp1252Name) {
+#ifdef _WIN32
+    return cp1252Name;
+#else
+    return cp1252::toUtf8(cp1252Name);
+#endif
+}
+}  // namespace
+
+std::string dataFilePath(const Settings& settings, int32_t counter) {
+    const std::string name = fileSystemName(settings.dataFile);
+    return settings.counterActive ? counterFileName(name, counter) : name;
+}
+
+bool emptyReceptionOverwritesData(const Reception& reception, const Settings& settings,
+                                  const std::string& path) {
+    return reception.rows.empty() && settings.saveOption != SaveOption::Append &&
+           dataFileHoldsData(path);
+}
+
+bool saveReception(const Reception& reception, const Settings& settings, const std::string& path,
+                   std::string& reason) {
+    std::vector<std::string> lines;
+    lines.reserve(reception.rows.size());
+    for (const ReceivedRow& row : reception.rows) lines.push_back(row.line);
+    const std::string block =
+        dataFileBlock(reception.scannerRecord, settings.scannerRecordFirst, lines);
+    return writeDataFile(path, block, settings.saveOption == SaveOption::Append, reason);
+}
+
+bool typeReception(const Reception& reception, const Settings& settings, KeyboardOutput& keyboard) {
+    if (reception.rows.empty()) return true;
+    const char separator = wedgeSeparatorCharacter(settings.wedgeSeparator);
+    const int terminator = terminatorVirtualKey(settings.wedgeTerminator);
+    std::vector<std::string> lines;
+    std::string characters;
+    for (const ReceivedRow& row : reception.rows) {
+        lines.push_back(buildWedgeLine(row.fields, separator));
+        characters += lines.back();
+    }
+    keyboard.beginTransfer(characters, {terminator});
+    for (const std::string& line : lines) {
+        for (const char c : line) keyboard.typeCharacter(c);
+        keyboard.pressVirtualKey(terminator);
+    }
+    return keyboard.endTransfer();
+}
+
+AfterTransfer afterTransfer(const Settings& settings, const Reception& reception, bool delivered) {
+    return {settings.synchroniseClock, settings.eraseAfterTransfer && reception.complete &&
+                                           (delivered || reception.count == 0)};
+}
+
+bool setScannerClock(ScannerLibrary& scanner, int32_t port, const LocalDateTime& time) {
+    scanner.ResetScannerLink();
+    if (scanner.OpenScannerPort(port) != 0) {
+        scanner.EndScannerExchange();
+        return false;
+    }
+    const auto buffer = clockBuffer(time);
+    const bool written = scanner.WriteScannerClock(buffer.data()) == 0;
+    scanner.EndScannerExchange();
+    return written;
+}
+
+EraseOutcome eraseReceivedScanner(ScannerLibrary& scanner, const std::string& serial) {
+    // Ask the unit on the cable now, not the reception's cached answer.
+    scanner.ResetScannerLink();
+    uint8_t bytes[kSerialNumberCapacity] = {};
+    if (scanner.ReadSerialNumber(bytes, kSerialNumberCapacity) != 0)
+        return EraseOutcome::NotAnswering;
+    if (serial.empty() || serialNumberText(bytes) != serial) return EraseOutcome::OtherScanner;
+    return scanner.EraseStoredBarcodes() == 0 ? EraseOutcome::Erased : EraseOutcome::NotAnswering;
+}
