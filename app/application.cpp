@@ -5,11 +5,13 @@
 #include <QLocale>
 #include <QTranslator>
 #include <exception>
+#include <memory>
 
 #include "app/info_form.h"
 #include "app/main_form.h"
 #include "app/pass_form.h"
 #include "app/texts.h"
+#include "core/program_data.h"
 #include "scanner/clock_dialog.h"
 #include "settings/config_form.h"
 #include "transfer/receive_form.h"
@@ -50,11 +52,17 @@ bool LorvantApplication::notify(QObject* receiver, QEvent* event) {
     return false;
 }
 
+namespace {
+// What the windows show and edit; it outlives them, as the configuration window saves it.
+std::unique_ptr<ProgramData> programData;
+}  // namespace
+
 void createApplicationWindows() {
+    programData = std::make_unique<ProgramData>();
     MainForm = new TMainForm;
-    ConfigForm = new TConfigForm(MainForm);
+    ConfigForm = new TConfigForm(*programData, MainForm);
     InfoForm = new TInfoForm(MainForm);
-    ReceiveForm = new TReceiveForm(MainForm);
+    ReceiveForm = new TReceiveForm(*programData, MainForm);
     dlgTime = new TdlgTime(MainForm);
     PassForm = new TPassForm(MainForm);
 }
@@ -72,4 +80,5 @@ void destroyApplicationWindows() {
     ConfigForm = nullptr;
     delete MainForm;
     MainForm = nullptr;
+    programData.reset();
 }

@@ -35,8 +35,8 @@ void showScanner(TMainForm& form, bool changePort) {
 
 void TConfigForm::UpdateMainWindowStatus() {
     if (!MainForm) return;
-    const bool hasRows = scanners.size() > 0;
-    const std::string first = hasRows ? scanners.entry(0).serial() : std::string();
+    const bool hasRows = data_.scanners.size() > 0;
+    const std::string first = hasRows ? data_.scanners.entry(0).serial() : std::string();
     switch (mainWindowStateFor(hasRows, first, decimalSeparator())) {
         case MainWindowState::NoScanner:
             showNoScanner(*MainForm);

@@ -28,7 +28,7 @@ void TConfigForm::Scannereinlesen1Click() {
         showWarning(texts::kNoConnection, texts::kCommunicationError);
         return;
     }
-    const int added = scanners.add(serialNumberText(serial));
+    const int added = data_.scanners.add(serialNumberText(serial));
     showScanners();
     SerieListBox->selectRow(added);
     SerieListBoxSelect();
@@ -37,8 +37,8 @@ void TConfigForm::Scannereinlesen1Click() {
 
 void TConfigForm::SerieListBoxSelect() {
     const int row = SerieListBox->selectedRow();
-    if (row < 0 || row >= scanners.size()) return;
-    const ScannerRegistry::Entry entry = scanners.entry(row);
+    if (row < 0 || row >= data_.scanners.size()) return;
+    const ScannerRegistry::Entry entry = data_.scanners.entry(row);
     PersNumEdit->setText(fromCp1252(entry.id()));
     PersNameEdit->setText(fromCp1252(entry.name()));
     ScannerLabel->setText(fromCp1252(entry.serial()));
@@ -47,9 +47,10 @@ void TConfigForm::SerieListBoxSelect() {
 void TConfigForm::PersNumEditExit() {
     // Nothing to write into when no row is selected.
     const int index = SerieListBox->selectedRow();
-    if (index < 0 || index >= scanners.size()) return;
-    scanners.setIdAndName(index, toCp1252(PersNumEdit->text()), toCp1252(PersNameEdit->text()));
-    SerieListBox->setRow(index, scanners.entry(index).row);
+    if (index < 0 || index >= data_.scanners.size()) return;
+    data_.scanners.setIdAndName(index, toCp1252(PersNumEdit->text()),
+                                toCp1252(PersNameEdit->text()));
+    SerieListBox->setRow(index, data_.scanners.entry(index).row);
 }
 
 void TConfigForm::DeleteButtonClick() {
@@ -57,7 +58,7 @@ void TConfigForm::DeleteButtonClick() {
         showMessageBox({texts::kDeleteEntryQuestion, texts::kDeleteEntryCaption,
                         QMessageBox::Warning, QMessageBox::Yes | QMessageBox::No, QMessageBox::No});
     if (answer != QMessageBox::Yes) return;
-    scanners.remove(SerieListBox->selectedRow());
+    data_.scanners.remove(SerieListBox->selectedRow());
     showScanners();
     PersNumEdit->clear();
     PersNameEdit->clear();

@@ -16,6 +16,7 @@
 #include "app/main_form.h"
 #include "app/texts.h"
 #include "core/settings.h"
+#include "core/transfers.h"
 #include "platform/global_hotkeys.h"
 #include "platform/program_dir.h"
 #include "scanner/parameter_file.h"
@@ -30,22 +31,15 @@
 
 TConfigForm* ConfigForm = nullptr;
 
-namespace {
-std::string settingsPath() {
-    return programDirectory() + "LVconfig.ini";
-}
-std::string scannerListPath() {
-    return programDirectory() + "LVserial.dat";
-}
-}  // namespace
-
-TConfigForm::TConfigForm(QWidget* parent) : QDialog(parent) {
+TConfigForm::TConfigForm(ProgramData& data, QWidget* parent) : QDialog(parent), data_(data) {
     createControls();
     connectHandlers();
+    bindControls();
     FormCreate();
 }
 
 TConfigForm::~TConfigForm() {
+    data_.settingsChanged = nullptr;
     FormDestroy();
     delete DataSaveDialog;
 }
@@ -77,9 +71,47 @@ void TConfigForm::connectHandlers() {
     });
 }
 
+// Each control writes its setting at once: a change counts for every part of the program
+// from then on, with no OK or Cancel.
+void TConfigForm::bindControls() {
+    data_.settingsChanged = [this] { showSettings(data_.settings); };
+    Settings& s = data_.settings;
+    const auto text = [](QLineEdit* edit, std::string& setting) {
+        connect(edit, &QLineEdit::textChanged,
+                [&setting](const QString& value) { setting = toCp1252(value); });
+    };
+    const auto check = [](QCheckBox* box, bool& setting) {
+        connect(box, &QCheckBox::toggled, [&setting](bool on) { setting = on; });
+    };
+    const auto choice = [](RadioGroup* group, auto& setting) {
+        connect(group, &RadioGroup::valueChanged, [&setting](int value) {
+            setting = static_cast<std::remove_reference_t<decltype(setting)>>(value);
+        });
+    };
+    const auto listChoice = [](QComboBox* combo, auto& setting) {
+        connect(combo, &QComboBox::currentIndexChanged, [combo, &setting] {
+            setting = static_cast<std::remove_reference_t<decltype(setting)>>(comboValue(combo));
+        });
+    };
+    text(FileNamePathEdit, s.dataFile);
+    choice(FileSaveOptionRadioGroup, s.saveOption);
+    check(FileCountCheckBox, s.counterActive);
+    text(FieldSepEdit, s.fieldSeparator);
+    check(ScanRecToFileBox, s.scannerRecordFirst);
+    choice(RadioModeGroup, s.transferMode);
+    listChoice(cbPortID, s.port);
+    choice(ScannerOptionGroup, s.dataFormat);
+    check(TransDelCheckBox, s.eraseAfterTransfer);
+    check(SynchDateTimeCheckBox, s.synchroniseClock);
+    listChoice(FieldSepCombo, s.wedgeSeparator);
+    listChoice(StringTermCombo, s.wedgeTerminator);
+    text(SendHotkeyEdit, s.sendHotkey.text);
+    text(ClearHotkeyEdit, s.clearHotkey.text);
+}
+
 void TConfigForm::FormCreate() {
-    settingsFile = std::make_unique<ProfileFile>(settingsPath());
-    loadSettings();
+    data_.loadSettings();
+    showSettings(data_.settings);
     recoverDataFiles();
     loadScannerListFile();
     openParameterFile();
@@ -94,22 +126,22 @@ void TConfigForm::FormCreate() {
 // A missing or unreadable file is reported, the list then starts empty and loading goes on,
 // so parameters, status and hotkeys still come up.
 void TConfigForm::loadScannerListFile() {
-    const ScannerRegistry::LoadReport report = scanners.load(scannerListPath());
+    const ScannerRegistry::LoadReport report = data_.loadScanners();
     if (!report.error.empty()) showErrorMessage(fromCp1252(report.error));
     if (report.cutAtLine > 0) {
         showWarning(QString(texts::kScannerListCut)
-                        .arg(fromCp1252(scannerListPath()))
+                        .arg(fromCp1252(data_.scannersPath()))
                         .arg(report.cutAtLine)
-                        .arg(fromCp1252(ScannerRegistry::backupPath(scannerListPath()))),
+                        .arg(fromCp1252(ScannerRegistry::backupPath(data_.scannersPath()))),
                     texts::kScannerListCutCaption);
     }
     showScanners();
 }
 
 void TConfigForm::saveScannerListFile() {
-    const std::string path = scannerListPath();
+    const std::string path = data_.scannersPath();
     std::string error;
-    switch (scanners.save(path, &error)) {
+    switch (data_.saveScanners(&error)) {
         case ScannerRegistry::SaveResult::Saved:
         case ScannerRegistry::SaveResult::Unchanged:
             break;
@@ -129,13 +161,7 @@ void TConfigForm::saveScannerListFile() {
 }
 
 void TConfigForm::showScanners() {
-    SerieListBox->setRows(scanners.rows());
-}
-
-void TConfigForm::loadSettings() {
-    Settings defaults;
-    defaults.dataFile = dataDirectory() + "Data.txt";
-    showSettings(readSettingsFrom(*settingsFile, defaults));
+    SerieListBox->setRows(data_.scanners.rows());
 }
 
 void TConfigForm::showSettings(const Settings& settings) {
@@ -144,7 +170,6 @@ void TConfigForm::showSettings(const Settings& settings) {
     FileNamePathEdit->setToolTip(DataSaveDialog->fileName);
     FileSaveOptionRadioGroup->setValue(int(settings.saveOption));
     FileCountCheckBox->setChecked(settings.counterActive);
-    fileCounter = settings.fileCounter;
     FieldSepEdit->setText(fromCp1252(settings.fieldSeparator));
     ScanRecToFileBox->setChecked(settings.scannerRecordFirst);
     RadioModeGroup->setValue(int(settings.transferMode));
@@ -156,103 +181,27 @@ void TConfigForm::showSettings(const Settings& settings) {
     setComboValue(StringTermCombo, int(settings.wedgeTerminator));
     SendHotkeyEdit->setText(fromCp1252(settings.sendHotkey.text));
     ClearHotkeyEdit->setText(fromCp1252(settings.clearHotkey.text));
-    sendHotkeyModifiers = settings.sendHotkey.modifiers;
-    sendHotkeyKey = settings.sendHotkey.key;
-    clearHotkeyModifiers = settings.clearHotkey.modifiers;
-    clearHotkeyKey = settings.clearHotkey.key;
-}
-
-Settings TConfigForm::settings() const {
-    Settings settings;
-    settings.dataFile = toCp1252(FileNamePathEdit->text());
-    settings.saveOption = saveOption();
-    settings.counterActive = FileCountCheckBox->isChecked();
-    settings.fileCounter = fileCounter;
-    settings.fieldSeparator = toCp1252(FieldSepEdit->text());
-    settings.scannerRecordFirst = ScanRecToFileBox->isChecked();
-    settings.transferMode = transferMode();
-    settings.port = portIndex();
-    settings.dataFormat = dataFormat();
-    settings.eraseAfterTransfer = TransDelCheckBox->isChecked();
-    settings.synchroniseClock = SynchDateTimeCheckBox->isChecked();
-    settings.wedgeSeparator = wedgeSeparator();
-    settings.wedgeTerminator = wedgeTerminator();
-    settings.sendHotkey = {toCp1252(SendHotkeyEdit->text()), sendHotkeyModifiers, sendHotkeyKey};
-    settings.clearHotkey = {toCp1252(ClearHotkeyEdit->text()), clearHotkeyModifiers,
-                            clearHotkeyKey};
-    return settings;
 }
 
 // A save to the data file that the end of the last run cut short is taken back, so the
 // file holds what it held before it; with the counter on, that save went to the last
 // number handed out.
 void TConfigForm::recoverDataFiles() {
-    const std::string path = QFile::encodeName(FileNamePathEdit->text()).toStdString();
-    recoverDataFile(path);
-    if (FileCountCheckBox->isChecked()) recoverDataFile(counterFileName(path, fileCounter - 1));
+    const Settings& settings = data_.settings;
+    Settings uncounted = settings;
+    uncounted.counterActive = false;
+    recoverDataFile(dataFilePath(uncounted, 0));
+    if (settings.counterActive) recoverDataFile(dataFilePath(settings, settings.fileCounter - 1));
 }
 
-void TConfigForm::writeSettings() {
-    writeSettingsTo(settings(), *settingsFile);
-}
-
-DataFormat TConfigForm::dataFormat() const {
-    return static_cast<DataFormat>(ScannerOptionGroup->value());
-}
 void TConfigForm::setDataFormat(DataFormat format) {
-    ScannerOptionGroup->setValue(static_cast<int>(format));
-}
-SaveOption TConfigForm::saveOption() const {
-    return static_cast<SaveOption>(FileSaveOptionRadioGroup->value());
-}
-TransferMode TConfigForm::transferMode() const {
-    return static_cast<TransferMode>(RadioModeGroup->value());
-}
-int32_t TConfigForm::portIndex() const {
-    return comboValue(cbPortID);
-}
-WedgeSeparator TConfigForm::wedgeSeparator() const {
-    return static_cast<WedgeSeparator>(comboValue(FieldSepCombo));
-}
-WedgeTerminator TConfigForm::wedgeTerminator() const {
-    return static_cast<WedgeTerminator>(comboValue(StringTermCombo));
-}
-
-void TConfigForm::storeFileCounter() {
-    // The counter must survive a power cut: a number handed out again would overwrite a
-    // saved file whose barcodes have left the scanner. Quietly; leaving the program
-    // reports a settings file that cannot be written.
-    if (!settingsFile) return;
-    writeSettings();
-    settingsFile->save();
-}
-
-int32_t TConfigForm::nextFileCounter() const {
-    // Another running copy may have handed out numbers since this one read the settings
-    // file; its numbers are in the file, and none is handed out twice.
-    if (!settingsFile) return fileCounter;
-    const ProfileFile onDisk(settingsFile->path());
-    return std::max(fileCounter, onDisk.readInteger("DataFile", "FileCounter", fileCounter));
-}
-
-int32_t TConfigForm::takeFileCounter() {
-    fileCounter = nextFileCounter();
-    const int32_t counter = fileCounter;
-    ++fileCounter;
-    storeFileCounter();
-    return counter;
+    data_.changeDataFormat(format);
 }
 
 void TConfigForm::FormDestroy() {
-    if (settingsFile) {
-        writeSettings();
-        ProfileFile& ini = *settingsFile;
-        // Reported, but the scanner list below is saved all the same.
-        std::string error;
-        if (!ini.save(&error))
-            showErrorMessage(QString(texts::kSettingsNotWritten).arg(fromCp1252(settingsPath())));
-        settingsFile.reset();
-    }
+    // Reported, but the scanner list below is saved all the same.
+    if (!data_.saveSettings(nullptr))
+        showErrorMessage(QString(texts::kSettingsNotWritten).arg(fromCp1252(data_.settingsPath())));
     saveScannerListFile();
 }
 

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "core/barcode_reception.h"
+#include "core/program_data.h"
 #include "core/scanner_registry.h"
 #include "core/settings.h"
 #include "scanner/parameter_table.h"
@@ -38,7 +39,8 @@ class ParameterFile;
 class TConfigForm : public QDialog {
     Q_OBJECT
   public:
-    explicit TConfigForm(QWidget* parent = nullptr);
+    // Shows and edits `data`, which it loads when created and saves when destroyed.
+    explicit TConfigForm(ProgramData& data, QWidget* parent = nullptr);
     ~TConfigForm() override;
 
     // --- Page "Transfer"
@@ -105,49 +107,31 @@ class TConfigForm : public QDialog {
     // and the clear hotkey takes no action. Its closing message no longer counts.
     bool wedgeBarcodesInTransit = false;
 
-    // --- Settings and run-time values without a control
-    int32_t fileCounter = 0;
-    int32_t sendHotkeyModifiers = 0;
-    int32_t sendHotkeyKey = 0;
-    int32_t clearHotkeyModifiers = 0;
-    int32_t clearHotkeyKey = 0;
-    int32_t columnCount = 0;
-    // The registered scanners, which SerieListBox shows.
-    ScannerRegistry scanners;
-    // Lines of ID, separator character, name and CR LF of the identified scanner
-    // (Windows-1252 bytes).
-    std::string scannerRecord;
-    // The serial number text of the scanner identified last.
-    std::string identifiedSerial;
-    std::unique_ptr<ProfileFile> settingsFile;
+    // The settings, the registered scanners (which SerieListBox shows) and what the last
+    // reception left, as the controls show and edit them.
+    ProgramData& data() { return data_; }
+    const Settings& settings() const { return data_.settings; }
     std::unique_ptr<ParameterFile> parameterFile;
     // Codes and the last saved or loaded values of the scanner parameters.
     ParameterTable parameterTable{};
 
     // The choices of the radio groups and drop-down lists, by name.
-    DataFormat dataFormat() const;
+    DataFormat dataFormat() const { return settings().dataFormat; }
+    // Sets the data format and shows it.
     void setDataFormat(DataFormat format);
-    SaveOption saveOption() const;
-    TransferMode transferMode() const;
+    SaveOption saveOption() const { return settings().saveOption; }
+    TransferMode transferMode() const { return settings().transferMode; }
     // 0-15 for COM1-COM16; -1 for none.
-    int32_t portIndex() const;
-    WedgeSeparator wedgeSeparator() const;
-    WedgeTerminator wedgeTerminator() const;
+    int32_t portIndex() const { return settings().port; }
+    WedgeSeparator wedgeSeparator() const { return settings().wedgeSeparator; }
+    WedgeTerminator wedgeTerminator() const { return settings().wedgeTerminator; }
 
-    // The settings as the controls and fields hold them now.
-    Settings settings() const;
-    // Puts `settings` into the controls and fields.
+    // Puts `settings` into the controls.
     void showSettings(const Settings& settings);
 
     // Loading and saving the settings (run by the constructor and the destructor).
     void FormCreate();
     void FormDestroy();
-    // Writes the settings file now, so the data file counter just advanced is kept.
-    void storeFileCounter();
-    // The counter the next counted data file gets, not yet handed out.
-    int32_t nextFileCounter() const;
-    // The counter for the next counted data file, advanced and stored at once.
-    int32_t takeFileCounter();
     // Enables SetTimeDateButton exactly while the clock is not synchronised automatically.
     void FormShow();
     void BrowseButtonClick();
@@ -156,9 +140,6 @@ class TConfigForm : public QDialog {
     void UpdateMainWindowStatus();
     // SerieListBox shows the registered scanners anew.
     void showScanners();
-    // Erases the stored barcodes, but only on the scanner identified last: a unit put on
-    // the cable since holds barcodes nobody has received. False when nothing was erased.
-    bool EraseIdentifiedScanner();
 
     // Scanner clock. SetScannerClock writes the clock dialog's date and time; false when
     // the scanner did not take them.
@@ -193,6 +174,7 @@ class TConfigForm : public QDialog {
     void done(int result) override;
 
   private:
+    ProgramData& data_;
     void createControls();
     QWidget* createTransferPage();
     QWidget* createFilePage();
@@ -200,12 +182,10 @@ class TConfigForm : public QDialog {
     QWidget* createParameterPage();
     QWidget* createSerialNumberPage();
     void connectHandlers();
+    void bindControls();
     // Runs when the modal showing ends, however the window was closed.
     void FormClose();
-    void loadSettings();
     void recoverDataFiles();
-    // The nineteen keys into the settings file's lines (not yet to disk).
-    void writeSettings();
     void loadScannerListFile();
     void saveScannerListFile();
     // Key-down in one of the two hotkey edits (the key goes on to the edit, which is

@@ -6,6 +6,7 @@
 #include <QListWidget>
 #include <QtTest>
 
+#include "core/program_data.h"
 #include "file_helpers.h"
 #include "platform/program_dir.h"
 #include "settings/config_form.h"
@@ -13,6 +14,8 @@
 #include "ui/message_box.h"
 #include "ui/radio_group.h"
 
+// What the configuration windows of these tests show and edit; each window loads it anew.
+static ProgramData programData;
 class ConfigSettingsTest : public QObject {
     Q_OBJECT
   private:
@@ -30,12 +33,12 @@ class ConfigSettingsTest : public QObject {
     void firstRunUsesDefaultsAndWritesAllKeys() {
         MessageBoxRecorder boxes;
         {
-            TConfigForm form;
+            TConfigForm form(programData);
             QCOMPARE(form.FileNamePathEdit->text(), path("Data.txt"));
             QCOMPARE(form.FileNamePathEdit->toolTip(), path("Data.txt"));
             QCOMPARE(form.FileSaveOptionRadioGroup->value(), 0);
             QVERIFY(!form.FileCountCheckBox->isChecked());
-            QCOMPARE(form.fileCounter, 0);
+            QCOMPARE(form.settings().fileCounter, 0);
             QCOMPARE(form.FieldSepEdit->text(), QString(";"));
             QVERIFY(!form.ScanRecToFileBox->isChecked());
             QCOMPARE(form.RadioModeGroup->value(), 0);
@@ -77,10 +80,10 @@ class ConfigSettingsTest : public QObject {
         putFile(path("LVserial.dat"), "");
         {
             MessageBoxRecorder boxes;
-            TConfigForm form;
+            TConfigForm form(programData);
             QVERIFY(boxes.shown().empty());
             QCOMPARE(form.FileSaveOptionRadioGroup->value(), 1);
-            QCOMPARE(form.fileCounter, 31);
+            QCOMPARE(form.settings().fileCounter, 31);
             QVERIFY(form.FileCountCheckBox->isChecked());
             QVERIFY(!form.ScanRecToFileBox->isChecked());
             QCOMPARE(form.FieldSepEdit->text(), QString("||"));
@@ -91,10 +94,10 @@ class ConfigSettingsTest : public QObject {
             QCOMPARE(form.StringTermCombo->currentIndex(), 0);
             // The shown text is kept even where it does not match the numbers.
             QCOMPARE(form.SendHotkeyEdit->text(), QString("Alt+Q"));
-            QCOMPARE(form.sendHotkeyModifiers, 6);
-            QCOMPARE(form.sendHotkeyKey, 116);
-            QCOMPARE(form.clearHotkeyModifiers, 1);
-            QCOMPARE(form.clearHotkeyKey, 68);
+            QCOMPARE(form.settings().sendHotkey.modifiers, 6);
+            QCOMPARE(form.settings().sendHotkey.key, 116);
+            QCOMPARE(form.settings().clearHotkey.modifiers, 1);
+            QCOMPARE(form.settings().clearHotkey.key, 68);
         }
         const std::string saved = fileBytes(path("LVconfig.ini"));
         for (const char* line :
@@ -111,7 +114,7 @@ class ConfigSettingsTest : public QObject {
                 "[ScannerOptions]\r\nPort=99\r\nDataFormat=-3\r\n");
         putFile(path("LVserial.dat"), "");
         {
-            TConfigForm form;
+            TConfigForm form(programData);
             QCOMPARE(form.FileSaveOptionRadioGroup->value(), 0);
             QCOMPARE(form.RadioModeGroup->value(), 0);
             QCOMPARE(form.cbPortID->currentIndex(), 0);
@@ -129,7 +132,7 @@ class ConfigSettingsTest : public QObject {
                 "0102030405060708;;N\xE4me;x");
         {
             MessageBoxRecorder boxes;
-            TConfigForm form;
+            TConfigForm form(programData);
             QCOMPARE(form.SerieListBox->rowCount(), 3);
             QCOMPARE(form.SerieListBox->column(0, 2), std::string("Lager"));
             QCOMPARE(form.SerieListBox->column(2, 2), std::string("N\xE4me"));
@@ -144,8 +147,8 @@ class ConfigSettingsTest : public QObject {
         putFile(path("LVserial.dat"), "0011223344556677\r\n");
         MessageBoxRecorder boxes;
         {
-            TConfigForm form;
-            form.scanners.add("8899aabbccddeeff");
+            TConfigForm form(programData);
+            form.data().scanners.add("8899aabbccddeeff");
             // A folder where the settings file should be makes it unwritable.
             QVERIFY(QDir(dir_.path()).mkdir("LVconfig.ini"));
         }
@@ -164,7 +167,7 @@ class ConfigSettingsTest : public QObject {
         putFile(path("LVserial.dat"), damaged);
         {
             MessageBoxRecorder boxes;
-            TConfigForm form;
+            TConfigForm form(programData);
             // The reading ends at the NUL byte, in the middle of the third row.
             QCOMPARE(form.SerieListBox->rows(),
                      (std::vector<std::string>{"0011223344556677;AB12;Lager",
@@ -182,8 +185,8 @@ class ConfigSettingsTest : public QObject {
         QVERIFY(!QFile::exists(path("LVserial.dat.bak")));
         {
             MessageBoxRecorder boxes;
-            TConfigForm form;
-            form.scanners.add("a0a1a2a3a4a5a6a7");
+            TConfigForm form(programData);
+            form.data().scanners.add("a0a1a2a3a4a5a6a7");
         }
         QCOMPARE(fileBytes(path("LVserial.dat.bak")), damaged);
         QCOMPARE(fileBytes(path("LVserial.dat")),
@@ -196,8 +199,8 @@ class ConfigSettingsTest : public QObject {
         QVERIFY(QDir(dir_.path()).mkdir("LVserial.dat"));
         MessageBoxRecorder boxes;
         {
-            TConfigForm form;
-            form.scanners.add("8899aabbccddeeff");
+            TConfigForm form(programData);
+            form.data().scanners.add("8899aabbccddeeff");
         }
         QCOMPARE(boxes.shown().size(), size_t(2));
         QCOMPARE(boxes.shown()[0].text, "Cannot open file " + path("LVserial.dat"));

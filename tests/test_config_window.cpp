@@ -16,6 +16,7 @@
 #include <set>
 
 #include "app/main_form.h"
+#include "core/program_data.h"
 #include "file_helpers.h"
 #include "platform/program_dir.h"
 #include "settings/config_form.h"
@@ -25,6 +26,8 @@
 #include "ui/radio_group.h"
 #include "ui/save_file_dialog.h"
 
+// What the configuration windows of these tests show and edit; each window loads it anew.
+static ProgramData programData;
 namespace {
 QStringList itemsOf(const QComboBox* combo) {
     QStringList items;
@@ -108,7 +111,7 @@ class ConfigWindowTest : public QObject {
     }
 
     void windowFrame() {
-        TConfigForm form;
+        TConfigForm form(programData);
         QCOMPARE(form.windowTitle(), QString("Konfiguration"));
         QCOMPARE(form.palette().color(QPalette::Window), QColor(207, 232, 233));
         QVERIFY(form.minimumSize() != form.maximumSize());
@@ -139,7 +142,7 @@ class ConfigWindowTest : public QObject {
 
     void centredOverTheMainWindowAtEveryShowing() {
         TMainForm main;
-        TConfigForm form(&main);
+        TConfigForm form(programData, &main);
         showAndWait(&main);
         for (const QPoint place : {QPoint(150, 200), QPoint(250, 300)}) {
             main.move(place);
@@ -162,7 +165,7 @@ class ConfigWindowTest : public QObject {
     }
 
     void pageAndSizeKeptAcrossShowings() {
-        TConfigForm form;
+        TConfigForm form(programData);
         showAndWait(&form);
         form.ConfigPages->setCurrentIndex(3);
         form.resize(form.size() + QSize(40, 30));
@@ -174,7 +177,7 @@ class ConfigWindowTest : public QObject {
     }
 
     void transferPage() {
-        TConfigForm form;
+        TConfigForm form(programData);
         showAndWait(&form);
         QCOMPARE(form.Label1->text(), QString("Daten Transfer Scanner  ---> PC"));
         QVERIFY(form.Label1->font().bold() && form.Label1->font().italic());
@@ -202,7 +205,7 @@ class ConfigWindowTest : public QObject {
     }
 
     void fileOptionsPage() {
-        TConfigForm form;
+        TConfigForm form(programData);
         showAndWait(&form);
         form.ConfigPages->setCurrentIndex(1);
         QCOMPARE(form.Label2->text(), QString("Daten Speicherung."));
@@ -229,7 +232,7 @@ class ConfigWindowTest : public QObject {
     }
 
     void keyboardWedgePage() {
-        TConfigForm form;
+        TConfigForm form(programData);
         showAndWait(&form);
         form.ConfigPages->setCurrentIndex(2);
         QCOMPARE(form.Label12->text(), QString("Hotkey für einlesen"));
@@ -265,7 +268,7 @@ class ConfigWindowTest : public QObject {
 
     void everyChoiceIsReadByName() {
         // Each item carries the number the settings file stores for it, whatever its place.
-        TConfigForm form;
+        TConfigForm form(programData);
         for (const QComboBox* combo : {form.cbPortID, form.FieldSepCombo, form.StringTermCombo})
             for (int i = 0; i < combo->count(); ++i) QCOMPARE(combo->itemData(i), QVariant(i));
         for (const RadioGroup* group :
@@ -290,7 +293,7 @@ class ConfigWindowTest : public QObject {
     }
 
     void parameterPage() {
-        TConfigForm form;
+        TConfigForm form(programData);
         showAndWait(&form);
         form.ConfigPages->setCurrentIndex(3);
         QCOMPARE(form.Label3->text(), QString("Parameter"));
@@ -324,7 +327,7 @@ class ConfigWindowTest : public QObject {
     }
 
     void serialNumberPage() {
-        TConfigForm form;
+        TConfigForm form(programData);
         showAndWait(&form);
         form.ConfigPages->setCurrentIndex(4);
         QCOMPARE(form.Label8->text(), QString("Serie Nummern der Scanner  "));
@@ -365,7 +368,7 @@ class ConfigWindowTest : public QObject {
 
     // Hints only on the controls that have one.
     void hintsOnlyWhereGiven() {
-        TConfigForm form;
+        TConfigForm form(programData);
         std::set<QString> hinted;
         for (QWidget* widget : form.findChildren<QWidget*>())
             if (!widget->toolTip().isEmpty()) hinted.insert(widget->objectName());
@@ -377,7 +380,7 @@ class ConfigWindowTest : public QObject {
     }
 
     void tabOrderOfEachPage() {
-        TConfigForm form;
+        TConfigForm form(programData);
         QCOMPARE(tabStops(form.ConfigPages->widget(0)),
                  (QStringList{"cbPortID", "SynchDateTimeCheckBox", "ScannerOptionGroup",
                               "SetTimeDateButton", "TransDelCheckBox", "RadioModeGroup"}));
@@ -398,7 +401,7 @@ class ConfigWindowTest : public QObject {
 
     // The Tab key itself: a radio group is one stop, at its chosen item.
     void tabKeyOnTheTransferPage() {
-        TConfigForm form;
+        TConfigForm form(programData);
         showAndWait(&form);
         form.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&form));
@@ -414,7 +417,7 @@ class ConfigWindowTest : public QObject {
     }
 
     void clockButtonFollowsTheSynchronisation() {
-        TConfigForm form;
+        TConfigForm form(programData);
         form.SynchDateTimeCheckBox->setChecked(true);
         for (int showing = 0; showing < 2; ++showing) {
             // Whatever enabled it in between, showing the window decides again.
@@ -435,12 +438,12 @@ class ConfigWindowTest : public QObject {
 
     void clockButtonAfterLoadingATickedSetting() {
         QVERIFY(putFile(path("LVconfig.ini"), "[ScannerOptions]\r\nSynchDateTime=1\r\n"));
-        TConfigForm form;
+        TConfigForm form(programData);
         QVERIFY(!form.SetTimeDateButton->isEnabled());
     }
 
     void browseCancelledChangesNothing() {
-        TConfigForm form;
+        TConfigForm form(programData);
         const QString before = path("Data.txt");
         SaveDialogAnswer answer;
         form.BrowseButton->click();
@@ -450,7 +453,7 @@ class ConfigWindowTest : public QObject {
     }
 
     void browseConfirmedAddsTheExtension() {
-        TConfigForm form;
+        TConfigForm form(programData);
         QVERIFY(QDir(dir_.path()).mkpath("Ausgabe"));
         const QString typed = dir_.filePath("Ausgabe/Tagesdaten");
         {
@@ -468,7 +471,7 @@ class ConfigWindowTest : public QObject {
     }
 
     void browseRefusesANameTheSettingsFileCannotKeep() {
-        TConfigForm form;
+        TConfigForm form(programData);
         const QString before = form.FileNamePathEdit->text();
         MessageBoxRecorder boxes;
         {
@@ -493,7 +496,7 @@ class ConfigWindowTest : public QObject {
         const QString before = path("Data.txt");
         const QString typed = dir_.filePath("anders.csv");
         {
-            TConfigForm form;
+            TConfigForm form(programData);
             form.FileNamePathEdit->clear();
             QTest::keyClicks(form.FileNamePathEdit, typed);
             QCOMPARE(form.FileNamePathEdit->text(), typed);
@@ -514,7 +517,7 @@ class ConfigWindowTest : public QObject {
         QVERIFY(putFile(path("LVconfig.ini"),
                         "[DataFile]\r\nPathAndName=" + nativePath(path("weg/Data.txt")) + "\r\n"));
         QVERIFY(QDir(dir_.path()).mkpath("Ausgabe"));
-        TConfigForm form;
+        TConfigForm form(programData);
         {
             SaveDialogAnswer answer;
             form.BrowseButton->click();
@@ -528,7 +531,7 @@ class ConfigWindowTest : public QObject {
 
     void escapeAndEnterDoNotClose() {
         InstalledHotkeys hotkeys;
-        TConfigForm form;
+        TConfigForm form(programData);
         hotkeys.clearCalls();
         showAndWait(&form);
         QTest::keyClick(&form, Qt::Key_Escape);
@@ -552,14 +555,14 @@ class ConfigWindowTest : public QObject {
     void closingRegistersTheHotkeysAgain() {
         QFETCH(bool, closeBox);
         InstalledHotkeys hotkeys;
-        TConfigForm form;
+        TConfigForm form(programData);
         QCOMPARE(hotkeys.registrations(), (std::vector<std::string>{"66:0:0", "99:0:0"}));
         hotkeys.clearCalls();
         // Captured on the page "KB-Wedge" while the window was open.
-        form.sendHotkeyModifiers = 3;
-        form.sendHotkeyKey = 83;
-        form.clearHotkeyModifiers = 6;
-        form.clearHotkeyKey = 68;
+        form.data().settings.sendHotkey.modifiers = 3;
+        form.data().settings.sendHotkey.key = 83;
+        form.data().settings.clearHotkey.modifiers = 6;
+        form.data().settings.clearHotkey.key = 68;
         showAndWait(&form);
         if (closeBox)
             form.close();

@@ -106,7 +106,7 @@ class FileTransferTest : public QObject {
         receive_->ListeSpeichernButtonClick();
         QVERIFY(QFile::exists(dir_.filePath("Data_0.txt")));
         QVERIFY(!QFile::exists(dataPath()));
-        QCOMPARE(config_->fileCounter, 1);
+        QCOMPARE(config_->settings().fileCounter, 1);
         // On disk at once: after a power cut the next run must not hand out 0 again and
         // overwrite a file whose barcodes have left the scanner.
         QVERIFY(fileBytes(dir_.filePath("LVconfig.ini")).find("FileCounter=1\r\n") !=
@@ -118,7 +118,7 @@ class FileTransferTest : public QObject {
         receive_->ListeSpeichernButtonClick();
         QCOMPARE(fileBytes(dir_.filePath("Data_1.txt")), std::string("the other copy's\r\n"));
         QVERIFY(QFile::exists(dir_.filePath("Data_7.txt")));
-        QCOMPARE(config_->fileCounter, 8);
+        QCOMPARE(config_->settings().fileCounter, 8);
     }
 
     void anAppendCutShortIsTakenBackAtTheNextStart() {
@@ -172,13 +172,13 @@ class FileTransferTest : public QObject {
         putFile(dir_.filePath("Data_4.txt"), "yesterday's barcodes\r\n");
         receive();
         config_->FileCountCheckBox->setChecked(true);
-        config_->fileCounter = 4;
+        config_->data().settings.fileCounter = 4;
         MessageBoxRecorder boxes;
         receive_->ListeSpeichernButtonClick();  // the recorder answers No, the default
         QCOMPARE(boxes.shown().size(), size_t(1));
         QVERIFY(boxes.shown()[0].text.contains("Data_4.txt"));
         QCOMPARE(fileBytes(dir_.filePath("Data_4.txt")), std::string("yesterday's barcodes\r\n"));
-        QCOMPARE(config_->fileCounter, 4);
+        QCOMPARE(config_->settings().fileCounter, 4);
         QVERIFY(!receive_->ListSaved);
         QVERIFY(receive_->ListeSpeichernButton->isEnabled());
     }
@@ -199,7 +199,7 @@ class FileTransferTest : public QObject {
         QVERIFY(receive_->ListeSpeichernButton->isEnabled());
         QCOMPARE(receive_->statusText(), QString("before"));
         QCOMPARE(receive_->ListBoxAll->rowCount(), 2);
-        QCOMPARE(config_->fileCounter, 1);
+        QCOMPARE(config_->settings().fileCounter, 1);
         // Discarding the unsaved list at the question keeps the barcodes on the scanner.
         boxes.answerNext(QMessageBox::Yes);
         QVERIFY(closeWindow());

@@ -203,8 +203,11 @@ class KeyboardWedgeTest : public QObject {
         QTest::keyClick(hotkeyEdit(edit), Qt::Key(qtKey), held);
 
         QCOMPARE(hotkeyEdit(edit)->text(), text);
-        QCOMPARE(send ? config_->sendHotkeyModifiers : config_->clearHotkeyModifiers, modifiers);
-        QCOMPARE(send ? config_->sendHotkeyKey : config_->clearHotkeyKey, key);
+        QCOMPARE(send ? config_->settings().sendHotkey.modifiers
+                      : config_->settings().clearHotkey.modifiers,
+                 modifiers);
+        QCOMPARE(send ? config_->settings().sendHotkey.key : config_->settings().clearHotkey.key,
+                 key);
         // The hotkey being edited is off until the window closes (each key-down, the
         // modifiers' own included, unregisters it again); the other stays as it was.
         QVERIFY(!hotkeys_->calls().empty());
@@ -228,14 +231,14 @@ class KeyboardWedgeTest : public QObject {
         createWindows();
         QTest::keyPress(config_->SendHotkeyEdit, Qt::Key_Control, Qt::ControlModifier);
         QCOMPARE(config_->SendHotkeyEdit->text(), QString("Ctrl+"));
-        QCOMPARE(config_->sendHotkeyKey, 0);
+        QCOMPARE(config_->settings().sendHotkey.key, 0);
         QTest::keyPress(config_->SendHotkeyEdit, Qt::Key_Alt,
                         Qt::ControlModifier | Qt::AltModifier);
         QCOMPARE(config_->SendHotkeyEdit->text(), QString("Alt+Ctrl+"));
         QTest::keyClick(config_->SendHotkeyEdit, Qt::Key_Q, Qt::ControlModifier | Qt::AltModifier);
         QCOMPARE(config_->SendHotkeyEdit->text(), QString("Alt+Ctrl+Q"));
-        QCOMPARE(config_->sendHotkeyModifiers, 3);
-        QCOMPARE(config_->sendHotkeyKey, 81);
+        QCOMPARE(config_->settings().sendHotkey.modifiers, 3);
+        QCOMPARE(config_->settings().sendHotkey.key, 81);
         // A key the edit would take as text (it is read-only) changes nothing but the hotkey.
         QTest::keyClick(config_->SendHotkeyEdit, Qt::Key_7);
         QCOMPARE(config_->SendHotkeyEdit->text(), QString("Alt+7"));

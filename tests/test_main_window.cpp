@@ -285,16 +285,16 @@ class MainWindowTest : public QObject {
     void statusRuleAfterEditing() {
         startWith("0123456789abcdef\r\n");
         compareStatus(shownStatus(), expectedStatus(MainWindowState::CS1504));
-        ConfigForm->scanners.setRows({";AB12;Lager", "0000000000000000"});
+        ConfigForm->data().scanners.setRows({";AB12;Lager", "0000000000000000"});
         ConfigForm->UpdateMainWindowStatus();
         compareStatus(shownStatus(), expectedStatus(MainWindowState::CS1504));
-        ConfigForm->scanners.setRows({"0000000000000000", "0123456789abcdef"});
+        ConfigForm->data().scanners.setRows({"0000000000000000", "0123456789abcdef"});
         ConfigForm->UpdateMainWindowStatus();
         compareStatus(shownStatus(), expectedStatus(MainWindowState::ChangePort));
-        ConfigForm->scanners.setRows({";AB12;Lager"});
+        ConfigForm->data().scanners.setRows({";AB12;Lager"});
         ConfigForm->UpdateMainWindowStatus();
         compareStatus(shownStatus(), expectedStatus(MainWindowState::ChangePort));
-        ConfigForm->scanners.setRows({});
+        ConfigForm->data().scanners.setRows({});
         ConfigForm->UpdateMainWindowStatus();
         compareStatus(shownStatus(), expectedStatus(MainWindowState::NoScanner));
     }

@@ -88,9 +88,9 @@ class ReceptionTest : public QObject {
         QCOMPARE(receive_->ListBoxAll->sectionCaption(0), QString("Barcode"));
         QCOMPARE(receive_->ListBoxAll->sectionCaption(1), caption1);
         QCOMPARE(receive_->ListBoxAll->sectionCaption(2), caption2);
-        QCOMPARE(config_->columnCount, columns);
+        QCOMPARE(config_->data().columnCount, columns);
         QCOMPARE(receive_->statusText(), QString(" Anzahl empfangene Scanner Daten = 2"));
-        QCOMPARE(config_->scannerRecord, std::string("AB12;Lager\r\n"));
+        QCOMPARE(config_->data().scannerRecord, std::string("AB12;Lager\r\n"));
         QVERIFY(!receive_->ListSaved);
         QVERIFY(receive_->ListeSpeichernButton->isEnabled());
         if (option == 0) QCOMPARE(rows()[1], std::string("ABC-123;00:00:01;06.12.2026"));
@@ -105,7 +105,7 @@ class ReceptionTest : public QObject {
         QCOMPARE(rows(), (std::vector<std::string>{"CODE128", "4006381333931"}));
         QCOMPARE(config_->ScannerOptionGroup->value(), 3);
         // Captions and column count follow the switch within the same reception.
-        QCOMPARE(config_->columnCount, 1);
+        QCOMPARE(config_->data().columnCount, 1);
         QCOMPARE(receive_->ListBoxAll->sectionCaption(1), QString());
         QCOMPARE(receive_->ListBoxAll->sectionCaption(2), QString());
     }
@@ -115,7 +115,7 @@ class ReceptionTest : public QObject {
         receive_->GetScannerData();
         QVERIFY(rows().empty());
         QCOMPARE(receive_->statusText(), QString(" Anzahl empfangene Scanner Daten = 0"));
-        QCOMPARE(config_->scannerRecord, std::string(";\r\n"));
+        QCOMPARE(config_->data().scannerRecord, std::string(";\r\n"));
     }
 
     void shortPacketsWithoutStampsAreBarcodesAndEmptyOnesAreSkippedButCounted() {
@@ -194,13 +194,13 @@ class ReceptionTest : public QObject {
         start("0000000000000000;ZZ;Other\r\n" + std::string(kSerialText) + ";AB12;Lager\r\n" +
               kSerialText + ";CD34;Second\r\n");
         receive_->GetScannerData();
-        QCOMPARE(config_->scannerRecord, std::string("AB12;Lager\r\n"));
+        QCOMPARE(config_->data().scannerRecord, std::string("AB12;Lager\r\n"));
         // A later identification replaces the record rather than adding to it.
         unit_.device.serialNumber = {0, 0, 0, 0, 0, 0, 0, 0};
         unit_.library->ResetScannerLink();
         receive_->ListBoxAll->clearRows();
         receive_->GetScannerData();
-        QCOMPARE(config_->scannerRecord, std::string("ZZ;Other\r\n"));
+        QCOMPARE(config_->data().scannerRecord, std::string("ZZ;Other\r\n"));
     }
 
     void longerAndEmptySeparators() {
@@ -210,7 +210,7 @@ class ReceptionTest : public QObject {
         receive_->GetScannerData();
         QCOMPARE(rows(), std::vector<std::string>{"A|B||14:05:09||06.12.2026"});
         QCOMPARE(receive_->ListBoxAll->delimiter(), '|');
-        QCOMPARE(config_->scannerRecord, std::string("AB12|Lager\r\n"));
+        QCOMPARE(config_->data().scannerRecord, std::string("AB12|Lager\r\n"));
         // The barcode's own "|" splits it into columns.
         QCOMPARE(receive_->ListBoxAll->column(0, 1), std::string("B"));
 
@@ -219,7 +219,7 @@ class ReceptionTest : public QObject {
         unit_.library->ResetScannerLink();
         receive_->GetScannerData();
         QCOMPARE(rows(), std::vector<std::string>{"A|B;14:05:09;06.12.2026"});
-        QCOMPARE(config_->scannerRecord, std::string("AB12;Lager\r\n"));
+        QCOMPARE(config_->data().scannerRecord, std::string("AB12;Lager\r\n"));
     }
 
     void unreadableTimeStampEndsTheReceptionWithAMessage() {

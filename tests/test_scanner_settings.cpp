@@ -6,6 +6,7 @@
 #include <QListWidget>
 #include <QtTest>
 
+#include "core/program_data.h"
 #include "file_helpers.h"
 #include "platform/program_dir.h"
 #include "scanner/cs1504_device.h"
@@ -18,6 +19,8 @@
 #include "ui/message_box.h"
 #include "unit_fixture.h"
 
+// What the configuration windows of these tests show and edit; each window loads it anew.
+static ProgramData programData;
 namespace {
 void putLittleEndian(std::string& image, size_t at, int32_t value) {
     for (int k = 0; k < 4; ++k) image[at + k] = static_cast<char>((value >> (8 * k)) & 0xFF);
@@ -39,7 +42,7 @@ class ScannerSettingsTest : public QObject {
     std::unique_ptr<TConfigForm> form_;
 
     void start() {
-        form_ = std::make_unique<TConfigForm>();
+        form_ = std::make_unique<TConfigForm>(programData);
         ConfigForm = form_.get();
     }
 
@@ -167,7 +170,7 @@ class ScannerSettingsTest : public QObject {
         QVERIFY(form_->PersNumEdit->text().isEmpty());
         QVERIFY(form_->ScannerLabel->text().isEmpty());
         // With no row selected, Yes deletes nothing.
-        form_->scanners.add("8899aabbccddeeff");
+        form_->data().scanners.add("8899aabbccddeeff");
         form_->showScanners();
         form_->SerieListBox->selectRow(-1);
         boxes.answerNext(QMessageBox::Yes);

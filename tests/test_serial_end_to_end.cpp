@@ -475,7 +475,7 @@ class SerialEndToEndTest : public QObject {
             window.ListeSpeichernButtonClick();
         });
         QVERIFY(boxes.shown().empty());
-        QCOMPARE(ConfigForm->scannerRecord, std::string("AB12;Lager\r\n"));
+        QCOMPARE(ConfigForm->data().scannerRecord, std::string("AB12;Lager\r\n"));
         QCOMPARE(unit().barcodes.size(), size_t(2));
 
         // Write parameters while barcodes are stored: the beeper goes off, but the unit keeps

@@ -11,9 +11,10 @@
 inline void createTransferWindows(std::unique_ptr<TConfigForm>& config,
                                   std::unique_ptr<TReceiveForm>& receive,
                                   std::unique_ptr<TdlgTime>& clock) {
-    config = std::make_unique<TConfigForm>();
+    static ProgramData data;
+    config = std::make_unique<TConfigForm>(data);
     ConfigForm = config.get();
-    receive = std::make_unique<TReceiveForm>();
+    receive = std::make_unique<TReceiveForm>(data);
     ReceiveForm = receive.get();
     clock = std::make_unique<TdlgTime>();
     dlgTime = clock.get();

@@ -4,9 +4,7 @@
 
 #include "app/texts.h"
 #include "core/transfers.h"
-#include "scanner/clock_dialog.h"
-#include "scanner/scanner_library.h"
-#include "settings/config_form.h"
+#include "transfer/finish_transfer.h"
 #include "transfer/receive_form.h"
 #include "ui/delimited_list_box.h"
 #include "ui/message_box.h"
@@ -24,17 +22,17 @@ bool userLetsEmptyListOverwrite(const std::string& path) {
 }  // namespace
 
 void TReceiveForm::ListeSpeichernButtonClick() {
-    const Settings settings = ConfigForm->settings();
+    const Settings& settings = data_.settings;
     // A No changes nothing, the counter included.
     const std::string next =
-        dataFilePath(settings, settings.counterActive ? ConfigForm->nextFileCounter() : 0);
+        dataFilePath(settings, settings.counterActive ? data_.nextFileCounter() : 0);
     if (emptyReceptionOverwritesData(reception_, settings, next) &&
         !userLetsEmptyListOverwrite(next))
         return;
     // The counter advances with every save, whatever its outcome, so a failed save never
     // makes two files share a number.
     const std::string path =
-        dataFilePath(settings, settings.counterActive ? ConfigForm->takeFileCounter() : 0);
+        dataFilePath(settings, settings.counterActive ? data_.takeFileCounter() : 0);
     std::string reason;
     if (!saveReception(reception_, settings, path, reason)) {
         // The list stays unsaved and can be saved again once the cause is mended.
@@ -58,16 +56,8 @@ void TReceiveForm::FormClose(bool& keepOpen) {
             return;
         }
     }
-    const AfterTransfer after = afterTransfer(ConfigForm->settings(), reception_, ListSaved);
+    const AfterTransfer after = afterTransfer(data_.settings, reception_, ListSaved);
     clearList();
     ListeSpeichernButton->setEnabled(false);
-    if (after.synchroniseClock) {
-        setStatusText(texts::kStatusSettingClock);
-        dlgTime->ResetToNow();
-        ConfigForm->SetScannerClock();
-    }
-    if (after.erase) {
-        setStatusText(texts::kStatusErasing);
-        ConfigForm->EraseIdentifiedScanner();
-    }
+    finishTransfer(data_, after, [this](const char* text) { setStatusText(text); });
 }

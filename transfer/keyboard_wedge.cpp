@@ -16,6 +16,7 @@
 #include "scanner/scanner_library.h"
 #include "scanner/serial_transport.h"
 #include "settings/config_form.h"
+#include "transfer/finish_transfer.h"
 #include "transfer/hotkey_capture.h"
 #include "transfer/receive_form.h"
 #include "transfer/wedge_keys.h"
@@ -26,13 +27,13 @@
 namespace {
 
 void capture(int id, int virtualKey, bool shift, bool alt, bool ctrl, QLineEdit* edit,
-             int32_t& modifiers, int32_t& key) {
+             StoredHotkey& hotkey) {
     // The hotkey being edited stays off until the configuration window closes.
     globalHotkeys().unregisterHotkey(id);
     const HotkeyCapture captured = captureHotkey(virtualKey, shift, alt, ctrl);
-    modifiers = captured.modifiers;
-    key = captured.key;
-    edit->setText(fromCp1252(captured.text));
+    hotkey.modifiers = captured.modifiers;
+    hotkey.key = captured.key;
+    edit->setText(fromCp1252(captured.text));  // the edit writes the text
 }
 
 // The modifiers held at a key-down, the key itself included: X11 reports the state from
@@ -47,13 +48,12 @@ Qt::KeyboardModifiers heldModifiers(const QKeyEvent& key) {
 }  // namespace
 
 void TConfigForm::SendHotkeyEditKeyDown(int virtualKey, bool shift, bool alt, bool ctrl) {
-    capture(kSendHotkeyId, virtualKey, shift, alt, ctrl, SendHotkeyEdit, sendHotkeyModifiers,
-            sendHotkeyKey);
+    capture(kSendHotkeyId, virtualKey, shift, alt, ctrl, SendHotkeyEdit, data_.settings.sendHotkey);
 }
 
 void TConfigForm::ClearHotkeyEditKeyDown(int virtualKey, bool shift, bool alt, bool ctrl) {
-    capture(kClearHotkeyId, virtualKey, shift, alt, ctrl, ClearHotkeyEdit, clearHotkeyModifiers,
-            clearHotkeyKey);
+    capture(kClearHotkeyId, virtualKey, shift, alt, ctrl, ClearHotkeyEdit,
+            data_.settings.clearHotkey);
 }
 
 bool TConfigForm::hotkeyEditKeyDown(QObject* watched, QEvent* event) {
@@ -74,8 +74,9 @@ bool TConfigForm::hotkeyEditKeyDown(QObject* watched, QEvent* event) {
 }
 
 void TConfigForm::RegisterHotkeys() {
-    globalHotkeys().registerHotkey(kSendHotkeyId, sendHotkeyModifiers, sendHotkeyKey);
-    globalHotkeys().registerHotkey(kClearHotkeyId, clearHotkeyModifiers, clearHotkeyKey);
+    const Settings& s = settings();
+    globalHotkeys().registerHotkey(kSendHotkeyId, s.sendHotkey.modifiers, s.sendHotkey.key);
+    globalHotkeys().registerHotkey(kClearHotkeyId, s.clearHotkey.modifiers, s.clearHotkey.key);
 }
 
 namespace {
@@ -147,13 +148,8 @@ void TConfigForm::SendTimerTimer() {
     const bool complete = reception.complete;
     const bool typed = complete && typeReceivedRows(reception);
     ReceiveForm->clearList();
-    const AfterTransfer after = afterTransfer(settings(), reception, typed);
-    if (after.synchroniseClock) {
-        dlgTime->ResetToNow();
-        SetScannerClock();
-    }
     // Barcodes leave the scanner only when the reception read them all and every one was typed.
-    if (after.erase) EraseIdentifiedScanner();
+    finishTransfer(data_, afterTransfer(settings(), reception, typed));
     // The barcodes are typed, erased or kept by now; the user may clear the scanner again
     // while the message is up.
     wedgeBarcodesInTransit = false;

@@ -13,7 +13,6 @@
 #include "app/texts.h"
 #include "core/barcode_reception.h"
 #include "scanner/scanner_library.h"
-#include "settings/config_form.h"
 #include "ui/delimited_list_box.h"
 #include "ui/message_box.h"
 #include "ui/qt_text.h"
@@ -62,7 +61,7 @@ void processEventsDroppingInput() {
 }
 }  // namespace
 
-TReceiveForm::TReceiveForm(QWidget* parent) : QDialog(parent) {
+TReceiveForm::TReceiveForm(ProgramData& data, QWidget* parent) : QDialog(parent), data_(data) {
     setWindowTitle("  Daten - Empfang     ");
     setFixedSize(552, 439);
     ListBoxAll = new DelimitedListBox(this);
@@ -139,7 +138,7 @@ void TReceiveForm::showCaptions(DataFormat option) {
     if (!dataFormatColumns(option, columns)) return;
     ListBoxAll->setSectionCaption(1, QString::fromUtf8(columns.caption1));
     ListBoxAll->setSectionCaption(2, QString::fromUtf8(columns.caption2));
-    ConfigForm->columnCount = columns.columnCount;
+    data_.columnCount = columns.columnCount;
 }
 
 void TReceiveForm::GetScannerData() {
@@ -166,21 +165,21 @@ void TReceiveForm::GetScannerData() {
 
 std::optional<TReceiveForm::ReadingWarning> TReceiveForm::readBarcodes() {
     ListSaved = false;
-    const Settings settings = ConfigForm->settings();
+    const Settings settings = data_.settings;
     const std::string separator = effectiveFieldSeparator(settings);
     ListBoxAll->setDelimiter(separator[0]);
     showCaptions(settings.dataFormat);
-    reception_ = receiveBarcodes(scannerLibrary(), settings, ConfigForm->scanners);
+    reception_ = receiveBarcodes(scannerLibrary(), settings, data_.scanners);
     showReception(settings);
     return warningFor(reception_);
 }
 
 void TReceiveForm::showReception(const Settings& settings) {
-    ConfigForm->identifiedSerial = reception_.serial;
-    if (!reception_.serial.empty()) ConfigForm->scannerRecord = reception_.scannerRecord;
+    data_.identifiedSerial = reception_.serial;
+    if (!reception_.serial.empty()) data_.scannerRecord = reception_.scannerRecord;
     // A scanner without time stamps: barcode only, a setting the user sees and keeps.
     if (reception_.dataFormat != settings.dataFormat) {
-        ConfigForm->setDataFormat(reception_.dataFormat);
+        data_.changeDataFormat(reception_.dataFormat);
         showCaptions(reception_.dataFormat);
     }
     ListBoxAll->clearRows();

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "core/barcode_reception.h"
+#include "core/program_data.h"
 
 class QLabel;
 class QProgressBar;
@@ -26,7 +27,9 @@ struct UploadProgress;
 class TReceiveForm : public QDialog {
     Q_OBJECT
   public:
-    explicit TReceiveForm(QWidget* parent = nullptr);
+    // Reads into and saves from `data`: the settings, the registered scanners and the
+    // scanner record of the last reception.
+    explicit TReceiveForm(ProgramData& data, QWidget* parent = nullptr);
 
     DelimitedListBox* ListBoxAll = nullptr;
     QStatusBar* ReceiveStatusBar = nullptr;
@@ -78,6 +81,7 @@ class TReceiveForm : public QDialog {
     void showOnScreen();
     void showProgress(const UploadProgress& progress);
 
+    ProgramData& data_;
     bool reading_ = false;
     QElapsedTimer lastRepaint_;
     Reception reception_;

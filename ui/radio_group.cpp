@@ -13,7 +13,10 @@ RadioGroup::RadioGroup(const QString& caption, const QList<Choice>& choices, QWi
         buttons_.append(button);
         layout->addWidget(button);
     }
-    connect(&group_, &QButtonGroup::idClicked, this, &RadioGroup::valueChanged);
+    // Whoever chooses, the user or the program: a setting bound to the group follows.
+    connect(&group_, &QButtonGroup::idToggled, this, [this](int id, bool checked) {
+        if (checked) emit valueChanged(id);
+    });
 }
 
 int RadioGroup::value() const {
@@ -25,9 +28,11 @@ void RadioGroup::setValue(int value) {
     if (!chosen && value >= count() && count() > 0) chosen = buttons_.last();
     if (!chosen) {
         // An exclusive group cannot uncheck its last button by itself.
+        const bool wasChosen = group_.checkedId() != -1;
         group_.setExclusive(false);
         for (auto* button : buttons_) button->setChecked(false);
         group_.setExclusive(true);
+        if (wasChosen) emit valueChanged(-1);
         return;
     }
     chosen->setChecked(true);

@@ -28,6 +28,7 @@ class RadioGroup : public QGroupBox {
     QRadioButton* button(int index) const { return buttons_.at(index); }
 
   signals:
+    // The choice changed, by a click or by setValue; -1 when none is chosen any more.
     void valueChanged(int value);
 
   private:

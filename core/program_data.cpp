@@ -1,0 +1,61 @@
+#include "core/program_data.h"
+
+#include <algorithm>
+
+#include "platform/program_dir.h"
+#include "settings/profile_file.h"
+
+ProgramData::ProgramData() = default;
+ProgramData::~ProgramData() = default;
+
+std::string ProgramData::settingsPath() const {
+    return programDirectory() + "LVconfig.ini";
+}
+std::string ProgramData::scannersPath() const {
+    return programDirectory() + "LVserial.dat";
+}
+
+void ProgramData::loadSettings() {
+    // A new run: nothing received yet.
+    identifiedSerial.clear();
+    scannerRecord.clear();
+    columnCount = 0;
+    settingsFile_ = std::make_unique<ProfileFile>(settingsPath());
+    Settings defaults;
+    defaults.dataFile = dataDirectory() + "Data.txt";
+    settings = readSettingsFrom(*settingsFile_, defaults);
+}
+
+bool ProgramData::saveSettings(std::string* error) {
+    if (!settingsFile_) return true;
+    writeSettingsTo(settings, *settingsFile_);
+    return settingsFile_->save(error);
+}
+
+int32_t ProgramData::nextFileCounter() const {
+    if (!settingsFile_) return settings.fileCounter;
+    const ProfileFile onDisk(settingsFile_->path());
+    return std::max(settings.fileCounter,
+                    onDisk.readInteger("DataFile", "FileCounter", settings.fileCounter));
+}
+
+int32_t ProgramData::takeFileCounter() {
+    settings.fileCounter = nextFileCounter();
+    const int32_t counter = settings.fileCounter++;
+    // Quietly: leaving the program reports a settings file that cannot be written.
+    saveSettings(nullptr);
+    return counter;
+}
+
+void ProgramData::changeDataFormat(DataFormat format) {
+    settings.dataFormat = format;
+    if (settingsChanged) settingsChanged();
+}
+
+ScannerRegistry::LoadReport ProgramData::loadScanners() {
+    return scanners.load(scannersPath());
+}
+
+ScannerRegistry::SaveResult ProgramData::saveScanners(std::string* error) const {
+    return scanners.save(scannersPath(), error);
+}
