@@ -52,6 +52,13 @@ bool LorvantApplication::notify(QObject* receiver, QEvent* event) {
     return false;
 }
 
+TMainForm* MainForm = nullptr;
+TConfigForm* ConfigForm = nullptr;
+TInfoForm* InfoForm = nullptr;
+TReceiveForm* ReceiveForm = nullptr;
+TdlgTime* dlgTime = nullptr;
+TPassForm* PassForm = nullptr;
+
 namespace {
 // What the windows show and edit; it outlives them, as the configuration window saves it.
 std::unique_ptr<ProgramData> programData;
@@ -59,12 +66,14 @@ std::unique_ptr<ProgramData> programData;
 
 void createApplicationWindows() {
     programData = std::make_unique<ProgramData>();
-    MainForm = new TMainForm;
+    MainForm = new TMainForm(*programData);
     ConfigForm = new TConfigForm(*programData, MainForm);
     InfoForm = new TInfoForm(MainForm);
     ReceiveForm = new TReceiveForm(*programData, MainForm);
     dlgTime = new TdlgTime(MainForm);
     PassForm = new TPassForm(MainForm);
+    ConfigForm->setTransferWindows(ReceiveForm, dlgTime);
+    MainForm->setDialogs(ConfigForm, ReceiveForm, PassForm, InfoForm);
 }
 
 void destroyApplicationWindows() {

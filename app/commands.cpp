@@ -99,7 +99,7 @@ void reportChannelUnavailable(const QString& problem) {
     print(stderr, "lorvant: " + problem + " Lorvant läuft ohne die Befehle --send und --erase.\n");
 }
 
-void handleChannelRequest(ChannelRequest request) {
+void handleChannelRequest(ChannelRequest request, TMainForm* main) {
     switch (request) {
         case ChannelRequest::Send:
             globalHotkeys().deliverCommand(kSendHotkeyId);
@@ -108,11 +108,11 @@ void handleChannelRequest(ChannelRequest request) {
             globalHotkeys().deliverCommand(kClearHotkeyId);
             break;
         case ChannelRequest::Show:
-            if (!MainForm) break;
-            MainForm->setWindowState(MainForm->windowState() & ~Qt::WindowMinimized);
-            MainForm->show();
-            MainForm->raise();
-            MainForm->activateWindow();
+            if (!main) break;
+            main->setWindowState(main->windowState() & ~Qt::WindowMinimized);
+            main->show();
+            main->raise();
+            main->activateWindow();
             // A window open over it (configuration, receive window, a message) comes along.
             if (QWidget* modal = QApplication::activeModalWidget()) {
                 modal->raise();

@@ -20,6 +20,8 @@ int reportRunningCopy(InstanceChannel::Claim claim, const QString& problem);
 // The channel could not be set up: the program runs on without the wedge commands.
 void reportChannelUnavailable(const QString& problem);
 
+class TMainForm;
+
 // In the running program: the send and erase requests arrive as the send and clear
-// hotkeys do; a second start brings the main window forward.
-void handleChannelRequest(ChannelRequest request);
+// hotkeys do; a second start brings the main window `main` forward.
+void handleChannelRequest(ChannelRequest request, TMainForm* main);

@@ -9,8 +9,6 @@
 #include "ui/picture_button.h"
 #include "ui/window_placement.h"
 
-TInfoForm* InfoForm = nullptr;
-
 namespace {
 QLabel* label(const QString& text, QWidget* parent, int left, int top, int width, int height) {
     auto* shown = new QLabel(text, parent);

@@ -21,5 +21,3 @@ class TInfoForm : public QDialog {
     // Escape does not close the dialog.
     void reject() override {}
 };
-
-extern TInfoForm* InfoForm;

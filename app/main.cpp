@@ -65,7 +65,9 @@ int main(int argc, char** argv) {
     try {
         createApplicationWindows();
         // Requests are taken once the windows that handle them are there.
-        if (claim == InstanceChannel::Claim::Running && !channel.listen(handleChannelRequest))
+        if (claim == InstanceChannel::Claim::Running && !channel.listen([](ChannelRequest request) {
+                handleChannelRequest(request, MainForm);
+            }))
             reportChannelUnavailable(channel.problem());
         MainForm->show();
         app.exec();

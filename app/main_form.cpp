@@ -10,6 +10,7 @@
 #include "app/info_form.h"
 #include "app/pass_form.h"
 #include "app/texts.h"
+#include "core/program_data.h"
 #include "scanner/scanner_library.h"
 #include "scanner/serial_transport.h"
 #include "settings/config_form.h"
@@ -17,8 +18,6 @@
 #include "ui/message_box.h"
 #include "ui/picture_button.h"
 #include "ui/window_placement.h"
-
-TMainForm* MainForm = nullptr;
 
 QColor mainWindowColor() {
     return QColor(184, 221, 239);
@@ -41,7 +40,7 @@ void setBackground(QWidget* widget, QPalette::ColorRole role, const QColor& colo
 }
 }  // namespace
 
-TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
+TMainForm::TMainForm(ProgramData& data, QWidget* parent) : QMainWindow(parent), data_(data) {
     setWindowTitle(texts::kMainWindowTitle);
     setWindowIcon(picture("program"));
     setBackground(this, QPalette::Window, mainWindowColor());
@@ -49,6 +48,14 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
     createStatusBar();
     createMenu();
     new WindowPlacement(this, QSize(293, 214));
+}
+
+void TMainForm::setDialogs(TConfigForm* config, TReceiveForm* receive, TPassForm* password,
+                           TInfoForm* info) {
+    config_ = config;
+    receive_ = receive;
+    password_ = password;
+    info_ = info;
 }
 
 TMainForm::~TMainForm() {
@@ -141,10 +148,10 @@ void TMainForm::endWedgeActivity() {
 
 void TMainForm::Empfangen1Click() {
     // Not while a reading runs (its progress lets events through): one exchange at a time.
-    if (ReceiveForm->isReading()) return;
+    if (!receive_ || receive_->isReading()) return;
     ScannerLibrary& scanner = scannerLibrary();
     scanner.ResetScannerLink();
-    const int port = ConfigForm->portIndex();
+    const int port = data_.settings.port;
     int32_t result = scanner.OpenScannerPort(port);
     // A failed open is followed by a close; when that succeeds, the reading is tried all
     // the same and the receive window reports what it finds.
@@ -153,11 +160,11 @@ void TMainForm::Empfangen1Click() {
         showWarning(portOpenFailureText(port), texts::kPortNotOpenedCaption);
         return;
     }
-    showModal(ReceiveForm);
+    showModal(receive_);
 }
 
 void TMainForm::ScanChangeButtonClick() {
-    if (ReceiveForm->isReading()) return;
+    if (receive_ && receive_->isReading()) return;
     scannerLibrary().CloseScannerPort();
     showPlainMessage(texts::kScannerMayBeChanged);
 }
@@ -167,9 +174,9 @@ void TMainForm::Ende1Click() {
 }
 
 void TMainForm::Konfiguration1Click() {
-    if (showModal(PassForm) == 1) showModal(ConfigForm);
+    if (showModal(password_) == 1) showModal(config_);
 }
 
 void TMainForm::Info1Click() {
-    showModal(InfoForm);
+    showModal(info_);
 }

@@ -2,7 +2,12 @@
 
 #include <QMainWindow>
 
+class ProgramData;
 class QFrame;
+class TConfigForm;
+class TInfoForm;
+class TPassForm;
+class TReceiveForm;
 class QLabel;
 class QStatusBar;
 class PictureButton;
@@ -13,7 +18,11 @@ class PictureList;
 class TMainForm : public QMainWindow {
     Q_OBJECT
   public:
-    explicit TMainForm(QWidget* parent = nullptr);
+    // Shows the state of `data` (the registered scanners) and starts its receptions.
+    explicit TMainForm(ProgramData& data, QWidget* parent = nullptr);
+    // The windows its commands open.
+    void setDialogs(TConfigForm* config, TReceiveForm* receive, TPassForm* password,
+                    TInfoForm* info);
     ~TMainForm() override;
 
     QFrame* Panel1 = nullptr;
@@ -52,9 +61,12 @@ class TMainForm : public QMainWindow {
     void createStatusBar();
     void createMenu();
     int recvPicture_ = 0;
+    ProgramData& data_;
+    TConfigForm* config_ = nullptr;
+    TReceiveForm* receive_ = nullptr;
+    TPassForm* password_ = nullptr;
+    TInfoForm* info_ = nullptr;
 };
-
-extern TMainForm* MainForm;
 
 // The background colours the program uses.
 QColor mainWindowColor();

@@ -34,18 +34,18 @@ void showScanner(TMainForm& form, bool changePort) {
 }  // namespace
 
 void TConfigForm::UpdateMainWindowStatus() {
-    if (!MainForm) return;
+    if (!main_) return;
     const bool hasRows = data_.scanners.size() > 0;
     const std::string first = hasRows ? data_.scanners.entry(0).serial() : std::string();
     switch (mainWindowStateFor(hasRows, first, decimalSeparator())) {
         case MainWindowState::NoScanner:
-            showNoScanner(*MainForm);
+            showNoScanner(*main_);
             break;
         case MainWindowState::CS1504:
-            showScanner(*MainForm, false);
+            showScanner(*main_, false);
             break;
         case MainWindowState::ChangePort:
-            showScanner(*MainForm, true);
+            showScanner(*main_, true);
             break;
         case MainWindowState::Unchanged:
             break;

@@ -8,7 +8,6 @@
 #include "text/cp1252.h"
 #include "ui/qt_text.h"
 
-TPassForm* PassForm = nullptr;
 const char* const kConfigurationPassword = "TR$WX";
 
 bool passwordMatches(const std::string& typed, std::string_view password) {

@@ -35,5 +35,3 @@ class TPassForm : public QDialog {
     void showEvent(QShowEvent* event) override;
     void reject() override;
 };
-
-extern TPassForm* PassForm;

@@ -13,8 +13,6 @@
 #include "settings/config_form.h"
 #include "ui/message_box.h"
 
-TdlgTime* dlgTime = nullptr;
-
 TdlgTime::TdlgTime(QWidget* parent) : QDialog(parent) {
     setWindowTitle("Set KeyFob Time");
     setFixedSize(229, 271);
@@ -79,11 +77,11 @@ LocalDateTime TdlgTime::value() const {
 }
 
 bool TConfigForm::SetScannerClock() {
-    return setScannerClock(scannerLibrary(), portIndex(), dlgTime->value());
+    return clock_ && setScannerClock(scannerLibrary(), portIndex(), clock_->value());
 }
 
 void TConfigForm::SetTimeDateButtonClick() {
-    if (showModal(dlgTime) != 1) return;
+    if (!clock_ || showModal(clock_) != 1) return;
     // Set by hand, the user waits for it: a clock that was not set must not pass unnoticed.
     if (!SetScannerClock()) showWarning(texts::kNoConnection, texts::kCommunicationError);
 }

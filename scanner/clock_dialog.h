@@ -33,5 +33,3 @@ class TdlgTime : public QDialog {
     void showEvent(QShowEvent* event) override;
     void reject() override;
 };
-
-extern TdlgTime* dlgTime;

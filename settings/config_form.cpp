@@ -29,13 +29,17 @@
 #include "ui/radio_group.h"
 #include "ui/save_file_dialog.h"
 
-TConfigForm* ConfigForm = nullptr;
-
-TConfigForm::TConfigForm(ProgramData& data, QWidget* parent) : QDialog(parent), data_(data) {
+TConfigForm::TConfigForm(ProgramData& data, TMainForm* main)
+    : QDialog(main), data_(data), main_(main) {
     createControls();
     connectHandlers();
     bindControls();
     FormCreate();
+}
+
+void TConfigForm::setTransferWindows(TReceiveForm* receive, TdlgTime* clock) {
+    receive_ = receive;
+    clock_ = clock;
 }
 
 TConfigForm::~TConfigForm() {
@@ -119,8 +123,8 @@ void TConfigForm::FormCreate() {
     UpdateMainWindowStatus();
     RegisterHotkeys();
     // In keyboard-wedge mode the program starts minimised.
-    if (transferMode() != TransferMode::FileTransfer && MainForm)
-        MainForm->setWindowState(MainForm->windowState() | Qt::WindowMinimized);
+    if (transferMode() != TransferMode::FileTransfer && main_)
+        main_->setWindowState(main_->windowState() | Qt::WindowMinimized);
 }
 
 // A missing or unreadable file is reported, the list then starts empty and loading goes on,

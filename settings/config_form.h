@@ -30,6 +30,9 @@ class DelimitedListBox;
 class ProfileFile;
 class RadioGroup;
 class SaveFileDialog;
+class TMainForm;
+class TReceiveForm;
+class TdlgTime;
 class ParameterFile;
 
 // The configuration window. It is also the settings store of the whole run: every setting
@@ -39,8 +42,11 @@ class ParameterFile;
 class TConfigForm : public QDialog {
     Q_OBJECT
   public:
-    // Shows and edits `data`, which it loads when created and saves when destroyed.
-    explicit TConfigForm(ProgramData& data, QWidget* parent = nullptr);
+    // Shows and edits `data`, which it loads when created and saves when destroyed. `main`
+    // (its parent) shows the status of the registered scanners and the wedge at work.
+    explicit TConfigForm(ProgramData& data, TMainForm* main = nullptr);
+    // The windows the wedge and the clock button use.
+    void setTransferWindows(TReceiveForm* receive, TdlgTime* clock);
     ~TConfigForm() override;
 
     // --- Page "Transfer"
@@ -175,6 +181,9 @@ class TConfigForm : public QDialog {
 
   private:
     ProgramData& data_;
+    TMainForm* main_ = nullptr;
+    TReceiveForm* receive_ = nullptr;
+    TdlgTime* clock_ = nullptr;
     void createControls();
     QWidget* createTransferPage();
     QWidget* createFilePage();
@@ -200,5 +209,3 @@ class TConfigForm : public QDialog {
     // Asks before a factory reset clears `stored` barcodes; true for Yes.
     bool confirmFactoryReset(int stored);
 };
-
-extern TConfigForm* ConfigForm;

@@ -15,6 +15,7 @@
 #include <QtTest>
 #include <set>
 
+#include "app/application.h"
 #include "app/main_form.h"
 #include "core/program_data.h"
 #include "file_helpers.h"
@@ -141,7 +142,7 @@ class ConfigWindowTest : public QObject {
     }
 
     void centredOverTheMainWindowAtEveryShowing() {
-        TMainForm main;
+        TMainForm main(programData);
         TConfigForm form(programData, &main);
         showAndWait(&main);
         for (const QPoint place : {QPoint(150, 200), QPoint(250, 300)}) {

@@ -104,14 +104,15 @@ class KeyboardWedgeTest : public QObject {
     std::unique_ptr<TypingKeyboard> keyboard_;
     std::unique_ptr<InstalledHotkeys> hotkeys_;
     std::unique_ptr<MessageBoxRecorder> boxes_;
+    std::unique_ptr<TMainForm> main_;
     std::unique_ptr<TConfigForm> config_;
     std::unique_ptr<TReceiveForm> receive_;
     std::unique_ptr<TdlgTime> clock_;
 
     // The windows as the program creates them, the platform services installed first.
-    void createWindows(const std::string& scannerList = kKnownScanner) {
+    void createWindows(const std::string& scannerList = kKnownScanner, TMainForm* main = nullptr) {
         QVERIFY(putFile(dir_.filePath("LVserial.dat"), scannerList));
-        createTransferWindows(config_, receive_, clock_);
+        createTransferWindows(config_, receive_, clock_, main);
     }
     // What a transfer of `scans` types with the window's settings (no table look-up of the
     // code under test: the separator and terminator are given).
@@ -150,6 +151,7 @@ class KeyboardWedgeTest : public QObject {
     }
     void cleanup() {
         destroyTransferWindows(config_, receive_, clock_);
+        main_.reset();
         boxes_.reset();
         hotkeys_.reset();
         setKeyboardOutput(nullptr);
@@ -453,9 +455,10 @@ class KeyboardWedgeTest : public QObject {
     }
 
     void theMainWindowShowsTheTransferWithoutTakingTheFocus() {
-        TMainForm main;
-        MainForm = &main;
-        createWindows();
+        // The configuration window is its dialog: it goes first, in cleanup().
+        main_ = std::make_unique<TMainForm>(transferWindowsData());
+        TMainForm& main = *main_;
+        createWindows(kKnownScanner, &main);
         main.showMinimized();
         // The user works in another window; the barcodes are typed into it.
         QLineEdit target;
@@ -471,7 +474,6 @@ class KeyboardWedgeTest : public QObject {
             activeThroughout = activeThroughout && QApplication::activeWindow() == &target;
         });
         config_->SendTimerTimer();
-        MainForm = nullptr;
         // The count of the barcodes read, then the typing; afterwards the main window shows
         // its status again.
         QCOMPARE(

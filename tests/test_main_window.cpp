@@ -18,6 +18,7 @@
 #include "app/main_form.h"
 #include "app/main_window_state.h"
 #include "app/pass_form.h"
+#include "core/program_data.h"
 #include "file_helpers.h"
 #include "platform/program_dir.h"
 #include "scanner/clock_dialog.h"
@@ -166,7 +167,8 @@ class MainWindowTest : public QObject {
     }
 
     void designedLookBeforeTheRuleRuns() {
-        TMainForm form;
+        ProgramData data;
+        TMainForm form(data);
         QCOMPARE(form.recvPicture(), 0);
         QCOMPARE(form.KeyStatusText->text(), QString());
         QCOMPARE(form.statusColor(), kRed);

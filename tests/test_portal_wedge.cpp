@@ -10,6 +10,7 @@
 #include <QScopeGuard>
 #include <QtTest>
 
+#include "app/application.h"
 #include "file_helpers.h"
 #include "platform/clock.h"
 #include "platform/portal/desktop_portals.h"

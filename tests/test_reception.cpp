@@ -4,6 +4,7 @@
 #include <QPushButton>
 #include <QtTest>
 
+#include "app/application.h"
 #include "file_helpers.h"
 #include "platform/clock.h"
 #include "platform/program_dir.h"

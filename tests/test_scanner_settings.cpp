@@ -6,6 +6,7 @@
 #include <QListWidget>
 #include <QtTest>
 
+#include "app/application.h"
 #include "core/program_data.h"
 #include "file_helpers.h"
 #include "platform/program_dir.h"

@@ -2,22 +2,31 @@
 
 #include <memory>
 
+#include "app/application.h"
+#include "core/program_data.h"
 #include "scanner/clock_dialog.h"
 #include "settings/config_form.h"
 #include "transfer/receive_form.h"
 
+// What they show and edit; each configuration window loads it anew.
+inline ProgramData& transferWindowsData() {
+    static ProgramData data;
+    return data;
+}
+
 // The configuration, receive and clock windows as the program creates them, each put in
 // the global the program reaches it through.
+// `main`, when given, shows their work.
 inline void createTransferWindows(std::unique_ptr<TConfigForm>& config,
                                   std::unique_ptr<TReceiveForm>& receive,
-                                  std::unique_ptr<TdlgTime>& clock) {
-    static ProgramData data;
-    config = std::make_unique<TConfigForm>(data);
+                                  std::unique_ptr<TdlgTime>& clock, TMainForm* main = nullptr) {
+    config = std::make_unique<TConfigForm>(transferWindowsData(), main);
     ConfigForm = config.get();
-    receive = std::make_unique<TReceiveForm>(data);
+    receive = std::make_unique<TReceiveForm>(transferWindowsData());
     ReceiveForm = receive.get();
     clock = std::make_unique<TdlgTime>();
     dlgTime = clock.get();
+    config->setTransferWindows(receive.get(), clock.get());
 }
 
 // Deletes them in the opposite order (the configuration window saves the settings) and

@@ -81,27 +81,27 @@ void TConfigForm::RegisterHotkeys() {
 
 namespace {
 // A reading is under way; its progress lets the hotkeys and the timer through.
-bool reading() {
-    return ReceiveForm && ReceiveForm->isReading();
+bool reading(const TReceiveForm* receive) {
+    return receive && receive->isReading();
 }
 // The receive window has the scanner: a transfer would type that window's list and empty it.
-bool receiveWindowOpen() {
-    return ReceiveForm && (ReceiveForm->isVisible() || ReceiveForm->isReading());
+bool receiveWindowOpen(const TReceiveForm* receive) {
+    return receive && (receive->isVisible() || receive->isReading());
 }
 
 // While a wedge transfer runs, the main window says so.
 class WedgeActivity {
   public:
+    explicit WedgeActivity(TMainForm* main) : main_(main) {}
     void show(const QString& text) {
-        shown_ = MainForm != nullptr;
-        if (shown_) MainForm->showWedgeActivity(text);
+        if (main_) main_->showWedgeActivity(text);
     }
     ~WedgeActivity() {
-        if (shown_ && MainForm) MainForm->endWedgeActivity();
+        if (main_) main_->endWedgeActivity();
     }
 
   private:
-    bool shown_ = false;
+    TMainForm* main_;
 };
 }  // namespace
 
@@ -110,19 +110,19 @@ void TConfigForm::SwitchHotKey(int id) {
         // A second press while the timer runs neither restarts it nor queues a transfer, and
         // one while a transfer shows a message is not taken either. Nor while the receive
         // window is open.
-        if (!SendTimer.isActive() && !wedgeTransferRunning && !receiveWindowOpen())
+        if (!SendTimer.isActive() && !wedgeTransferRunning && !receiveWindowOpen(receive_))
             SendTimer.start();
     } else if (id == kClearHotkeyId) {
         // Not in the middle of a reading, nor while a wedge transfer reads and types: the
         // barcodes on their way are neither saved nor typed yet.
-        if (!reading() && !wedgeBarcodesInTransit) scannerLibrary().EraseStoredBarcodes();
+        if (!reading(receive_) && !wedgeBarcodesInTransit) scannerLibrary().EraseStoredBarcodes();
     }
 }
 
 void TConfigForm::SendTimerTimer() {
     SendTimer.stop();
     // A press taken just before the receive window opened.
-    if (receiveWindowOpen()) return;
+    if (!receive_ || receiveWindowOpen(receive_)) return;
     wedgeTransferRunning = true;
     const auto done = qScopeGuard([this] { wedgeTransferRunning = false; });
     ScannerLibrary& scanner = scannerLibrary();
@@ -134,20 +134,20 @@ void TConfigForm::SendTimerTimer() {
     wedgeBarcodesInTransit = true;
     const auto inTransit = qScopeGuard([this] { wedgeBarcodesInTransit = false; });
     // The user sees that the program is at work, and the focus stays with the target.
-    WedgeActivity activity;
+    WedgeActivity activity(main_);
     activity.show(QString(texts::kWedgeReading).arg(0));
-    const auto progress = connect(ReceiveForm, &TReceiveForm::receiving, this, [&activity](int n) {
+    const auto progress = connect(receive_, &TReceiveForm::receiving, this, [&activity](int n) {
         activity.show(QString(texts::kWedgeReading).arg(n));
     });
-    ReceiveForm->GetScannerData();
+    receive_->GetScannerData();
     disconnect(progress);
-    const Reception reception = ReceiveForm->reception();
+    const Reception reception = receive_->reception();
     // A reception cut short (unknown scanner, lost connection, unreadable time stamp) types
     // nothing: its barcodes stay on the scanner, and typing the rows read before the break
     // would only type them twice once the next transfer reads them all.
     const bool complete = reception.complete;
     const bool typed = complete && typeReceivedRows(reception);
-    ReceiveForm->clearList();
+    receive_->clearList();
     // Barcodes leave the scanner only when the reception read them all and every one was typed.
     finishTransfer(data_, afterTransfer(settings(), reception, typed));
     // The barcodes are typed, erased or kept by now; the user may clear the scanner again
@@ -164,10 +164,10 @@ void TConfigForm::SendTimerTimer() {
 
 bool TConfigForm::typeReceivedRows(const Reception& reception) {
     if (reception.rows.empty()) return true;
-    if (MainForm) {
-        MainForm->showWedgeActivity(QString(texts::kWedgeTyping).arg(reception.rows.size()));
+    if (main_) {
+        main_->showWedgeActivity(QString(texts::kWedgeTyping).arg(reception.rows.size()));
         // At once: while the keys go out, no events are processed.
-        MainForm->KeyStatus->repaint();
+        main_->KeyStatus->repaint();
     }
     return typeReception(reception, settings(), keyboardOutput());
 }

@@ -17,8 +17,6 @@
 #include "ui/message_box.h"
 #include "ui/qt_text.h"
 
-TReceiveForm* ReceiveForm = nullptr;
-
 namespace {
 // Repainting twenty times a second is plenty for the eye, and the line loses nothing by it.
 constexpr int kRepaintIntervalMs = 50;

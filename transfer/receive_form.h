@@ -86,5 +86,3 @@ class TReceiveForm : public QDialog {
     QElapsedTimer lastRepaint_;
     Reception reception_;
 };
-
-extern TReceiveForm* ReceiveForm;
