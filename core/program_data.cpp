@@ -2,27 +2,27 @@
 
 #include <algorithm>
 
-#include "platform/program_dir.h"
 #include "settings/profile_file.h"
 
 ProgramData::ProgramData() = default;
 ProgramData::~ProgramData() = default;
 
 std::string ProgramData::settingsPath() const {
-    return programDirectory() + "LVconfig.ini";
+    return directory_ + "LVconfig.ini";
 }
 std::string ProgramData::scannersPath() const {
-    return programDirectory() + "LVserial.dat";
+    return directory_ + "LVserial.dat";
 }
 
-void ProgramData::loadSettings() {
+void ProgramData::loadSettings(const std::string& directory, const std::string& dataDirectory) {
+    directory_ = directory;
     // A new run: nothing received yet.
     identifiedSerial.clear();
     scannerRecord.clear();
     columnCount = 0;
     settingsFile_ = std::make_unique<ProfileFile>(settingsPath());
     Settings defaults;
-    defaults.dataFile = dataDirectory() + "Data.txt";
+    defaults.dataFile = dataDirectory + "Data.txt";
     settings = readSettingsFrom(*settingsFile_, defaults);
 }
 

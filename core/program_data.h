@@ -36,8 +36,10 @@ class ProgramData {
     std::function<void()> settingsChanged;
     void changeDataFormat(DataFormat format);
 
-    // The settings file of the program directory; a missing key takes its default.
-    void loadSettings();
+    // The settings file of the program directory `directory` (ending in its separator); a
+    // missing key takes its default, the data file "Data.txt" in `dataDirectory`. The
+    // scanner list is read from there too.
+    void loadSettings(const std::string& directory, const std::string& dataDirectory);
     // All nineteen keys written back; false (with the reason) when the file could not be.
     bool saveSettings(std::string* error);
     std::string settingsPath() const;
@@ -55,5 +57,6 @@ class ProgramData {
     std::string scannersPath() const;
 
   private:
+    std::string directory_;
     std::unique_ptr<ProfileFile> settingsFile_;
 };

@@ -5,7 +5,7 @@
 
 #include "core/barcode_reception.h"
 #include "core/settings.h"
-#include "platform/clock.h"
+#include "text/local_date_time.h"
 
 class KeyboardOutput;
 class ScannerLibrary;

@@ -6,11 +6,11 @@
 #include <cstring>
 
 #include "fuzz/fuzz_support.h"
-#include "platform/clock.h"
 #include "scanner/cs1504_codec.h"
 #include "scanner/cs1504_device.h"
 #include "scanner/cs1504_library.h"
 #include "scanner/memory_transport.h"
+#include "text/clock.h"
 #include "text/date_time_format.h"
 #include "transfer/reception.h"
 

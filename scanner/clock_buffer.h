@@ -3,7 +3,7 @@
 #include <array>
 #include <cstdint>
 
-#include "platform/clock.h"
+#include "text/local_date_time.h"
 
 // The 6-byte clock buffer the scanner takes: second, minute, hour (0-23), day, month, year
 // of the century.

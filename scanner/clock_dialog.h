@@ -2,7 +2,7 @@
 
 #include <QDialog>
 
-#include "platform/clock.h"
+#include "text/clock.h"
 
 class QCalendarWidget;
 class QFrame;

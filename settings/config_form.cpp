@@ -114,7 +114,7 @@ void TConfigForm::bindControls() {
 }
 
 void TConfigForm::FormCreate() {
-    data_.loadSettings();
+    data_.loadSettings(programDirectory(), dataDirectory());
     showSettings(data_.settings);
     recoverDataFiles();
     loadScannerListFile();

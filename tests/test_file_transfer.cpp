@@ -9,7 +9,6 @@
 
 #include "app/application.h"
 #include "file_helpers.h"
-#include "platform/clock.h"
 #include "platform/program_dir.h"
 #include "scanner/clock_buffer.h"
 #include "scanner/clock_dialog.h"
@@ -18,6 +17,7 @@
 #include "scanner/cs1504_library.h"
 #include "scanner/memory_transport.h"
 #include "settings/config_form.h"
+#include "text/clock.h"
 #include "text/date_time_format.h"
 #include "transfer/receive_form.h"
 #include "transfer_windows.h"

@@ -12,7 +12,6 @@
 
 #include "app/main_form.h"
 #include "file_helpers.h"
-#include "platform/clock.h"
 #include "platform/command_hotkeys.h"
 #include "platform/program_dir.h"
 #include "platform/recording/recording_keyboard.h"
@@ -23,6 +22,7 @@
 #include "scanner/memory_transport.h"
 #include "settings/config_form.h"
 #include "shell_fakes.h"
+#include "text/clock.h"
 #include "text/date_time_format.h"
 #include "transfer/receive_form.h"
 #include "transfer_windows.h"

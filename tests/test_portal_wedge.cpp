@@ -12,7 +12,6 @@
 
 #include "app/application.h"
 #include "file_helpers.h"
-#include "platform/clock.h"
 #include "platform/portal/desktop_portals.h"
 #include "platform/portal/portal_global_hotkeys.h"
 #include "platform/portal/portal_keyboard_output.h"
@@ -26,6 +25,7 @@
 #include "scanner/cs1504_library.h"
 #include "scanner/memory_transport.h"
 #include "shell_fakes.h"
+#include "text/clock.h"
 #include "text/date_time_format.h"
 #include "transfer_windows.h"
 #include "ui/message_box.h"

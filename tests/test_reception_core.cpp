@@ -1,7 +1,7 @@
 // Barcode lines, serial numbers, packets and time stamp texts of a reception.
 #include <QtTest>
 
-#include "platform/clock.h"
+#include "text/clock.h"
 #include "text/date_time_format.h"
 #include "text/delimited_text.h"
 #include "transfer/reception.h"

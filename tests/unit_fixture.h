@@ -8,11 +8,11 @@
 #include <memory>
 
 #include "file_helpers.h"
-#include "platform/clock.h"
 #include "platform/program_dir.h"
 #include "scanner/cs1504_device.h"
 #include "scanner/cs1504_library.h"
 #include "scanner/memory_transport.h"
+#include "text/clock.h"
 #include "text/date_time_format.h"
 
 // What the tests of the windows against the device model start each case from: a program

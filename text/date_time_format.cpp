@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <vector>
 
+#include "text/clock.h"
+
 DateTimeFormat& dateTimeFormat() {
     static DateTimeFormat format;
     return format;

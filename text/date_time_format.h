@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/clock.h"
+#include "text/local_date_time.h"
 
 // The process-wide date and time conversion settings, the way the desktop's regional
 // settings hold them: a short date pattern with its separator, a time separator and a long

@@ -3,8 +3,8 @@
 #include "app/texts.h"
 #include "core/program_data.h"
 #include "core/transfers.h"
-#include "platform/clock.h"
 #include "scanner/scanner_library.h"
+#include "text/clock.h"
 #include "ui/message_box.h"
 
 void finishTransfer(const ProgramData& data, const AfterTransfer& after,

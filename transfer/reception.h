@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/clock.h"
+#include "text/local_date_time.h"
 
 // The window-free pieces of a reception: packets, serial numbers, time stamp texts and the
 // barcode lines built from them.

@@ -1,4 +1,4 @@
-#include "platform/clock.h"
+#include "text/clock.h"
 
 #include <chrono>
 #include <ctime>

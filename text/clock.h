@@ -2,12 +2,7 @@
 
 #include <functional>
 
-// Local date and time of day, as the program reads the PC's clock.
-struct LocalDateTime {
-    int year = 2000, month = 1, day = 1;
-    int hour = 0, minute = 0, second = 0, millisecond = 0;
-    bool operator==(const LocalDateTime&) const = default;
-};
+#include "text/local_date_time.h"
 
 // The current local date and time. Tests replace the source with setClock().
 LocalDateTime currentDateTime();
