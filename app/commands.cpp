@@ -4,9 +4,9 @@
 #include <QWidget>
 #include <cstdio>
 
-#include "app/main_form.h"
 #include "platform/global_hotkeys.h"
 #include "transfer/wedge_keys.h"
+#include "windows/main_form.h"
 
 namespace {
 

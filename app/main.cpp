@@ -1,15 +1,15 @@
 #include <QCoreApplication>
 
-#include "app/application.h"
 #include "app/command_line.h"
 #include "app/commands.h"
-#include "app/main_form.h"
 #include "app/program_files.h"
 #include "app/termination.h"
 #include "platform/instance_channel.h"
+#include "platform/serial_transport.h"
 #include "scanner/cs1504_library.h"
-#include "scanner/serial_transport.h"
 #include "ui/message_box.h"
+#include "windows/application.h"
+#include "windows/main_form.h"
 
 namespace {
 // Qt warns when the session has no runtime folder (root on a console, a cron job, ssh),

@@ -2,10 +2,10 @@
 
 #include <algorithm>
 
-#include "scanner/parameter_table.h"
+#include "formats/parameter_table.h"
+#include "formats/reception.h"
 #include "scanner/scanner_library.h"
 #include "text/delimited_text.h"
-#include "transfer/reception.h"
 
 namespace {
 

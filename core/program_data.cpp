@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "settings/profile_file.h"
+#include "formats/profile_file.h"
 
 ProgramData::ProgramData() = default;
 ProgramData::~ProgramData() = default;

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "settings/file_bytes.h"
+#include "formats/file_bytes.h"
 #include "text/cp1252.h"
 
 std::optional<ScannerRegistry::Entry> ScannerRegistry::find(std::string_view serial) const {

@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "settings/scanner_list.h"
+#include "formats/scanner_list.h"
 
 // The registered scanners, as the scanner list file "LVserial.dat" holds them: one row each
 // of serial number, ID and name, separated by ';'. A row is kept as stored, so a name with a

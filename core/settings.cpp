@@ -3,7 +3,7 @@
 #include <array>
 #include <type_traits>
 
-#include "settings/profile_file.h"
+#include "formats/profile_file.h"
 
 namespace {
 

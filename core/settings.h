@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <string>
 
-#include "transfer/data_file.h"
-#include "transfer/reception.h"
+#include "formats/data_file.h"
+#include "formats/reception.h"
 #include "transfer/wedge_keys.h"
 
 class ProfileFile;

@@ -1,11 +1,11 @@
 #include "core/transfers.h"
 
+#include "formats/data_file.h"
+#include "formats/reception.h"
 #include "platform/keyboard_output.h"
 #include "scanner/clock_buffer.h"
 #include "scanner/scanner_library.h"
 #include "text/cp1252.h"
-#include "transfer/data_file.h"
-#include "transfer/reception.h"
 #include "transfer/wedge_keys.h"
 
 namespace {

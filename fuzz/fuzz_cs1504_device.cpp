@@ -4,8 +4,8 @@
 // asks. At the end the unit's state survives the emulator's state file.
 #include "fuzz/fuzz_support.h"
 #include "scanner/cs1504_codec.h"
-#include "scanner/cs1504_device.h"
-#include "scanner/cs1504_unit_file.h"
+#include "testing/cs1504_device.h"
+#include "testing/cs1504_unit_file.h"
 
 using namespace cs1504;
 

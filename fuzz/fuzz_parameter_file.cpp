@@ -3,9 +3,9 @@
 // itself, held by one program alone, gives back exactly what was written to it.
 #include <fstream>
 
+#include "formats/parameter_file.h"
+#include "formats/parameter_table.h"
 #include "fuzz/fuzz_support.h"
-#include "scanner/parameter_file.h"
-#include "scanner/parameter_table.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string image(reinterpret_cast<const char*>(data), size);

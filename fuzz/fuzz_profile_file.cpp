@@ -7,9 +7,9 @@
 #include <fstream>
 #include <vector>
 
+#include "formats/profile_file.h"
+#include "formats/text_lines.h"
 #include "fuzz/fuzz_support.h"
-#include "settings/profile_file.h"
-#include "settings/text_lines.h"
 #include "text/cp1252.h"
 
 namespace {

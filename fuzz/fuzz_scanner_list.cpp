@@ -4,8 +4,8 @@
 #include <fstream>
 #include <vector>
 
+#include "formats/scanner_list.h"
 #include "fuzz/fuzz_support.h"
-#include "settings/scanner_list.h"
 
 namespace {
 

@@ -5,14 +5,14 @@
 // again, or is refused with the caller's value left as it was.
 #include <cstring>
 
+#include "formats/reception.h"
 #include "fuzz/fuzz_support.h"
 #include "scanner/cs1504_codec.h"
-#include "scanner/cs1504_device.h"
 #include "scanner/cs1504_library.h"
-#include "scanner/memory_transport.h"
+#include "testing/cs1504_device.h"
+#include "testing/memory_transport.h"
 #include "text/clock.h"
 #include "text/date_time_format.h"
-#include "transfer/reception.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // number, never half applied in a way the written form cannot hold, and what it read is
 // written back so that reading that again gives the same unit, byte for byte.
 #include "fuzz/fuzz_support.h"
-#include "scanner/cs1504_unit_file.h"
+#include "testing/cs1504_unit_file.h"
 
 using namespace cs1504;
 

@@ -8,11 +8,11 @@
 #include <vector>
 
 #include "app/command_line.h"
+#include "formats/reception.h"
 #include "fuzz/fuzz_support.h"
 #include "platform/wayland/virtual_keymap.h"
 #include "text/date_time_format.h"
 #include "text/delimited_text.h"
-#include "transfer/reception.h"
 #include "transfer/wedge_keys.h"
 
 namespace {

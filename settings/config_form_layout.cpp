@@ -19,12 +19,12 @@
 
 #include "app/texts.h"
 #include "platform/global_hotkeys.h"
-#include "settings/config_form.h"
 #include "ui/delimited_list_box.h"
 #include "ui/picture_button.h"
 #include "ui/radio_group.h"
 #include "ui/save_file_dialog.h"
 #include "ui/window_placement.h"
+#include "windows/config_form.h"
 
 namespace {
 class SingleCharacterValidator : public QValidator {

@@ -17,12 +17,12 @@
 #include <string>
 #include <vector>
 
-#include "scanner/parameter_file.h"
-#include "settings/file_bytes.h"
-#include "settings/profile_file.h"
-#include "settings/scanner_list.h"
-#include "settings/text_lines.h"
-#include "transfer/data_file.h"
+#include "formats/data_file.h"
+#include "formats/file_bytes.h"
+#include "formats/parameter_file.h"
+#include "formats/profile_file.h"
+#include "formats/scanner_list.h"
+#include "formats/text_lines.h"
 
 namespace {
 

@@ -6,14 +6,15 @@
 #include <QListWidget>
 #include <QtTest>
 
-#include "app/application.h"
 #include "core/program_data.h"
 #include "file_helpers.h"
 #include "platform/program_dir.h"
-#include "settings/config_form.h"
+#include "testing/message_box_recorder.h"
 #include "ui/delimited_list_box.h"
 #include "ui/message_box.h"
 #include "ui/radio_group.h"
+#include "windows/application.h"
+#include "windows/config_form.h"
 
 // What the configuration windows of these tests show and edit; each window loads it anew.
 static ProgramData programData;

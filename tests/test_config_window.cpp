@@ -15,17 +15,18 @@
 #include <QtTest>
 #include <set>
 
-#include "app/application.h"
-#include "app/main_form.h"
 #include "core/program_data.h"
 #include "file_helpers.h"
 #include "platform/program_dir.h"
-#include "settings/config_form.h"
 #include "shell_fakes.h"
+#include "testing/message_box_recorder.h"
 #include "ui/delimited_list_box.h"
 #include "ui/message_box.h"
 #include "ui/radio_group.h"
 #include "ui/save_file_dialog.h"
+#include "windows/application.h"
+#include "windows/config_form.h"
+#include "windows/main_form.h"
 
 // What the configuration windows of these tests show and edit; each window loads it anew.
 static ProgramData programData;

@@ -1,8 +1,8 @@
 // The CS1504 device model answering command frames, and its text form.
 #include <QtTest>
 
-#include "scanner/cs1504_device.h"
-#include "scanner/cs1504_unit_file.h"
+#include "testing/cs1504_device.h"
+#include "testing/cs1504_unit_file.h"
 
 using namespace cs1504;
 

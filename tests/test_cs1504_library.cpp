@@ -3,8 +3,8 @@
 #include <algorithm>
 
 #include "scanner/cs1504_library.h"
-#include "scanner/memory_transport.h"
 #include "scanner/serial_port_name.h"
+#include "testing/memory_transport.h"
 
 using namespace cs1504;
 using namespace std::chrono_literals;

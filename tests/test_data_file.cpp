@@ -4,7 +4,7 @@
 #include <QtTest>
 
 #include "file_helpers.h"
-#include "transfer/data_file.h"
+#include "formats/data_file.h"
 
 class DataFileTest : public QObject {
     Q_OBJECT

@@ -7,10 +7,10 @@
 #include <QtTest>
 #include <functional>
 
-#include "app/application.h"
-#include "app/info_form.h"
-#include "app/pass_form.h"
 #include "ui/message_box.h"
+#include "windows/application.h"
+#include "windows/info_form.h"
+#include "windows/pass_form.h"
 
 namespace {
 // Shows `dialog` modally and runs `whileShown` inside its loop; returns the dialog's result.

@@ -4,7 +4,7 @@
 #include <QtTest>
 #include <string>
 
-#include "settings/file_bytes.h"
+#include "formats/file_bytes.h"
 #include "tests/file_helpers.h"
 
 using namespace std::string_literals;

@@ -7,24 +7,25 @@
 #include <QPushButton>
 #include <QtTest>
 
-#include "app/application.h"
 #include "file_helpers.h"
 #include "platform/program_dir.h"
 #include "scanner/clock_buffer.h"
-#include "scanner/clock_dialog.h"
 #include "scanner/cs1504_codec.h"
-#include "scanner/cs1504_device.h"
 #include "scanner/cs1504_library.h"
-#include "scanner/memory_transport.h"
-#include "settings/config_form.h"
+#include "testing/cs1504_device.h"
+#include "testing/memory_transport.h"
+#include "testing/message_box_recorder.h"
 #include "text/clock.h"
 #include "text/date_time_format.h"
-#include "transfer/receive_form.h"
 #include "transfer_windows.h"
 #include "ui/delimited_list_box.h"
 #include "ui/message_box.h"
 #include "ui/radio_group.h"
 #include "unit_fixture.h"
+#include "windows/application.h"
+#include "windows/clock_dialog.h"
+#include "windows/config_form.h"
+#include "windows/receive_form.h"
 
 namespace {
 const std::array<uint8_t, 8> kSerial = {0x00, 0x1A, 0xFF, 0x07, 0x10, 0x20, 0x30, 0x4B};

@@ -10,26 +10,27 @@
 #include <QtTest>
 #include <functional>
 
-#include "app/main_form.h"
 #include "file_helpers.h"
 #include "platform/command_hotkeys.h"
 #include "platform/program_dir.h"
 #include "platform/recording/recording_keyboard.h"
-#include "scanner/clock_dialog.h"
 #include "scanner/cs1504_codec.h"
-#include "scanner/cs1504_device.h"
 #include "scanner/cs1504_library.h"
-#include "scanner/memory_transport.h"
-#include "settings/config_form.h"
 #include "shell_fakes.h"
+#include "testing/cs1504_device.h"
+#include "testing/memory_transport.h"
+#include "testing/message_box_recorder.h"
 #include "text/clock.h"
 #include "text/date_time_format.h"
-#include "transfer/receive_form.h"
 #include "transfer_windows.h"
 #include "ui/delimited_list_box.h"
 #include "ui/message_box.h"
 #include "ui/radio_group.h"
 #include "unit_fixture.h"
+#include "windows/clock_dialog.h"
+#include "windows/config_form.h"
+#include "windows/main_form.h"
+#include "windows/receive_form.h"
 
 Q_DECLARE_METATYPE(std::vector<std::string>)
 Q_DECLARE_METATYPE(std::vector<std::vector<std::string>>)

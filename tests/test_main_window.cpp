@@ -13,21 +13,22 @@
 #include <cmath>
 #include <stdexcept>
 
-#include "app/application.h"
-#include "app/info_form.h"
-#include "app/main_form.h"
-#include "app/main_window_state.h"
-#include "app/pass_form.h"
+#include "core/main_window_state.h"
 #include "core/program_data.h"
 #include "file_helpers.h"
 #include "platform/program_dir.h"
-#include "scanner/clock_dialog.h"
-#include "settings/config_form.h"
 #include "shell_fakes.h"
-#include "transfer/receive_form.h"
+#include "testing/message_box_recorder.h"
 #include "ui/delimited_list_box.h"
 #include "ui/message_box.h"
 #include "ui/picture_button.h"
+#include "windows/application.h"
+#include "windows/clock_dialog.h"
+#include "windows/config_form.h"
+#include "windows/info_form.h"
+#include "windows/main_form.h"
+#include "windows/pass_form.h"
+#include "windows/receive_form.h"
 
 Q_DECLARE_METATYPE(MainWindowState)
 

@@ -10,7 +10,6 @@
 #include <QScopeGuard>
 #include <QtTest>
 
-#include "app/application.h"
 #include "file_helpers.h"
 #include "platform/portal/desktop_portals.h"
 #include "platform/portal/portal_global_hotkeys.h"
@@ -21,14 +20,16 @@
 #include "platform/wayland_session.h"
 #include "portal_test_support.h"
 #include "scanner/cs1504_codec.h"
-#include "scanner/cs1504_device.h"
 #include "scanner/cs1504_library.h"
-#include "scanner/memory_transport.h"
 #include "shell_fakes.h"
+#include "testing/cs1504_device.h"
+#include "testing/memory_transport.h"
+#include "testing/message_box_recorder.h"
 #include "text/clock.h"
 #include "text/date_time_format.h"
 #include "transfer_windows.h"
 #include "ui/message_box.h"
+#include "windows/application.h"
 
 namespace {
 

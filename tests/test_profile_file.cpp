@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "settings/file_bytes.h"
-#include "settings/profile_file.h"
+#include "formats/file_bytes.h"
+#include "formats/profile_file.h"
 #include "tests/file_helpers.h"
 
 using namespace std::string_literals;

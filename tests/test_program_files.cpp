@@ -8,13 +8,14 @@
 #include <QtTest>
 #include <cstring>
 
-#include "app/application.h"
 #include "app/program_files.h"
 #include "file_helpers.h"
 #include "platform/program_dir.h"
-#include "settings/config_form.h"
 #include "shell_fakes.h"
+#include "testing/message_box_recorder.h"
 #include "ui/message_box.h"
+#include "windows/application.h"
+#include "windows/config_form.h"
 
 namespace {
 int modeOf(const QString& path) {

@@ -1,10 +1,10 @@
 // Barcode lines, serial numbers, packets and time stamp texts of a reception.
 #include <QtTest>
 
+#include "formats/reception.h"
 #include "text/clock.h"
 #include "text/date_time_format.h"
 #include "text/delimited_text.h"
-#include "transfer/reception.h"
 
 class ReceptionCoreTest : public QObject {
     Q_OBJECT

@@ -25,7 +25,7 @@
 #include <optional>
 
 #include "file_helpers.h"
-#include "scanner/parameter_table.h"
+#include "formats/parameter_table.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "settings/scanner_list.h"
+#include "formats/scanner_list.h"
 #include "tests/file_helpers.h"
 
 using namespace std::string_literals;

@@ -6,19 +6,20 @@
 #include <QListWidget>
 #include <QtTest>
 
-#include "app/application.h"
 #include "core/program_data.h"
 #include "file_helpers.h"
+#include "formats/parameter_file.h"
 #include "platform/program_dir.h"
-#include "scanner/cs1504_device.h"
 #include "scanner/cs1504_library.h"
-#include "scanner/memory_transport.h"
-#include "scanner/parameter_file.h"
-#include "settings/config_form.h"
 #include "shell_fakes.h"
+#include "testing/cs1504_device.h"
+#include "testing/memory_transport.h"
+#include "testing/message_box_recorder.h"
 #include "ui/delimited_list_box.h"
 #include "ui/message_box.h"
 #include "unit_fixture.h"
+#include "windows/application.h"
+#include "windows/config_form.h"
 
 // What the configuration windows of these tests show and edit; each window loads it anew.
 static ProgramData programData;

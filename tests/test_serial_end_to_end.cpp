@@ -19,22 +19,23 @@
 #include <QtTest>
 #include <functional>
 
-#include "app/application.h"
-#include "app/main_form.h"
 #include "emulator_launcher.h"
 #include "file_helpers.h"
 #include "platform/program_dir.h"
-#include "scanner/clock_dialog.h"
+#include "platform/serial_transport.h"
 #include "scanner/cs1504_library.h"
-#include "scanner/serial_transport.h"
-#include "settings/config_form.h"
 #include "shell_fakes.h"
+#include "testing/message_box_recorder.h"
 #include "text/clock.h"
 #include "text/date_time_format.h"
-#include "transfer/receive_form.h"
 #include "ui/delimited_list_box.h"
 #include "ui/message_box.h"
 #include "ui/radio_group.h"
+#include "windows/application.h"
+#include "windows/clock_dialog.h"
+#include "windows/config_form.h"
+#include "windows/main_form.h"
+#include "windows/receive_form.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 
 #include "core/settings.h"
 #include "file_helpers.h"
-#include "settings/profile_file.h"
+#include "formats/profile_file.h"
 
 namespace {
 const char* kAllKeys =

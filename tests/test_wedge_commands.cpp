@@ -8,7 +8,7 @@
 
 #include "emulator_launcher.h"
 #include "file_helpers.h"
-#include "scanner/cs1504_device.h"
+#include "testing/cs1504_device.h"
 
 namespace {
 

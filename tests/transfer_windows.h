@@ -2,11 +2,11 @@
 
 #include <memory>
 
-#include "app/application.h"
 #include "core/program_data.h"
-#include "scanner/clock_dialog.h"
-#include "settings/config_form.h"
-#include "transfer/receive_form.h"
+#include "windows/application.h"
+#include "windows/clock_dialog.h"
+#include "windows/config_form.h"
+#include "windows/receive_form.h"
 
 // What they show and edit; each configuration window loads it anew.
 inline ProgramData& transferWindowsData() {

@@ -9,9 +9,9 @@
 
 #include "file_helpers.h"
 #include "platform/program_dir.h"
-#include "scanner/cs1504_device.h"
 #include "scanner/cs1504_library.h"
-#include "scanner/memory_transport.h"
+#include "testing/cs1504_device.h"
+#include "testing/memory_transport.h"
 #include "text/clock.h"
 #include "text/date_time_format.h"
 

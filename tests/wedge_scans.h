@@ -9,8 +9,8 @@
 #include <string>
 
 #include "scanner/cs1504_codec.h"
-#include "scanner/cs1504_device.h"
-#include "scanner/cs1504_unit_file.h"
+#include "testing/cs1504_device.h"
+#include "testing/cs1504_unit_file.h"
 #include "text/cp1252.h"
 
 struct Scan {

@@ -3,7 +3,7 @@
 #include <QDeadlineTimer>
 #include <QFile>
 
-#include "scanner/cs1504_unit_file.h"
+#include "testing/cs1504_unit_file.h"
 
 EmulatorLauncher::~EmulatorLauncher() {
     stop();

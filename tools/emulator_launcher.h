@@ -4,7 +4,7 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
-#include "scanner/cs1504_device.h"
+#include "testing/cs1504_device.h"
 
 // Starts the CS1504 emulator on a fresh pseudo-terminal, for tests and the benchmark, and
 // reads back the state it reports after each transaction.

@@ -44,21 +44,3 @@ using MessageBoxHandler = std::function<QMessageBox::StandardButton(const Messag
 using ModalHandler = std::function<int(QDialog*)>;
 void setMessageBoxHandler(MessageBoxHandler handler);
 void setModalHandler(ModalHandler handler);
-
-// Records every message box shown and answers each with the next scripted button (or the
-// request's default, else OK, when the script has run out). Installs itself while alive.
-class MessageBoxRecorder {
-  public:
-    MessageBoxRecorder();
-    ~MessageBoxRecorder();
-    MessageBoxRecorder(const MessageBoxRecorder&) = delete;
-    MessageBoxRecorder& operator=(const MessageBoxRecorder&) = delete;
-
-    void answerNext(QMessageBox::StandardButton button) { script_.push_back(button); }
-    const std::vector<MessageBoxRequest>& shown() const { return shown_; }
-    void clear() { shown_.clear(); }
-
-  private:
-    std::vector<MessageBoxRequest> shown_;
-    std::vector<QMessageBox::StandardButton> script_;
-};

@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "emulator_launcher.h"
+#include "platform/serial_transport.h"
 #include "scanner/cs1504_library.h"
-#include "scanner/cs1504_unit_file.h"
-#include "scanner/serial_transport.h"
+#include "testing/cs1504_unit_file.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 #include <sstream>
 
 #include "options.h"
-#include "scanner/cs1504_unit_file.h"
 #include "serial_line.h"
+#include "testing/cs1504_unit_file.h"
 #include "unit_server.h"
 
 namespace {

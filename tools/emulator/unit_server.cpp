@@ -4,7 +4,7 @@
 #include <fstream>
 #include <iostream>
 
-#include "scanner/cs1504_unit_file.h"
+#include "testing/cs1504_unit_file.h"
 
 using namespace std::chrono_literals;
 using cs1504::Command;

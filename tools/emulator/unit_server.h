@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "options.h"
-#include "scanner/cs1504_device.h"
 #include "serial_line.h"
+#include "testing/cs1504_device.h"
 
 // Serves a device model on a serial line: collects command frames from the bytes that
 // arrive, lets the model answer them and sends the answers back at line pace.

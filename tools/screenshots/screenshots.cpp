@@ -18,16 +18,17 @@
 #include <QWindow>
 #include <cstdio>
 
-#include "app/application.h"
-#include "app/info_form.h"
-#include "app/main_form.h"
-#include "app/pass_form.h"
 #include "platform/program_dir.h"
-#include "scanner/clock_dialog.h"
-#include "settings/config_form.h"
-#include "transfer/receive_form.h"
+#include "testing/message_box_recorder.h"
 #include "ui/delimited_list_box.h"
 #include "ui/message_box.h"
+#include "windows/application.h"
+#include "windows/clock_dialog.h"
+#include "windows/config_form.h"
+#include "windows/info_form.h"
+#include "windows/main_form.h"
+#include "windows/pass_form.h"
+#include "windows/receive_form.h"
 
 namespace {
 QDir output;

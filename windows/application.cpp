@@ -1,0 +1,93 @@
+#include "windows/application.h"
+
+#include <QFont>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+#include <exception>
+#include <memory>
+
+#include "app/texts.h"
+#include "core/program_data.h"
+#include "ui/message_box.h"
+#include "windows/clock_dialog.h"
+#include "windows/config_form.h"
+#include "windows/info_form.h"
+#include "windows/main_form.h"
+#include "windows/pass_form.h"
+#include "windows/receive_form.h"
+
+LorvantApplication::LorvantApplication(int& argc, char** argv) : QApplication(argc, argv) {
+    setApplicationName(kApplicationTitle);
+    // The name of the installed desktop entry, so that a Wayland desktop shows the menu's
+    // name and icon for the windows.
+    setDesktopFileName("org.lorvant.Lorvant");
+    // The windows are laid out for an 8 point sans serif font.
+    QFont font("MS Sans Serif", 8);
+    font.setStyleHint(QFont::SansSerif);
+    setFont(font);
+    installGermanTranslation(*this);
+}
+
+bool installGermanTranslation(QCoreApplication& application) {
+    auto* translator = new QTranslator(&application);
+    const QLocale german(QLocale::German, QLocale::Germany);
+    for (const QString& folder : {QLibraryInfo::path(QLibraryInfo::TranslationsPath),
+                                  QString("/usr/share/qt6/translations")}) {
+        if (translator->load(german, "qtbase", "_", folder))
+            return application.installTranslator(translator);
+    }
+    delete translator;
+    return false;
+}
+
+bool LorvantApplication::notify(QObject* receiver, QEvent* event) {
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const std::exception& error) {
+        showErrorMessage(QString::fromLocal8Bit(error.what()));
+    } catch (...) {
+        showErrorMessage(texts::kUnknownError);
+    }
+    return false;
+}
+
+TMainForm* MainForm = nullptr;
+TConfigForm* ConfigForm = nullptr;
+TInfoForm* InfoForm = nullptr;
+TReceiveForm* ReceiveForm = nullptr;
+TdlgTime* dlgTime = nullptr;
+TPassForm* PassForm = nullptr;
+
+namespace {
+// What the windows show and edit; it outlives them, as the configuration window saves it.
+std::unique_ptr<ProgramData> programData;
+}  // namespace
+
+void createApplicationWindows() {
+    programData = std::make_unique<ProgramData>();
+    MainForm = new TMainForm(*programData);
+    ConfigForm = new TConfigForm(*programData, MainForm);
+    InfoForm = new TInfoForm(MainForm);
+    ReceiveForm = new TReceiveForm(*programData, MainForm);
+    dlgTime = new TdlgTime(MainForm);
+    PassForm = new TPassForm(MainForm);
+    ConfigForm->setTransferWindows(ReceiveForm, dlgTime);
+    MainForm->setDialogs(ConfigForm, ReceiveForm, PassForm, InfoForm);
+}
+
+void destroyApplicationWindows() {
+    delete PassForm;
+    PassForm = nullptr;
+    delete dlgTime;
+    dlgTime = nullptr;
+    delete ReceiveForm;
+    ReceiveForm = nullptr;
+    delete InfoForm;
+    InfoForm = nullptr;
+    delete ConfigForm;
+    ConfigForm = nullptr;
+    delete MainForm;
+    MainForm = nullptr;
+    programData.reset();
+}

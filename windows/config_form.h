@@ -1,0 +1,211 @@
+#pragma once
+
+#include <QDialog>
+#include <QTimer>
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "core/barcode_reception.h"
+#include "core/program_data.h"
+#include "core/scanner_registry.h"
+#include "core/settings.h"
+#include "formats/data_file.h"
+#include "formats/parameter_table.h"
+#include "formats/reception.h"
+#include "transfer/wedge_keys.h"
+
+class QCheckBox;
+class QComboBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPlainTextEdit;
+class QPushButton;
+class QTabWidget;
+class DelimitedListBox;
+class ProfileFile;
+class RadioGroup;
+class SaveFileDialog;
+class TMainForm;
+class TReceiveForm;
+class TdlgTime;
+class ParameterFile;
+
+// The configuration window. It is also the settings store of the whole run: every setting
+// that has a control is held by that control (item index, check state, text), the others
+// by the fields below, and every part of the program reads them here directly. Creating the
+// window loads the settings (FormCreate), destroying it saves them (FormDestroy).
+class TConfigForm : public QDialog {
+    Q_OBJECT
+  public:
+    // Shows and edits `data`, which it loads when created and saves when destroyed. `main`
+    // (its parent) shows the status of the registered scanners and the wedge at work.
+    explicit TConfigForm(ProgramData& data, TMainForm* main = nullptr);
+    // The windows the wedge and the clock button use.
+    void setTransferWindows(TReceiveForm* receive, TdlgTime* clock);
+    ~TConfigForm() override;
+
+    // --- Page "Transfer"
+    QLabel* Label1 = nullptr;
+    QLabel* Label38 = nullptr;
+    QComboBox* cbPortID = nullptr;
+    RadioGroup* ScannerOptionGroup = nullptr;
+    RadioGroup* RadioModeGroup = nullptr;
+    QCheckBox* TransDelCheckBox = nullptr;
+    QCheckBox* SynchDateTimeCheckBox = nullptr;
+    QPushButton* SetTimeDateButton = nullptr;
+    // --- Page "File Optionen"
+    QLabel* Label2 = nullptr;
+    RadioGroup* FileSaveOptionRadioGroup = nullptr;
+    QCheckBox* ScanRecToFileBox = nullptr;
+    QCheckBox* FileCountCheckBox = nullptr;
+    QLabel* Label4 = nullptr;
+    QLineEdit* FileNamePathEdit = nullptr;
+    QPushButton* BrowseButton = nullptr;
+    QLineEdit* FieldSepEdit = nullptr;
+    QLabel* Label5 = nullptr;
+    // --- Page "KB-Wedge"
+    QLabel* Label12 = nullptr;
+    QLineEdit* SendHotkeyEdit = nullptr;
+    QLabel* Label17 = nullptr;
+    QLabel* Label14 = nullptr;
+    QLineEdit* ClearHotkeyEdit = nullptr;
+    QLabel* Label16 = nullptr;
+    QLabel* Label13 = nullptr;
+    QComboBox* FieldSepCombo = nullptr;
+    QLabel* Label15 = nullptr;
+    QComboBox* StringTermCombo = nullptr;
+    // Where no hotkey can be grabbed: how to bind the wedge commands instead.
+    QLabel* WedgeCommandsNote = nullptr;
+    // --- Page "Einstellungen"
+    QLabel* Label3 = nullptr;
+    QListWidget* ParamCheckListBox = nullptr;
+    QLabel* Label6 = nullptr;
+    QPlainTextEdit* Memo1 = nullptr;
+    QPushButton* LoadScannerButton = nullptr;
+    QPushButton* ReadParaButton = nullptr;
+    QPushButton* FactoryDefaultButton = nullptr;
+    QPushButton* OpenConfigButton = nullptr;
+    QPushButton* SaveConfigButton = nullptr;
+    // --- Page "Serie Nummern"
+    QLabel* Label8 = nullptr;
+    DelimitedListBox* SerieListBox = nullptr;
+    QFrame* Panel1 = nullptr;
+    QLabel* ScannerLabel = nullptr;
+    QLineEdit* PersNumEdit = nullptr;
+    QLineEdit* PersNameEdit = nullptr;
+    QPushButton* EinlesenButton = nullptr;
+    QPushButton* DeleteButton = nullptr;
+    // --- Frame, close button, non-visual parts
+    QFrame* TabControl1 = nullptr;
+    QTabWidget* ConfigPages = nullptr;
+    QPushButton* BitBtn1 = nullptr;
+    SaveFileDialog* DataSaveDialog = nullptr;
+    QTimer SendTimer;
+    // A wedge transfer is under way (its message boxes run the event loop, where another
+    // press of the send hotkey would start a second transfer inside the first).
+    bool wedgeTransferRunning = false;
+    // From the reading to the erase a transfer decides on: barcodes read are not yet typed,
+    // and the clear hotkey takes no action. Its closing message no longer counts.
+    bool wedgeBarcodesInTransit = false;
+
+    // The settings, the registered scanners (which SerieListBox shows) and what the last
+    // reception left, as the controls show and edit them.
+    ProgramData& data() { return data_; }
+    const Settings& settings() const { return data_.settings; }
+    std::unique_ptr<ParameterFile> parameterFile;
+    // Codes and the last saved or loaded values of the scanner parameters.
+    ParameterTable parameterTable{};
+
+    // The choices of the radio groups and drop-down lists, by name.
+    DataFormat dataFormat() const { return settings().dataFormat; }
+    // Sets the data format and shows it.
+    void setDataFormat(DataFormat format);
+    SaveOption saveOption() const { return settings().saveOption; }
+    TransferMode transferMode() const { return settings().transferMode; }
+    // 0-15 for COM1-COM16; -1 for none.
+    int32_t portIndex() const { return settings().port; }
+    WedgeSeparator wedgeSeparator() const { return settings().wedgeSeparator; }
+    WedgeTerminator wedgeTerminator() const { return settings().wedgeTerminator; }
+
+    // Puts `settings` into the controls.
+    void showSettings(const Settings& settings);
+
+    // Loading and saving the settings (run by the constructor and the destructor).
+    void FormCreate();
+    void FormDestroy();
+    // Enables SetTimeDateButton exactly while the clock is not synchronised automatically.
+    void FormShow();
+    void BrowseButtonClick();
+
+    // Main window status, from the first row of the scanner list.
+    void UpdateMainWindowStatus();
+    // SerieListBox shows the registered scanners anew.
+    void showScanners();
+
+    // Scanner clock. SetScannerClock writes the clock dialog's date and time; false when
+    // the scanner did not take them.
+    bool SetScannerClock();
+    void SetTimeDateButtonClick();
+
+    // Keyboard wedge.
+    void SendHotkeyEditKeyDown(int virtualKey, bool shift, bool alt, bool ctrl);
+    void ClearHotkeyEditKeyDown(int virtualKey, bool shift, bool alt, bool ctrl);
+    void RegisterHotkeys();
+    void SwitchHotKey(int id);
+    void SendTimerTimer();
+
+    // Scanner parameters.
+    void LoadScannerButtonClick();
+    void ReadParaButtonClick();
+    void FactoryDefaultButtonClick();
+    void OpenConfigButtonClick();
+    void SaveConfigButtonClick();
+
+    // Scanner list editing.
+    void Scannereinlesen1Click();
+    void SerieListBoxSelect();
+    void PersNumEditExit();
+    void DeleteButtonClick();
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    // Every way of closing the window ends here.
+    void done(int result) override;
+
+  private:
+    ProgramData& data_;
+    TMainForm* main_ = nullptr;
+    TReceiveForm* receive_ = nullptr;
+    TdlgTime* clock_ = nullptr;
+    void createControls();
+    QWidget* createTransferPage();
+    QWidget* createFilePage();
+    QWidget* createWedgePage();
+    QWidget* createParameterPage();
+    QWidget* createSerialNumberPage();
+    void connectHandlers();
+    void bindControls();
+    // Runs when the modal showing ends, however the window was closed.
+    void FormClose();
+    void recoverDataFiles();
+    void loadScannerListFile();
+    void saveScannerListFile();
+    // Key-down in one of the two hotkey edits (the key goes on to the edit, which is
+    // read-only); true when it was one.
+    bool hotkeyEditKeyDown(QObject* watched, QEvent* event);
+    // Types every row of a reception, each closed by the terminator key. False when not
+    // every key went out.
+    bool typeReceivedRows(const Reception& reception);
+    // The parameter file and the check list of the page "Einstellungen".
+    void openParameterFile();
+    void showParameterTable();
+    // Asks before a factory reset clears `stored` barcodes; true for Yes.
+    bool confirmFactoryReset(int stored);
+};

@@ -1,0 +1,30 @@
+#include "windows/finish_transfer.h"
+
+#include "app/texts.h"
+#include "core/program_data.h"
+#include "core/transfers.h"
+#include "scanner/scanner_library.h"
+#include "text/clock.h"
+#include "ui/message_box.h"
+
+void finishTransfer(const ProgramData& data, const AfterTransfer& after,
+                    const std::function<void(const char*)>& status) {
+    ScannerLibrary& scanner = scannerLibrary();
+    if (after.synchroniseClock) {
+        if (status) status(texts::kStatusSettingClock);
+        setScannerClock(scanner, data.settings.port, currentDateTime());
+    }
+    if (!after.erase) return;
+    if (status) status(texts::kStatusErasing);
+    switch (eraseReceivedScanner(scanner, data.identifiedSerial)) {
+        case EraseOutcome::Erased:
+            break;
+        case EraseOutcome::NotAnswering:
+            // Not cleared means received again next time: the user must know.
+            showWarning(texts::kNotAnsweringNotErased, texts::kCommunicationError);
+            break;
+        case EraseOutcome::OtherScanner:
+            showWarning(texts::kOtherScanner, texts::kOtherScannerCaption);
+            break;
+    }
+}

@@ -1,0 +1,53 @@
+// The main window status: whether a scanner is registered, and of which kind the first one
+// is, shown in the main window's status bar and buttons.
+#include <QLabel>
+#include <QLocale>
+
+#include "app/texts.h"
+#include "core/main_window_state.h"
+#include "ui/picture_button.h"
+#include "windows/config_form.h"
+#include "windows/main_form.h"
+
+namespace {
+char decimalSeparator() {
+    const QString point = QLocale().decimalPoint();
+    return point.size() == 1 && point[0].unicode() < 128 ? static_cast<char>(point[0].unicode())
+                                                         : '.';
+}
+
+void showNoScanner(TMainForm& form) {
+    form.setRecvPicture(0);
+    form.ScanChangeButton->hide();
+    form.setStatusColor(QColor(255, 0, 0));
+    form.KeyStatusText->setText(texts::kStatusNoScanner);
+    form.RecvButton->setToolTip(texts::kHintNoScanner);
+}
+
+void showScanner(TMainForm& form, bool changePort) {
+    form.setStatusColor(tooltipColor());
+    form.RecvButton->setToolTip(texts::kHintReadScanner);
+    form.setRecvPicture(changePort ? 2 : 1);
+    form.ScanChangeButton->setVisible(changePort);
+    form.KeyStatusText->setText(changePort ? texts::kStatusChangePort : texts::kStatusCS1504);
+}
+}  // namespace
+
+void TConfigForm::UpdateMainWindowStatus() {
+    if (!main_) return;
+    const bool hasRows = data_.scanners.size() > 0;
+    const std::string first = hasRows ? data_.scanners.entry(0).serial() : std::string();
+    switch (mainWindowStateFor(hasRows, first, decimalSeparator())) {
+        case MainWindowState::NoScanner:
+            showNoScanner(*main_);
+            break;
+        case MainWindowState::CS1504:
+            showScanner(*main_, false);
+            break;
+        case MainWindowState::ChangePort:
+            showScanner(*main_, true);
+            break;
+        case MainWindowState::Unchanged:
+            break;
+    }
+}

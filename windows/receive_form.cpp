@@ -1,0 +1,228 @@
+#include "windows/receive_form.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScopeGuard>
+#include <QStatusBar>
+#include <QThread>
+#include <QWindow>
+
+#include "app/texts.h"
+#include "core/barcode_reception.h"
+#include "scanner/scanner_library.h"
+#include "ui/delimited_list_box.h"
+#include "ui/message_box.h"
+#include "ui/qt_text.h"
+
+namespace {
+// Repainting twenty times a second is plenty for the eye, and the line loses nothing by it.
+constexpr int kRepaintIntervalMs = 50;
+// How long a window that has just been shown may take to come up on the screen.
+constexpr int kExposeWaitMs = 500;
+
+// Drops the user's clicks and keys while it is installed on the application. Held back
+// until the reading ends, a click on "Speichern" would save the new list before the user
+// had seen it.
+class UserInputDropper : public QObject {
+  public:
+    bool eventFilter(QObject*, QEvent* event) override {
+        switch (event->type()) {
+            case QEvent::MouseButtonPress:
+            case QEvent::MouseButtonRelease:
+            case QEvent::MouseButtonDblClick:
+            case QEvent::Wheel:
+            case QEvent::KeyPress:
+            case QEvent::KeyRelease:
+            case QEvent::ShortcutOverride:
+            case QEvent::Shortcut:
+            case QEvent::ContextMenu:
+            case QEvent::TouchBegin:
+            case QEvent::TouchUpdate:
+            case QEvent::TouchEnd:
+            case QEvent::TabletPress:
+            case QEvent::TabletRelease:
+                return true;
+            default:
+                return false;
+        }
+    }
+};
+
+void processEventsDroppingInput() {
+    UserInputDropper dropper;
+    QCoreApplication::instance()->installEventFilter(&dropper);
+    QCoreApplication::processEvents();
+    QCoreApplication::instance()->removeEventFilter(&dropper);
+}
+}  // namespace
+
+TReceiveForm::TReceiveForm(ProgramData& data, QWidget* parent) : QDialog(parent), data_(data) {
+    setWindowTitle("  Daten - Empfang     ");
+    setFixedSize(552, 439);
+    ListBoxAll = new DelimitedListBox(this);
+    ListBoxAll->setGeometry(24, 24, 505, 345);
+    ListBoxAll->setSections({"Barcode", "", ""}, {200, 70, 70});
+    QPalette palette = ListBoxAll->palette();
+    palette.setColor(QPalette::Base, palette.color(QPalette::ToolTipBase));
+    ListBoxAll->setPalette(palette);
+    ListeSpeichernButton = new QPushButton("Speichern", this);
+    ListeSpeichernButton->setGeometry(336, 384, 90, 25);
+    ListeSpeichernButton->setAutoDefault(false);
+    CloseButton = new QPushButton(texts::kClose, this);
+    CloseButton->setGeometry(440, 384, 90, 25);
+    CloseButton->setAutoDefault(false);
+    ReceiveStatusBar = new QStatusBar(this);
+    ReceiveStatusBar->setSizeGripEnabled(false);
+    ReceiveStatusBar->setGeometry(0, 439 - 22, 552, 22);
+    ReceiveStatusText = new QLabel(ReceiveStatusBar);
+    ReceiveStatusBar->addWidget(ReceiveStatusText, 1);
+    ReceiveProgress = new QProgressBar(ReceiveStatusBar);
+    ReceiveProgress->setFixedWidth(200);
+    ReceiveProgress->setAlignment(Qt::AlignCenter);
+    ReceiveStatusBar->addPermanentWidget(ReceiveProgress);
+    ReceiveProgress->hide();
+    connect(ListeSpeichernButton, &QPushButton::clicked, this,
+            &TReceiveForm::ListeSpeichernButtonClick);
+    connect(CloseButton, &QPushButton::clicked, this, &QDialog::close);
+}
+
+QString TReceiveForm::statusText() const {
+    return ReceiveStatusText->text();
+}
+void TReceiveForm::setStatusText(const QString& text) {
+    ReceiveStatusText->setText(text);
+}
+
+void TReceiveForm::setVisible(bool visible) {
+    const bool appearing = visible && !isVisible();
+    QDialog::setVisible(visible);
+    // Not in the show event, which comes before the window is on the screen.
+    if (appearing) FormShow();
+}
+
+void TReceiveForm::FormShow() {
+    GetScannerData();
+}
+
+void TReceiveForm::showOnScreen() {
+    const QDeadlineTimer deadline(kExposeWaitMs);
+    while (windowHandle() && !windowHandle()->isExposed() && !deadline.hasExpired()) {
+        processEventsDroppingInput();
+        QThread::msleep(5);
+    }
+    processEventsDroppingInput();
+}
+
+void TReceiveForm::showProgress(const UploadProgress& progress) {
+    ReceiveProgress->setMaximum(std::max(progress.largestAnswer, 1));
+    ReceiveProgress->setValue(progress.done ? ReceiveProgress->maximum()
+                                            : std::min(progress.bytes, ReceiveProgress->maximum()));
+    const QString shown = QString(texts::kProgressBarcodes).arg(progress.barcodes);
+    if (shown != ReceiveProgress->format()) {
+        ReceiveProgress->setFormat(shown);
+        emit receiving(progress.barcodes);
+    }
+    if (progress.done || !lastRepaint_.isValid() || lastRepaint_.elapsed() >= kRepaintIntervalMs) {
+        lastRepaint_.start();
+        processEventsDroppingInput();
+    }
+}
+
+void TReceiveForm::showCaptions(DataFormat option) {
+    DataFormatColumns columns;
+    if (!dataFormatColumns(option, columns)) return;
+    ListBoxAll->setSectionCaption(1, QString::fromUtf8(columns.caption1));
+    ListBoxAll->setSectionCaption(2, QString::fromUtf8(columns.caption2));
+    data_.columnCount = columns.columnCount;
+}
+
+void TReceiveForm::GetScannerData() {
+    if (reading_) return;  // one reading at a time, whoever asks in the middle of it
+    ScannerLibrary& scanner = scannerLibrary();
+    reading_ = true;
+    scanner.setUploadProgressHandler(
+        [this](const UploadProgress& progress) { showProgress(progress); });
+    const auto finished = qScopeGuard([this] { reading_ = false; });
+    ReceiveProgress->setRange(0, 1);
+    ReceiveProgress->setValue(0);
+    ReceiveProgress->setFormat(QString(texts::kProgressBarcodes).arg(0));
+    ReceiveProgress->show();
+    lastRepaint_.invalidate();
+    if (isVisible()) showOnScreen();
+    const std::optional<ReadingWarning> warning = readBarcodes();
+    scanner.setUploadProgressHandler({});
+    ReceiveProgress->hide();
+    // What the user clicked or typed while waiting is dropped, not left for the message or
+    // the window to act on once the reading is over.
+    processEventsDroppingInput();
+    if (warning) showWarning(warning->text, warning->caption);
+}
+
+std::optional<TReceiveForm::ReadingWarning> TReceiveForm::readBarcodes() {
+    ListSaved = false;
+    const Settings settings = data_.settings;
+    const std::string separator = effectiveFieldSeparator(settings);
+    ListBoxAll->setDelimiter(separator[0]);
+    showCaptions(settings.dataFormat);
+    reception_ = receiveBarcodes(scannerLibrary(), settings, data_.scanners);
+    showReception(settings);
+    return warningFor(reception_);
+}
+
+void TReceiveForm::showReception(const Settings& settings) {
+    data_.identifiedSerial = reception_.serial;
+    if (!reception_.serial.empty()) data_.scannerRecord = reception_.scannerRecord;
+    // A scanner without time stamps: barcode only, a setting the user sees and keeps.
+    if (reception_.dataFormat != settings.dataFormat) {
+        data_.changeDataFormat(reception_.dataFormat);
+        showCaptions(reception_.dataFormat);
+    }
+    ListBoxAll->clearRows();
+    for (const ReceivedRow& row : reception_.rows) ListBoxAll->addRow(row.line, row.fields);
+    // A reception that ends before the first row leaves nothing to save: saving the empty
+    // list would only overwrite the data file with nothing.
+    ListeSpeichernButton->setEnabled(reception_.listed);
+    if (reception_.listed && reception_.problem != ReceptionProblem::InvalidTimeStamp)
+        setStatusText(QString(texts::kStatusReceived).arg(reception_.count));
+}
+
+std::optional<TReceiveForm::ReadingWarning> TReceiveForm::warningFor(const Reception& reception) {
+    switch (reception.problem) {
+        case ReceptionProblem::None:
+            return std::nullopt;
+        case ReceptionProblem::NoConnection:
+            return ReadingWarning{texts::kNoConnection, texts::kCommunicationError};
+        case ReceptionProblem::UnknownScanner:
+            return ReadingWarning{texts::kCheckConfiguration, texts::kNoValidScanner};
+        case ReceptionProblem::SettingsNotRead:
+            // Without the time stamp setting the packets cannot be split into barcode and stamp.
+            return ReadingWarning{texts::kScannerSettingsNotRead, texts::kCommunicationError};
+        case ReceptionProblem::InvalidTimeStamp:
+            return ReadingWarning{QString(texts::kTimeStampInvalid)
+                                      .arg(reception.problemBarcode)
+                                      .arg(fromCp1252(reception.problemText)),
+                                  texts::kReceptionError};
+        case ReceptionProblem::BarcodesUnread:
+            return ReadingWarning{
+                QString(texts::kBarcodesUnread).arg(reception.problemBarcode).arg(reception.count),
+                texts::kReceptionError};
+    }
+    return std::nullopt;
+}
+
+void TReceiveForm::clearList() {
+    ListBoxAll->clearRows();
+    reception_ = Reception{};
+}
+
+void TReceiveForm::done(int result) {
+    // Not in the middle of a reading, which would go on filling a closed window and leave the
+    // scanner's barcodes to a close handler that never saw them.
+    if (reading_) return;
+    bool keepOpen = false;
+    FormClose(keepOpen);
+    if (!keepOpen) QDialog::done(result);
+}
