@@ -59,7 +59,7 @@ class UnavailableKeyboard : public KeyboardOutput {
   public:
     explicit UnavailableKeyboard(const char* reason) : reason_(cp1252::fromUtf8(reason)) {}
     void typeCharacter(char) override {}
-    void pressVirtualKey(int) override {}
+    void pressVirtualKey(VirtualKey) override {}
     bool endTransfer() override { return false; }
     std::string problem() const override { return reason_; }
 

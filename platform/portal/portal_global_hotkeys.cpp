@@ -18,17 +18,17 @@ constexpr const char* kSession = "org.freedesktop.portal.Session";
 
 // The two hotkeys as shortcuts: the id the desktop keeps, and what its settings show.
 struct ShortcutName {
-    int hotkeyId;
+    HotkeyId hotkeyId{};
     const char* id;
     const char* description;
     const char* command;
 };
 constexpr ShortcutName kNames[] = {
-    {66, "send-barcodes", "Lorvant: Barcodes senden", "Barcodes senden"},
-    {99, "clear-scanner", "Lorvant: Scanner löschen", "Scanner löschen"},
+    {kSendHotkeyId, "send-barcodes", "Lorvant: Barcodes senden", "Barcodes senden"},
+    {kClearHotkeyId, "clear-scanner", "Lorvant: Scanner löschen", "Scanner löschen"},
 };
 
-const ShortcutName* nameOf(int hotkeyId) {
+const ShortcutName* nameOf(HotkeyId hotkeyId) {
     for (const ShortcutName& name : kNames)
         if (name.hotkeyId == hotkeyId) return &name;
     return nullptr;
@@ -61,14 +61,15 @@ PortalGlobalHotkeys::~PortalGlobalHotkeys() {
     closeSession();
 }
 
-bool PortalGlobalHotkeys::registerHotkey(int id, int modifiers, int virtualKey) {
+bool PortalGlobalHotkeys::registerHotkey(HotkeyId id, HotkeyModifiers modifiers,
+                                         VirtualKey virtualKey) {
     if (!nameOf(id)) return false;
     hotkeys_[id] = {modifiers, virtualKey, true};
     bindTimer_.start();
     return true;
 }
 
-void PortalGlobalHotkeys::unregisterHotkey(int id) {
+void PortalGlobalHotkeys::unregisterHotkey(HotkeyId id) {
     if (auto found = hotkeys_.find(id); found != hotkeys_.end()) found->second.active = false;
 }
 

@@ -70,7 +70,7 @@ void PortalKeyboardOutput::setTimeouts(int callMs, int permissionMs, int settleM
 }
 
 void PortalKeyboardOutput::beginTransfer(std::string_view cp1252Characters,
-                                         const std::vector<int>& virtualKeys) {
+                                         const std::vector<VirtualKey>& virtualKeys) {
     failure_.clear();
     // An end of the session is told with this transfer; the next one asks the desktop again.
     const bool closed = std::exchange(closedByDesktop_, false);
@@ -86,7 +86,7 @@ void PortalKeyboardOutput::beginTransfer(std::string_view cp1252Characters,
 }
 
 bool PortalKeyboardOutput::checkLayout(std::string_view characters,
-                                       const std::vector<int>& virtualKeys) {
+                                       const std::vector<VirtualKey>& virtualKeys) {
     choice_ = portal::KeysymChoice(keymap_ ? keymap_->activeLayoutKeysyms() : std::nullopt);
     for (const char c : characters) {
         if (!choice_.forCharacter(c)) {
@@ -96,7 +96,7 @@ bool PortalKeyboardOutput::checkLayout(std::string_view characters,
             return false;
         }
     }
-    for (const int key : virtualKeys) {
+    for (const VirtualKey key : virtualKeys) {
         if (!choice_.forVirtualKey(key)) {
             fail(QString("Die aktive Tastaturbelegung hat keine Taste für das Zeilenende %1; "
                          "der Desktop würde es nicht tippen. %2.")
@@ -213,7 +213,7 @@ void PortalKeyboardOutput::typeCharacter(char cp1252Byte) {
     sendKeysym(choice_.forCharacter(cp1252Byte));
 }
 
-void PortalKeyboardOutput::pressVirtualKey(int virtualKey) {
+void PortalKeyboardOutput::pressVirtualKey(VirtualKey virtualKey) {
     sendKeysym(choice_.forVirtualKey(virtualKey));
 }
 

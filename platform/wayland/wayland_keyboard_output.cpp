@@ -26,7 +26,7 @@ std::string reasonFor(WaylandVirtualKeyboard::Status status) {
 WaylandKeyboardOutput::WaylandKeyboardOutput() = default;
 WaylandKeyboardOutput::~WaylandKeyboardOutput() = default;
 
-void WaylandKeyboardOutput::beginTransfer(std::string_view, const std::vector<int>&) {
+void WaylandKeyboardOutput::beginTransfer(std::string_view, const std::vector<VirtualKey>&) {
     keys_ = {};
     problem_.clear();
 }
@@ -35,7 +35,7 @@ void WaylandKeyboardOutput::typeCharacter(char cp1252Byte) {
     keys_.addCharacter(cp1252Byte);
 }
 
-void WaylandKeyboardOutput::pressVirtualKey(int virtualKey) {
+void WaylandKeyboardOutput::pressVirtualKey(VirtualKey virtualKey) {
     keys_.addVirtualKey(virtualKey);
 }
 
