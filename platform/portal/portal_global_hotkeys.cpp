@@ -4,6 +4,7 @@
 #include <QDBusMessage>
 #include <QDBusMetaType>
 
+#include "app/texts.h"
 #include "platform/portal/portal_shortcut.h"
 #include "platform/portal/shortcut_trigger.h"
 #include "ui/message_box.h"
@@ -32,6 +33,11 @@ const ShortcutName* nameOf(HotkeyId hotkeyId) {
     for (const ShortcutName& name : kNames)
         if (name.hotkeyId == hotkeyId) return &name;
     return nullptr;
+}
+
+// Where the user finds how to bind the wedge commands.
+QString wedgeCommandsOnPage() {
+    return QString(texts::kWedgeCommandsOnPage).arg(texts::kWedgePage);
 }
 
 void registerTypes() {
@@ -133,7 +139,8 @@ void PortalGlobalHotkeys::bound(const portal::Response& response,
             "Der Desktop hat die Tastenkürzel von Lorvant nicht eingerichtet.\n"
             "In den Tastatureinstellungen des Desktops lassen sich eigene Tastenkürzel für die "
             "Befehle „lorvant --send“ (Barcodes senden) und „lorvant --erase“ (Scanner löschen) "
-            "anlegen; wie, zeigt die Seite „KB-Wedge“ der Konfiguration.");
+            "anlegen; " +
+            wedgeCommandsOnPage());
         finishBind();
         return;
     }
@@ -158,8 +165,8 @@ void PortalGlobalHotkeys::bound(const portal::Response& response,
                  "\nÄndern lässt sich das in den Tastatureinstellungen des Desktops." +
                  (keysBound_ ? ""
                              : "\nOhne Taste helfen die Befehle „lorvant --send“ und „lorvant "
-                               "--erase“ als eigene Tastenkürzel; wie, zeigt die Seite "
-                               "„KB-Wedge“ der Konfiguration."));
+                               "--erase“ als eigene Tastenkürzel; " +
+                                   wedgeCommandsOnPage()));
     finishBind();
 }
 

@@ -8,6 +8,7 @@
 #include <QTimer>
 #include <utility>
 
+#include "app/texts.h"
 #include "platform/portal/portal_request.h"
 #include "platform/portal/wayland_keymap.h"
 #include "text/cp1252.h"
@@ -77,9 +78,8 @@ void PortalKeyboardOutput::beginTransfer(std::string_view cp1252Characters,
     // The layout first: a transfer that cannot be typed needs no permission.
     if (!checkLayout(cp1252Characters, virtualKeys)) return;
     if (closed) {
-        fail(QString("Der Desktop hat die Erlaubnis zum Tippen beendet. %1; beim nächsten "
-                     "Senden fragt der Desktop erneut.")
-                 .arg(kNothingTyped));
+        fail(QString("Der Desktop hat die Erlaubnis zum Tippen beendet. %1; %2")
+                 .arg(kNothingTyped, texts::kDesktopAsksAgain));
         return;
     }
     if (session_.isEmpty()) startSession();
@@ -155,9 +155,8 @@ bool PortalKeyboardOutput::refused(const portal::Response& response) {
     // A portal that ends a refused session says so too; this transfer tells it already.
     closedByDesktop_ = false;
     if (response.code == 1) {
-        fail(QString("Der Desktop hat das Tippen der Barcodes nicht erlaubt. %1; beim nächsten "
-                     "Senden fragt der Desktop erneut.")
-                 .arg(kNothingTyped));
+        fail(QString("Der Desktop hat das Tippen der Barcodes nicht erlaubt. %1; %2")
+                 .arg(kNothingTyped, texts::kDesktopAsksAgain));
     } else {
         fail(QString("Der Desktop konnte das Tippen der Barcodes nicht beginnen%1. %2.")
                  .arg(response.error.isEmpty() ? "" : " (" + response.error + ")", kNothingTyped));
