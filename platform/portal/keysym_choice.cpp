@@ -35,12 +35,10 @@ std::optional<uint32_t> KeysymChoice::firstAvailable(
 }
 
 std::optional<uint32_t> KeysymChoice::forCharacter(char cp1252Byte) const {
-    const std::vector<keysyms::Keysym> candidates = keysyms::keysymsForCharacter(cp1252Byte);
-    // A control character without a key of its own keeps its Unicode keysym there, which no
-    // key types.
-    const char32_t c = cp1252::toUnicode(static_cast<unsigned char>(cp1252Byte));
-    if (c < 0x20 && candidates.front() == 0x01000000 + c) return std::nullopt;
-    return firstAvailable(candidates);
+    // A control character without a key of its own, and the code page's undefined bytes
+    // (which stand for control characters), make no text: sent unchecked, they would be lost.
+    if (!keysyms::textKeysymForCharacter(cp1252Byte)) return std::nullopt;
+    return firstAvailable(keysyms::keysymsForCharacter(cp1252Byte));
 }
 
 std::optional<uint32_t> KeysymChoice::forVirtualKey(VirtualKey virtualKey) const {
@@ -63,7 +61,7 @@ QString characterName(char cp1252Byte) {
             break;
     }
     const char32_t c = cp1252::toUnicode(static_cast<unsigned char>(cp1252Byte));
-    if (c < 0x20 || c == 0x7F) return QString("Steuerzeichen %1").arg(uint(c));
+    if (c < 0x20 || (c >= 0x7F && c < 0xA0)) return QString("Steuerzeichen %1").arg(uint(c));
     return QString("„%1“").arg(QString::fromUcs4(&c, 1));
 }
 
