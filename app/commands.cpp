@@ -4,6 +4,7 @@
 #include <QWidget>
 #include <cstdio>
 
+#include "app/texts.h"
 #include "platform/global_hotkeys.h"
 #include "transfer/wedge_keys.h"
 #include "windows/main_form.h"
@@ -36,12 +37,10 @@ int printHelp() {
               "             löschen.\n"
               "  --help     Zeigt diese Hilfe.\n"
               "  --version  Zeigt die Version.\n"
-              "\n"
-              "Wo Lorvant keine globalen Hotkeys belegen kann (Wayland), lassen sich die\n"
-              "beiden Befehle in den Tastatureinstellungen der Arbeitsumgebung an eigene\n"
-              "Tastenkürzel binden. GNOME: Einstellungen → Tastatur → Eigene Tastenkürzel;\n"
-              "KDE: Systemeinstellungen → Kurzbefehle; sway: bindsym Ctrl+Alt+s exec lorvant "
-              "--send\n"
+              "\n" +
+              QString(texts::kWedgeCommandsHelp)
+                  .arg(QString(texts::kGnomeShortcutSettings), QString(texts::kKdeShortcutSettings),
+                       QString(texts::kSwayBinding).arg("lorvant")) +
               "\n"
               "Rückgabewert: 0, wenn das laufende Lorvant den Befehl angenommen hat; 1, wenn\n"
               "nicht (etwa weil Lorvant nicht läuft); 2 bei einer falschen Option.\n");

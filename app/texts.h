@@ -3,7 +3,7 @@
 // The German texts of the program's windows, each written once: every message (message
 // boxes and status lines) and every caption that more than one control shows. A caption
 // that one control alone shows stays with the layout of its window; what the command line
-// prints is in app/commands.cpp. UTF-8; the blanks at the start and end of a text are part
+// alone prints is in app/commands.cpp. UTF-8; the blanks at the start and end of a text are part
 // of it. "%1", "%2" are filled in where the text is shown.
 namespace texts {
 
@@ -142,5 +142,39 @@ inline constexpr char kTransferError[] = " Übertragungsfehler";
 inline constexpr char kWedgeReading[] = " Scanner wird gelesen, Barcodes: %1";
 inline constexpr char kWedgeTyping[] = " Barcodes werden getippt: %1";
 inline constexpr char kWedgeTitle[] = "%1 - Lorvant";
+// The configuration page of the keyboard wedge, as its tab shows it and messages name it.
+inline constexpr char kWedgePage[] = "KB-Wedge";
+
+// --- The wedge commands, where no program may grab keys: bound to shortcuts of the
+// desktop's own (the command line's help, the page "KB-Wedge", the portal's messages)
+inline constexpr char kGnomeShortcutSettings[] =
+    "GNOME: Einstellungen → Tastatur → Eigene Tastenkürzel";
+inline constexpr char kKdeShortcutSettings[] = "KDE: Systemeinstellungen → Kurzbefehle";
+// %1: the program as the command names it.
+inline constexpr char kSwayBinding[] = "bindsym Ctrl+Alt+s exec %1 --send";
+// %1: the program's path; %2, %3: the GNOME and KDE settings; %4: the sway binding.
+inline constexpr char kWedgeCommandsNote[] =
+    "Hinweis: In dieser Wayland-Sitzung kann Lorvant die Hotkeys nicht selbst "
+    "belegen. Legen Sie in den Tastatureinstellungen Ihrer Arbeitsumgebung zwei "
+    "eigene Tastenkürzel an, die diese Befehle ausführen:\n"
+    "    einlesen:  %1 --send\n"
+    "    löschen:  %1 --erase\n"
+    "%2\n"
+    "%3\n"
+    "sway: in ~/.config/sway/config zum Beispiel\n"
+    "    %4";
+// %1, %2: the GNOME and KDE settings; %3: the sway binding. Lines of the help.
+inline constexpr char kWedgeCommandsHelp[] =
+    "Wo Lorvant keine globalen Hotkeys belegen kann (Wayland), lassen sich die\n"
+    "beiden Befehle in den Tastatureinstellungen der Arbeitsumgebung an eigene\n"
+    "Tastenkürzel binden. %1;\n"
+    "%2; sway: %3\n";
+inline constexpr char kWedgeCommandsOnPage[] = "wie, zeigt die Seite „%1“ der Konfiguration.";
+
+// --- Typing on Wayland desktops
+// The compositors that let a program type through a virtual keyboard of its own.
+inline constexpr char kVirtualKeyboardCompositors[] = "sway, Hyprland, river, labwc und Wayfire";
+// After a refused or ended permission to type.
+inline constexpr char kDesktopAsksAgain[] = "beim nächsten Senden fragt der Desktop erneut.";
 
 }  // namespace texts

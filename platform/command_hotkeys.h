@@ -8,7 +8,7 @@
 // `lorvant --erase`, bound in the desktop's own keyboard settings, arrive as their presses.
 class CommandHotkeys : public GlobalHotkeys {
   public:
-    bool registerHotkey(int, int, int) override { return false; }
-    void unregisterHotkey(int) override {}
+    bool registerHotkey(HotkeyId, HotkeyModifiers, VirtualKey) override { return false; }
+    void unregisterHotkey(HotkeyId) override {}
     bool grabsKeys() const override { return false; }
 };

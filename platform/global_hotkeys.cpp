@@ -1,9 +1,9 @@
 #include "platform/global_hotkeys.h"
 
-void GlobalHotkeys::setHandler(std::function<void(int id)> handler) {
+void GlobalHotkeys::setHandler(std::function<void(HotkeyId id)> handler) {
     handler_ = std::move(handler);
 }
 
-void GlobalHotkeys::notify(int id) {
+void GlobalHotkeys::notify(HotkeyId id) {
     if (handler_) handler_(id);
 }

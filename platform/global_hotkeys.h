@@ -2,18 +2,20 @@
 
 #include <functional>
 
+#include "core/vocabulary.h"
+
 // System-wide hotkeys: a key combination registered under an id is reported by that id
 // whenever it is pressed, whichever application has the focus.
 class GlobalHotkeys {
   public:
     virtual ~GlobalHotkeys() = default;
 
-    // modifiers: 1 Alt, 2 Ctrl, 4 Shift; virtualKey: a Windows virtual-key code, so the
-    // settings file means the same on every platform. Registering an id again replaces
+    // The modifiers and key as the settings file stores them, a Windows virtual-key code, so
+    // it means the same on every platform. Registering an id again replaces
     // its combination. False when the platform refuses (another program owns the
     // combination, or the key has no equivalent here).
-    virtual bool registerHotkey(int id, int modifiers, int virtualKey) = 0;
-    virtual void unregisterHotkey(int id) = 0;
+    virtual bool registerHotkey(HotkeyId id, HotkeyModifiers modifiers, VirtualKey virtualKey) = 0;
+    virtual void unregisterHotkey(HotkeyId id) = 0;
 
     // False where the desktop lets no program grab keys (Wayland without a shortcut
     // portal): the combinations are kept, but only the wedge commands, bound in the
@@ -21,16 +23,16 @@ class GlobalHotkeys {
     virtual bool grabsKeys() const { return true; }
 
     // Called on the UI thread when a registered hotkey is pressed.
-    void setHandler(std::function<void(int id)> handler);
+    void setHandler(std::function<void(HotkeyId id)> handler);
     // A wedge command (`lorvant --send`, `lorvant --erase`) arrives as the press of its
     // hotkey's id would, registered or not.
-    void deliverCommand(int id) { notify(id); }
+    void deliverCommand(HotkeyId id) { notify(id); }
 
   protected:
-    void notify(int id);
+    void notify(HotkeyId id);
 
   private:
-    std::function<void(int id)> handler_;
+    std::function<void(HotkeyId id)> handler_;
 };
 
 // The process-wide hotkeys: the platform's backend (X11 when a display can be opened,

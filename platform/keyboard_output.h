@@ -4,6 +4,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/vocabulary.h"
+
 // Synthesised keystrokes into whatever window has the keyboard focus.
 class KeyboardOutput {
   public:
@@ -15,7 +17,7 @@ class KeyboardOutput {
     // that started it: a held Alt would turn the typed letters into menu commands, and
     // while its key is down the keys may not reach the window.
     virtual void beginTransfer(std::string_view cp1252Characters,
-                               const std::vector<int>& virtualKeys) {
+                               const std::vector<VirtualKey>& virtualKeys) {
         (void)cp1252Characters;
         (void)virtualKeys;
     }
@@ -25,7 +27,7 @@ class KeyboardOutput {
     virtual void typeCharacter(char cp1252Byte) = 0;
     // Presses and releases one key given by its Windows virtual-key code, without
     // modifiers and without layout lookup: 13 Enter, 9 Tab, 10 Linefeed, 11 vertical tab.
-    virtual void pressVirtualKey(int virtualKey) = 0;
+    virtual void pressVirtualKey(VirtualKey virtualKey) = 0;
     // After the last key of a transfer; undoes any temporary keyboard changes. False when
     // not every key went out (no way to type at all, a key the system refused).
     virtual bool endTransfer() { return true; }

@@ -4,6 +4,7 @@
 #include <QGuiApplication>
 #include <memory>
 
+#include "app/texts.h"
 #include "platform/command_hotkeys.h"
 #include "platform/global_hotkeys.h"
 #include "platform/keyboard_output.h"
@@ -57,9 +58,9 @@ std::unique_ptr<GlobalHotkeys> makePlatformHotkeys() {
 // says so, and the scanner keeps its barcodes.
 class UnavailableKeyboard : public KeyboardOutput {
   public:
-    explicit UnavailableKeyboard(const char* reason) : reason_(cp1252::fromUtf8(reason)) {}
+    explicit UnavailableKeyboard(std::string_view reason) : reason_(cp1252::fromUtf8(reason)) {}
     void typeCharacter(char) override {}
-    void pressVirtualKey(int) override {}
+    void pressVirtualKey(VirtualKey) override {}
     bool endTransfer() override { return false; }
     std::string problem() const override { return reason_; }
 
@@ -90,10 +91,11 @@ std::unique_ptr<KeyboardOutput> makeWaylandOutput() {
             "Lorvant erreicht den Wayland-Compositor nicht (WAYLAND_DISPLAY), und das "
             "Desktop-Portal bietet kein Tippen an.");
     return std::make_unique<UnavailableKeyboard>(
-        "Diese Arbeitsumgebung lässt Lorvant nicht tippen: Der Wayland-Compositor bietet keine "
-        "virtuelle Tastatur an (zwp_virtual_keyboard_v1; das können sway, Hyprland, river, "
-        "labwc und Wayfire), und das Desktop-Portal bietet kein Tippen an (RemoteDesktop; unter "
-        "GNOME und KDE mit dem Paket xdg-desktop-portal-gnome bzw. xdg-desktop-portal-kde).");
+        std::string("Diese Arbeitsumgebung lässt Lorvant nicht tippen: Der Wayland-Compositor "
+                    "bietet keine virtuelle Tastatur an (zwp_virtual_keyboard_v1; das können ") +
+        texts::kVirtualKeyboardCompositors +
+        "), und das Desktop-Portal bietet kein Tippen an (RemoteDesktop; unter GNOME und KDE "
+        "mit dem Paket xdg-desktop-portal-gnome bzw. xdg-desktop-portal-kde).");
 #elif defined(LORVANT_HAVE_WAYLAND)
     // It tells at each transfer why it could not type, a compositor without virtual
     // keyboards (GNOME, KDE) among them.

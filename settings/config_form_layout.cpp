@@ -50,17 +50,9 @@ Widget* named(Widget* widget, const char* name) {
 // the program's own path, and where the common desktops bind them.
 QString wedgeCommandsNote() {
     const QString program = QCoreApplication::applicationFilePath();
-    return QStringLiteral(
-               "Hinweis: In dieser Wayland-Sitzung kann Lorvant die Hotkeys nicht selbst "
-               "belegen. Legen Sie in den Tastatureinstellungen Ihrer Arbeitsumgebung zwei "
-               "eigene Tastenkürzel an, die diese Befehle ausführen:\n"
-               "    einlesen:  %1 --send\n"
-               "    löschen:  %1 --erase\n"
-               "GNOME: Einstellungen → Tastatur → Eigene Tastenkürzel\n"
-               "KDE: Systemeinstellungen → Kurzbefehle\n"
-               "sway: in ~/.config/sway/config zum Beispiel\n"
-               "    bindsym Ctrl+Alt+s exec %1 --send")
-        .arg(program);
+    return QString(texts::kWedgeCommandsNote)
+        .arg(program, QString(texts::kGnomeShortcutSettings), QString(texts::kKdeShortcutSettings),
+             QString(texts::kSwayBinding).arg(program));
 }
 
 QLabel* heading(const QString& text, QWidget* parent, const char* name) {
@@ -125,7 +117,7 @@ void TConfigForm::createControls() {
 
     ConfigPages->addTab(createTransferPage(), "Transfer");
     ConfigPages->addTab(createFilePage(), "File Optionen");
-    ConfigPages->addTab(createWedgePage(), "KB-Wedge");
+    ConfigPages->addTab(createWedgePage(), texts::kWedgePage);
     ConfigPages->addTab(createParameterPage(), "Einstellungen");
     ConfigPages->addTab(createSerialNumberPage(), "Serie Nummern");
 

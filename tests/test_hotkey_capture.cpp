@@ -15,7 +15,26 @@ class HotkeyCaptureTest : public QObject {
     void recordsRegistrationsInOrder();
     void pressReportsTheRegisteredId();
     void refusedRegistrationIsNotActive();
+    void storedNumbersStayAsTheyAre();
 };
+
+// LVconfig.ini keeps these numbers, and the Windows hotkey registration takes them as they
+// are: a settings file written before must mean the same hotkeys.
+void HotkeyCaptureTest::storedNumbersStayAsTheyAre() {
+    QCOMPARE(int(kSendHotkeyId), 66);
+    QCOMPARE(int(kClearHotkeyId), 99);
+    const HotkeyModifiers ctrlShift(6);
+    QVERIFY(ctrlShift.has(HotkeyModifier::Ctrl));
+    QVERIFY(ctrlShift.has(HotkeyModifier::Shift));
+    QVERIFY(!ctrlShift.has(HotkeyModifier::Alt));
+    QCOMPARE(int(HotkeyModifiers(HotkeyModifier::Alt)), 1);
+    // Bits beyond the three name no modifier (a hand-edited file).
+    QCOMPARE(int(HotkeyModifiers(8 | 1).known()), 1);
+    QCOMPARE(int(vk::Return), 13);
+    QCOMPARE(int(vk::Tab), 9);
+    QCOMPARE(int(vk::function(12)), 123);
+    QCOMPARE(int(vk::numpadDigit(1)), 97);
+}
 
 void HotkeyCaptureTest::capture_data() {
     QTest::addColumn<int>("virtualKey");

@@ -78,7 +78,7 @@ class TypingKeyboard : public RecordingKeyboard {
   public:
     explicit TypingKeyboard(const cs1504::Device& device) : device_(device) {}
 
-    void beginTransfer(std::string_view characters, const std::vector<int>& keys) override {
+    void beginTransfer(std::string_view characters, const std::vector<VirtualKey>& keys) override {
         if (whileTyping) whileTyping();
         RecordingKeyboard::beginTransfer(characters, keys);
     }

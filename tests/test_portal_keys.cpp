@@ -130,6 +130,11 @@ class PortalKeysTest : public QObject {
         const portal::KeysymChoice unknown(std::nullopt);
         QCOMPARE(unknown.forVirtualKey(10).value_or(kNone), uint32_t(XKB_KEY_Linefeed));
         QCOMPARE(unknown.forCharacter('\x80').value_or(kNone), uint32_t(XKB_KEY_EuroSign));
+        // Control characters no key types are refused, not sent to get lost: the group
+        // separator of GS1 codes, and an undefined byte of the code page.
+        QVERIFY(!unknown.forCharacter('\x1D'));
+        QVERIFY(!unknown.forCharacter('\x81'));
+        QVERIFY(!unknown.forCharacter('\x9D'));
     }
 
     void charactersNamedInMessages() {
@@ -137,6 +142,7 @@ class PortalKeysTest : public QObject {
         QCOMPARE(portal::characterName('\x80'), QString("„€“"));
         QCOMPARE(portal::characterName('\v'), QString("V-Tab"));
         QCOMPARE(portal::characterName('\x1D'), QString("Steuerzeichen 29"));
+        QCOMPARE(portal::characterName('\x81'), QString("Steuerzeichen 129"));
         QCOMPARE(portal::virtualKeyName(10), QString("LF"));
     }
 };

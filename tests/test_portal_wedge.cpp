@@ -10,6 +10,7 @@
 #include <QScopeGuard>
 #include <QtTest>
 
+#include "app/texts.h"
 #include "file_helpers.h"
 #include "platform/portal/desktop_portals.h"
 #include "platform/portal/portal_global_hotkeys.h"
@@ -56,6 +57,11 @@ const cs1504::StoredBarcode kSecond = {0x03, "K\xC4SE-\xFCl",
 const QString kNotTyped =
     "Die Barcodes konnten nicht vollständig als Tastatureingaben gesendet werden.\nSie bleiben "
     "auf dem Scanner und werden nicht gelöscht.\n\n";
+
+// Where the portal's messages send the user to read how to bind the wedge commands.
+QString onWedgePage() {
+    return QString(texts::kWedgeCommandsOnPage).arg(texts::kWedgePage);
+}
 
 // What the desktop should receive for `text` (Latin-1, as every character here is): each
 // character as its keysym pressed and released, Tab and Return as their keys.
@@ -242,15 +248,16 @@ class PortalWedgeTest : public QObject {
                                    "löschen: CTRL+SHIFT+F5\nÄndern lässt sich das in den "
                                    "Tastatureinstellungen des Desktops.\nOhne Taste helfen die "
                                    "Befehle „lorvant --send“ und „lorvant --erase“ als eigene "
-                                   "Tastenkürzel; wie, zeigt die Seite „KB-Wedge“ der "
-                                   "Konfiguration."
+                                   "Tastenkürzel; " +
+                                       onWedgePage()
                                 << true;
         QTest::newRow("refused")
             << "" << 1u
             << "Der Desktop hat die Tastenkürzel von Lorvant nicht eingerichtet.\n"
                "In den Tastatureinstellungen des Desktops lassen sich eigene Tastenkürzel für "
                "die Befehle „lorvant --send“ (Barcodes senden) und „lorvant --erase“ (Scanner "
-               "löschen) anlegen; wie, zeigt die Seite „KB-Wedge“ der Konfiguration."
+               "löschen) anlegen; " +
+                   onWedgePage()
             << true;
     }
 
@@ -315,7 +322,8 @@ class PortalWedgeTest : public QObject {
         QCOMPARE(boxes_->shown()[0].text,
                  kNotTyped +
                      "Der Desktop hat das Tippen der Barcodes nicht erlaubt. Es wurde nichts "
-                     "getippt; beim nächsten Senden fragt der Desktop erneut.");
+                     "getippt; " +
+                     texts::kDesktopAsksAgain);
 
         // The next transfer asks again; granted, it types and clears.
         desktop_.setStartResponse(0);
@@ -336,8 +344,8 @@ class PortalWedgeTest : public QObject {
         QCOMPARE(boxes_->shown().size(), size_t(1));
         QCOMPARE(boxes_->shown()[0].text,
                  kNotTyped +
-                     "Der Desktop hat die Erlaubnis zum Tippen beendet. Es wurde nichts getippt; "
-                     "beim nächsten Senden fragt der Desktop erneut.");
+                     "Der Desktop hat die Erlaubnis zum Tippen beendet. Es wurde nichts getippt; " +
+                     texts::kDesktopAsksAgain);
         config_->SendTimerTimer();
         QCOMPARE(desktop_.callsStartingWith("RemoteDesktop.Start").size(), 1);
         QCOMPARE(keysyms(), keysymsFor(kTyped));

@@ -1,12 +1,13 @@
-// Qt key events and X keysyms translated to the Windows virtual-key codes that the
+// Qt key events and keysyms translated to the Windows virtual-key codes that the
 // settings file stores.
 #include <QtTest>
 
 #include "platform/virtual_keys.h"
+#include "text/cp1252.h"
 #include "transfer/hotkey_capture.h"
 
-#if defined(LORVANT_HAVE_X11)
-#include "platform/x11/x11_keysyms.h"
+#if defined(LORVANT_HAVE_X11) || defined(LORVANT_HAVE_WAYLAND)
+#include "platform/keysyms.h"
 #endif
 
 class VirtualKeysTest : public QObject {
@@ -16,10 +17,12 @@ class VirtualKeysTest : public QObject {
     void qtKeys_data();
     void qtKeys();
     void keyEventOfTheCaptureField();
-#if defined(LORVANT_HAVE_X11)
+#if defined(LORVANT_HAVE_X11) || defined(LORVANT_HAVE_WAYLAND)
     void keysymsOfVirtualKeys();
     void virtualKeysOfUnshiftedSymbols();
     void keysymsOfCharacters();
+    void keysymsOfEveryByte();
+    void textKeysymsOfEveryByte();
     void terminatorKeysyms();
 #endif
 };
@@ -104,68 +107,125 @@ void VirtualKeysTest::keyEventOfTheCaptureField() {
     QCOMPARE(virtualKeyFromKeyEvent(f5), 116);
 }
 
-#if defined(LORVANT_HAVE_X11)
+#if defined(LORVANT_HAVE_X11) || defined(LORVANT_HAVE_WAYLAND)
 void VirtualKeysTest::keysymsOfVirtualKeys() {
-    QCOMPARE(x11keys::keysymForVirtualKey('S'), x11keys::Keysym('s'));
-    QCOMPARE(x11keys::keysymForVirtualKey('7'), x11keys::Keysym('7'));
-    QCOMPARE(x11keys::keysymForVirtualKey(97), x11keys::Keysym(0xFFB1));   // KP_1
-    QCOMPARE(x11keys::keysymForVirtualKey(116), x11keys::Keysym(0xFFC2));  // F5
-    QCOMPARE(x11keys::keysymForVirtualKey(135), x11keys::Keysym(0xFFD5));  // F24
-    QCOMPARE(x11keys::keysymForVirtualKey(33), x11keys::Keysym(0xFF55));   // Prior
-    QCOMPARE(x11keys::keysymForVirtualKey(111), x11keys::Keysym(0xFFAF));  // KP_Divide
-    QCOMPARE(x11keys::keysymForVirtualKey(187), x11keys::Keysym('+'));
-    QCOMPARE(x11keys::keysymForVirtualKey(222), x11keys::Keysym('\''));
-    QCOMPARE(x11keys::keysymForVirtualKey(0), x11keys::noSymbol);
-    QCOMPARE(x11keys::keysymForVirtualKey(255), x11keys::noSymbol);
+    QCOMPARE(keysyms::keysymForVirtualKey('S'), keysyms::Keysym('s'));
+    QCOMPARE(keysyms::keysymForVirtualKey('7'), keysyms::Keysym('7'));
+    QCOMPARE(keysyms::keysymForVirtualKey(97), keysyms::Keysym(0xFFB1));   // KP_1
+    QCOMPARE(keysyms::keysymForVirtualKey(116), keysyms::Keysym(0xFFC2));  // F5
+    QCOMPARE(keysyms::keysymForVirtualKey(135), keysyms::Keysym(0xFFD5));  // F24
+    QCOMPARE(keysyms::keysymForVirtualKey(33), keysyms::Keysym(0xFF55));   // Prior
+    QCOMPARE(keysyms::keysymForVirtualKey(111), keysyms::Keysym(0xFFAF));  // KP_Divide
+    QCOMPARE(keysyms::keysymForVirtualKey(187), keysyms::Keysym('+'));
+    QCOMPARE(keysyms::keysymForVirtualKey(222), keysyms::Keysym('\''));
+    QCOMPARE(keysyms::keysymForVirtualKey(0), keysyms::noSymbol);
+    QCOMPARE(keysyms::keysymForVirtualKey(255), keysyms::noSymbol);
     // Every code the capture can store comes back from its keysym.
     for (int code = 33; code <= 123; ++code) {
-        const auto keysym = x11keys::keysymForVirtualKey(code);
-        if (keysym != x11keys::noSymbol) QCOMPARE(x11keys::virtualKeyForKeysym(keysym), code);
+        const auto keysym = keysyms::keysymForVirtualKey(code);
+        if (keysym != keysyms::noSymbol) QCOMPARE(keysyms::virtualKeyForKeysym(keysym), code);
     }
 }
 
 void VirtualKeysTest::virtualKeysOfUnshiftedSymbols() {
-    QCOMPARE(x11keys::virtualKeyForKeysym('z'), 90);
-    QCOMPARE(x11keys::virtualKeyForKeysym('Z'), 90);
-    QCOMPARE(x11keys::virtualKeyForKeysym(0xFF9C), 35);  // KP_End: numpad 1, Num Lock off
+    QCOMPARE(keysyms::virtualKeyForKeysym('z'), 90);
+    QCOMPARE(keysyms::virtualKeyForKeysym('Z'), 90);
+    QCOMPARE(keysyms::virtualKeyForKeysym(0xFF9C), 35);  // KP_End: numpad 1, Num Lock off
     // The punctuation keys carry different symbols on US and German keyboards; both
     // give the code Windows gives them.
-    QCOMPARE(x11keys::virtualKeyForKeysym(0xE4), 222);  // ä
-    QCOMPARE(x11keys::virtualKeyForKeysym('\''), 222);
-    QCOMPARE(x11keys::virtualKeyForKeysym(0xF6), 192);  // ö
-    QCOMPARE(x11keys::virtualKeyForKeysym('`'), 192);
-    QCOMPARE(x11keys::virtualKeyForKeysym('#'), 191);
-    QCOMPARE(x11keys::virtualKeyForKeysym('+'), 187);
-    QCOMPARE(x11keys::virtualKeyForKeysym('='), 187);
-    QCOMPARE(x11keys::virtualKeyForKeysym('<'), 226);
-    QCOMPARE(x11keys::virtualKeyForKeysym(0x1000000 + 0x263A), 0);
+    QCOMPARE(keysyms::virtualKeyForKeysym(0xE4), 222);  // ä
+    QCOMPARE(keysyms::virtualKeyForKeysym('\''), 222);
+    QCOMPARE(keysyms::virtualKeyForKeysym(0xF6), 192);  // ö
+    QCOMPARE(keysyms::virtualKeyForKeysym('`'), 192);
+    QCOMPARE(keysyms::virtualKeyForKeysym('#'), 191);
+    QCOMPARE(keysyms::virtualKeyForKeysym('+'), 187);
+    QCOMPARE(keysyms::virtualKeyForKeysym('='), 187);
+    QCOMPARE(keysyms::virtualKeyForKeysym('<'), 226);
+    QCOMPARE(keysyms::virtualKeyForKeysym(0x1000000 + 0x263A), 0);
 }
 
 void VirtualKeysTest::keysymsOfCharacters() {
-    using Keysyms = std::vector<x11keys::Keysym>;
-    QCOMPARE(x11keys::keysymsForCharacter('A'), Keysyms({'A'}));
-    QCOMPARE(x11keys::keysymsForCharacter(' '), Keysyms({' '}));
-    QCOMPARE(x11keys::keysymsForCharacter('\xC4'), Keysyms({0xC4}));               // Ä
-    QCOMPARE(x11keys::keysymsForCharacter('\xDF'), Keysyms({0xDF}));               // ß
-    QCOMPARE(x11keys::keysymsForCharacter('\x80'), Keysyms({0x20AC, 0x10020AC}));  // €
-    QCOMPARE(x11keys::keysymsForCharacter('\x8A'), Keysyms({0x1A9, 0x1000160}));   // Š
-    QCOMPARE(x11keys::keysymsForCharacter('\x9E'), Keysyms({0x1BE, 0x100017E}));   // ž
-    QCOMPARE(x11keys::keysymsForCharacter('\x99'), Keysyms({0xAC9, 0x1002122}));   // ™
-    QCOMPARE(x11keys::keysymsForCharacter('\x88'), Keysyms({0x10002C6}));  // ˆ, no classic one
-    QCOMPARE(x11keys::keysymsForCharacter('\x81'), Keysyms({0x1000081}));  // undefined byte
-    QCOMPARE(x11keys::keysymsForCharacter('\t'), Keysyms({0xFF09}));
-    QCOMPARE(x11keys::keysymsForCharacter('\v'), Keysyms({0xFF0B}));
-    QCOMPARE(x11keys::keysymsForCharacter('\r'), Keysyms({0xFF0D}));
-    QCOMPARE(x11keys::keysymsForCharacter('\x7F'), Keysyms({0xFFFF}));
-    QCOMPARE(x11keys::keysymsForCharacter('\x1D'), Keysyms({0x100001D}));  // GS of GS1 codes
+    using Keysyms = std::vector<keysyms::Keysym>;
+    QCOMPARE(keysyms::keysymsForCharacter('A'), Keysyms({'A'}));
+    QCOMPARE(keysyms::keysymsForCharacter(' '), Keysyms({' '}));
+    QCOMPARE(keysyms::keysymsForCharacter('\xC4'), Keysyms({0xC4}));               // Ä
+    QCOMPARE(keysyms::keysymsForCharacter('\xDF'), Keysyms({0xDF}));               // ß
+    QCOMPARE(keysyms::keysymsForCharacter('\x80'), Keysyms({0x20AC, 0x10020AC}));  // €
+    QCOMPARE(keysyms::keysymsForCharacter('\x8A'), Keysyms({0x1A9, 0x1000160}));   // Š
+    QCOMPARE(keysyms::keysymsForCharacter('\x9E'), Keysyms({0x1BE, 0x100017E}));   // ž
+    QCOMPARE(keysyms::keysymsForCharacter('\x99'), Keysyms({0xAC9, 0x1002122}));   // ™
+    QCOMPARE(keysyms::keysymsForCharacter('\x88'), Keysyms({0x10002C6}));  // ˆ, no classic one
+    QCOMPARE(keysyms::keysymsForCharacter('\x81'), Keysyms({0x1000081}));  // undefined byte
+    QCOMPARE(keysyms::keysymsForCharacter('\t'), Keysyms({0xFF09}));
+    QCOMPARE(keysyms::keysymsForCharacter('\v'), Keysyms({0xFF0B}));
+    QCOMPARE(keysyms::keysymsForCharacter('\r'), Keysyms({0xFF0D}));
+    QCOMPARE(keysyms::keysymsForCharacter('\x7F'), Keysyms({0xFFFF}));
+    QCOMPARE(keysyms::keysymsForCharacter('\x1D'), Keysyms({0x100001D}));  // GS of GS1 codes
+}
+
+namespace {
+
+// The keysyms X11 and portal wedges have typed every byte as: Latin-1 as its code, the
+// control keys at 0xFF00 + the code, Delete, the classic keysyms of the code page's other
+// characters, then Unicode keysyms.
+std::vector<keysyms::Keysym> expectedKeysyms(int byte) {
+    struct Classic {
+        int byte;
+        keysyms::Keysym keysym;
+        char32_t character;
+    };
+    static constexpr Classic classic[] = {
+        {0x80, 0x20AC, U'€'}, {0x82, 0xAFD, U'‚'},  {0x83, 0x8F6, U'ƒ'},  {0x84, 0xAFE, U'„'},
+        {0x85, 0xAAE, U'…'},  {0x86, 0xAF1, U'†'},  {0x87, 0xAF2, U'‡'},  {0x89, 0xAD5, U'‰'},
+        {0x8A, 0x1A9, U'Š'},  {0x8C, 0x13BC, U'Œ'}, {0x8E, 0x1AE, U'Ž'},  {0x91, 0xAD0, U'‘'},
+        {0x92, 0xAD1, U'’'},  {0x93, 0xAD2, U'“'},  {0x94, 0xAD3, U'”'},  {0x95, 0xAE6, U'•'},
+        {0x96, 0xAAA, U'–'},  {0x97, 0xAA9, U'—'},  {0x99, 0xAC9, U'™'},  {0x9A, 0x1B9, U'š'},
+        {0x9C, 0x13BD, U'œ'}, {0x9E, 0x1BE, U'ž'},  {0x9F, 0x13BE, U'Ÿ'},
+    };
+    if (byte == 8 || byte == 9 || byte == 10 || byte == 11 || byte == 13 || byte == 27)
+        return {keysyms::Keysym(0xFF00 + byte)};
+    if (byte == 0x7F) return {0xFFFF};
+    if ((byte >= 0x20 && byte < 0x7F) || byte >= 0xA0) return {keysyms::Keysym(byte)};
+    for (const Classic& entry : classic) {
+        if (entry.byte == byte) return {entry.keysym, 0x01000000 + entry.character};
+    }
+    return {0x01000000 + cp1252::toUnicode(static_cast<unsigned char>(byte))};
+}
+
+}  // namespace
+
+void VirtualKeysTest::keysymsOfEveryByte() {
+    for (int byte = 0; byte <= 0xFF; ++byte) {
+        QVERIFY2(keysyms::keysymsForCharacter(static_cast<char>(byte)) == expectedKeysyms(byte),
+                 qPrintable(QString::number(byte, 16)));
+    }
+}
+
+// Where a client makes text of the keysym (Wayland): the preferred keysym, and nothing for
+// the control characters without a key and the five undefined bytes.
+void VirtualKeysTest::textKeysymsOfEveryByte() {
+    int typeable = 0;
+    for (int byte = 0; byte <= 0xFF; ++byte) {
+        const auto keysym = keysyms::textKeysymForCharacter(static_cast<char>(byte));
+        const bool undefined =
+            byte == 0x81 || byte == 0x8D || byte == 0x8F || byte == 0x90 || byte == 0x9D;
+        const bool controlWithoutKey = byte < 0x20 && expectedKeysyms(byte).front() > 0xFFFF;
+        if (undefined || controlWithoutKey) {
+            QVERIFY2(!keysym, qPrintable(QString::number(byte, 16)));
+            continue;
+        }
+        ++typeable;
+        QVERIFY2(keysym == expectedKeysyms(byte).front(), qPrintable(QString::number(byte, 16)));
+    }
+    QCOMPARE(typeable, 225);
 }
 
 void VirtualKeysTest::terminatorKeysyms() {
-    QCOMPARE(x11keys::keysymForPlainKey(13), x11keys::Keysym(0xFF0D));  // Return
-    QCOMPARE(x11keys::keysymForPlainKey(9), x11keys::Keysym(0xFF09));   // Tab
-    QCOMPARE(x11keys::keysymForPlainKey(10), x11keys::Keysym(0xFF0A));  // Linefeed
-    QCOMPARE(x11keys::keysymForPlainKey(11), x11keys::Keysym(0xFF0B));  // Clear
-    QCOMPARE(x11keys::keysymForPlainKey(27), x11keys::Keysym(0xFF1B));  // Escape
+    QCOMPARE(keysyms::keysymForPlainKey(13), keysyms::Keysym(0xFF0D));  // Return
+    QCOMPARE(keysyms::keysymForPlainKey(9), keysyms::Keysym(0xFF09));   // Tab
+    QCOMPARE(keysyms::keysymForPlainKey(10), keysyms::Keysym(0xFF0A));  // Linefeed
+    QCOMPARE(keysyms::keysymForPlainKey(11), keysyms::Keysym(0xFF0B));  // Clear
+    QCOMPARE(keysyms::keysymForPlainKey(27), keysyms::Keysym(0xFF1B));  // Escape
 }
 #endif
 

@@ -2,45 +2,46 @@
 
 namespace {
 
-constexpr int firstCharacterKey = 33;  // Page Up; the range ends with the numpad "/" (111)
-constexpr int lastCharacterKey = 111;
-constexpr int firstFunctionKey = 112;  // F1
-constexpr int lastFunctionKey = 123;   // F12
+// Page Up to the numpad "/", and F1 to F12.
+constexpr VirtualKey firstCharacterKey = vk::PageUp;
+constexpr VirtualKey lastCharacterKey = vk::Divide;
+constexpr VirtualKey firstFunctionKey = vk::F1;
+constexpr VirtualKey lastFunctionKey = vk::F12;
 
 void addModifiers(HotkeyCapture& capture, bool shift, bool alt, bool ctrl) {
     if (shift) {
         capture.text += "Shift+";
-        capture.modifiers += HotkeyShift;
+        capture.modifiers = capture.modifiers.with(HotkeyModifier::Shift);
     }
     if (alt) {
         capture.text += "Alt+";
-        capture.modifiers += HotkeyAlt;
+        capture.modifiers = capture.modifiers.with(HotkeyModifier::Alt);
     }
     if (ctrl) {
         capture.text += "Ctrl+";
-        capture.modifiers += HotkeyCtrl;
+        capture.modifiers = capture.modifiers.with(HotkeyModifier::Ctrl);
     }
     if (capture.modifiers == 0) {
         capture.text += "Alt+";
-        capture.modifiers = HotkeyAlt;
+        capture.modifiers = HotkeyModifier::Alt;
     }
 }
 
-void addKey(HotkeyCapture& capture, int virtualKey) {
+void addKey(HotkeyCapture& capture, VirtualKey virtualKey) {
     if (virtualKey >= firstCharacterKey && virtualKey <= lastCharacterKey) {
         // The key's own code read as a character: capitals for letters, digits for the
         // digit row, and whatever character shares the code for the rest (numpad 1 -> "a").
         capture.text += static_cast<char>(virtualKey);
         capture.key = virtualKey;
     } else if (virtualKey >= firstFunctionKey && virtualKey <= lastFunctionKey) {
-        capture.text += "F" + std::to_string(virtualKey - (firstFunctionKey - 1));
+        capture.text += "F" + std::to_string(virtualKey - firstFunctionKey + 1);
         capture.key = virtualKey;
     }
 }
 
 }  // namespace
 
-HotkeyCapture captureHotkey(int virtualKey, bool shift, bool alt, bool ctrl) {
+HotkeyCapture captureHotkey(VirtualKey virtualKey, bool shift, bool alt, bool ctrl) {
     HotkeyCapture capture;
     addModifiers(capture, shift, alt, ctrl);
     addKey(capture, virtualKey);

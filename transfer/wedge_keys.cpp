@@ -7,8 +7,9 @@
 
 namespace {
 
-constexpr std::array<std::pair<int, int>, 3> modifierKeys = {
-    std::pair{LayoutShift, VkShift}, std::pair{LayoutCtrl, VkControl}, std::pair{LayoutAlt, VkAlt}};
+constexpr std::array<std::pair<int, VirtualKey>, 3> modifierKeys = {
+    std::pair{LayoutShift, vk::Shift}, std::pair{LayoutCtrl, vk::Control},
+    std::pair{LayoutAlt, vk::Alt}};
 
 void addModifierEvents(std::vector<KeyEvent>& events, int shiftState, bool down) {
     for (const auto& [bit, virtualKey] : modifierKeys) {
@@ -24,7 +25,7 @@ char wedgeSeparatorCharacter(WedgeSeparator separator) {
     return kWedgeSeparators[0].typed;
 }
 
-int terminatorVirtualKey(WedgeTerminator terminator) {
+VirtualKey terminatorVirtualKey(WedgeTerminator terminator) {
     for (const auto& choice : kWedgeTerminators)
         if (choice.value == terminator) return choice.virtualKey;
     return kWedgeTerminators[0].virtualKey;
@@ -51,6 +52,6 @@ std::vector<KeyEvent> characterKeyEvents(const LayoutKey& key) {
     return events;
 }
 
-std::vector<KeyEvent> plainKeyEvents(int virtualKey) {
+std::vector<KeyEvent> plainKeyEvents(VirtualKey virtualKey) {
     return {{virtualKey, true}, {virtualKey, false}};
 }

@@ -7,24 +7,10 @@
 #include <vector>
 
 #include "app/texts.h"
+#include "core/vocabulary.h"
 
 // What the keyboard wedge types: the character between the columns of a line, the key
 // pressed after each line, the line itself, and the key events that type one character.
-
-// The hotkey ids: the send hotkey and `lorvant --send`, the clear hotkey and `--erase`.
-constexpr int kSendHotkeyId = 66;
-constexpr int kClearHotkeyId = 99;
-
-// Windows virtual-key codes the wedge presses or holds.
-enum WedgeVirtualKey {
-    VkTab = 9,
-    VkLinefeed = 10,
-    VkVerticalTab = 11,
-    VkReturn = 13,
-    VkShift = 16,
-    VkControl = 17,
-    VkAlt = 18,
-};
 
 // The choices of the character typed between two columns. The number is the one the settings
 // file stores (SendOptions/FieldSep); -1 when none is chosen.
@@ -62,16 +48,16 @@ enum class WedgeTerminator : int32_t { CR = 0, LF = 1, HorizontalTab = 2, Vertic
 struct WedgeTerminatorChoice {
     WedgeTerminator value;
     const char* item;
-    int virtualKey;
+    VirtualKey virtualKey{};
 };
 inline constexpr std::array<WedgeTerminatorChoice, 4> kWedgeTerminators = {{
-    {WedgeTerminator::CR, "CR", VkReturn},
-    {WedgeTerminator::LF, "LF", VkLinefeed},
-    {WedgeTerminator::HorizontalTab, texts::kHorizontalTab, VkTab},
-    {WedgeTerminator::VerticalTab, texts::kVerticalTab, VkVerticalTab},
+    {WedgeTerminator::CR, "CR", vk::Return},
+    {WedgeTerminator::LF, "LF", vk::Linefeed},
+    {WedgeTerminator::HorizontalTab, texts::kHorizontalTab, vk::Tab},
+    {WedgeTerminator::VerticalTab, texts::kVerticalTab, vk::VerticalTab},
 }};
 // The virtual-key code pressed for `terminator`; none presses 13, Enter, the first choice.
-int terminatorVirtualKey(WedgeTerminator terminator);
+VirtualKey terminatorVirtualKey(WedgeTerminator terminator);
 
 // The text typed for one row of the receive list: its fields as the reception read them
 // (the barcode as scanned, then the time and date texts the data format option asks for),
@@ -80,7 +66,7 @@ int terminatorVirtualKey(WedgeTerminator terminator);
 std::string buildWedgeLine(const std::vector<std::string>& fields, char separator);
 
 struct KeyEvent {
-    int virtualKey = 0;
+    VirtualKey virtualKey{};
     bool down = true;
     bool operator==(const KeyEvent&) const = default;
 };
@@ -90,7 +76,7 @@ enum LayoutShiftState { LayoutShift = 1, LayoutCtrl = 2, LayoutAlt = 4 };
 
 // Where the active layout keeps a character: its key and the modifiers that select it.
 struct LayoutKey {
-    int virtualKey = 0;
+    VirtualKey virtualKey{};
     int shiftState = 0;
     bool operator==(const LayoutKey&) const = default;
 };
@@ -106,4 +92,4 @@ std::optional<LayoutKey> decodeLayoutLookup(int vkKeyScanResult);
 std::vector<KeyEvent> characterKeyEvents(const LayoutKey& key);
 
 // One press of a key without modifiers and without layout lookup (the terminator keys).
-std::vector<KeyEvent> plainKeyEvents(int virtualKey);
+std::vector<KeyEvent> plainKeyEvents(VirtualKey virtualKey);

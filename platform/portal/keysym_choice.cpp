@@ -2,7 +2,7 @@
 
 #include <xkbcommon/xkbcommon.h>
 
-#include "platform/x11/x11_keysyms.h"
+#include "platform/keysyms.h"
 #include "text/cp1252.h"
 
 namespace portal {
@@ -26,25 +26,23 @@ KeysymChoice::KeysymChoice(std::optional<std::set<uint32_t>> available)
     : available_(std::move(available)) {}
 
 std::optional<uint32_t> KeysymChoice::firstAvailable(
-    const std::vector<x11keys::Keysym>& candidates) const {
-    if (candidates.empty() || candidates.front() == x11keys::noSymbol) return std::nullopt;
+    const std::vector<keysyms::Keysym>& candidates) const {
+    if (candidates.empty() || candidates.front() == keysyms::noSymbol) return std::nullopt;
     if (!available_) return static_cast<uint32_t>(candidates.front());
-    for (const x11keys::Keysym keysym : candidates)
+    for (const keysyms::Keysym keysym : candidates)
         if (available_->count(static_cast<uint32_t>(keysym))) return keysym;
     return std::nullopt;
 }
 
 std::optional<uint32_t> KeysymChoice::forCharacter(char cp1252Byte) const {
-    const std::vector<x11keys::Keysym> candidates = x11keys::keysymsForCharacter(cp1252Byte);
-    // A control character without a key of its own keeps its Unicode keysym there, which no
-    // key types.
-    const char32_t c = cp1252::toUnicode(static_cast<unsigned char>(cp1252Byte));
-    if (c < 0x20 && candidates.front() == 0x01000000 + c) return std::nullopt;
-    return firstAvailable(candidates);
+    // A control character without a key of its own, and the code page's undefined bytes
+    // (which stand for control characters), make no text: sent unchecked, they would be lost.
+    if (!keysyms::textKeysymForCharacter(cp1252Byte)) return std::nullopt;
+    return firstAvailable(keysyms::keysymsForCharacter(cp1252Byte));
 }
 
-std::optional<uint32_t> KeysymChoice::forVirtualKey(int virtualKey) const {
-    return firstAvailable({x11keys::keysymForPlainKey(virtualKey)});
+std::optional<uint32_t> KeysymChoice::forVirtualKey(VirtualKey virtualKey) const {
+    return firstAvailable({keysyms::keysymForPlainKey(virtualKey)});
 }
 
 QString characterName(char cp1252Byte) {
@@ -63,12 +61,12 @@ QString characterName(char cp1252Byte) {
             break;
     }
     const char32_t c = cp1252::toUnicode(static_cast<unsigned char>(cp1252Byte));
-    if (c < 0x20 || c == 0x7F) return QString("Steuerzeichen %1").arg(uint(c));
+    if (c < 0x20 || (c >= 0x7F && c < 0xA0)) return QString("Steuerzeichen %1").arg(uint(c));
     return QString("„%1“").arg(QString::fromUcs4(&c, 1));
 }
 
-QString virtualKeyName(int virtualKey) {
-    return characterName(static_cast<char>(virtualKey));
+QString virtualKeyName(VirtualKey virtualKey) {
+    return characterName(static_cast<char>(virtualKey.code));
 }
 
 }  // namespace portal

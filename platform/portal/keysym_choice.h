@@ -6,7 +6,8 @@
 #include <set>
 #include <vector>
 
-#include "platform/x11/x11_keysyms.h"
+#include "core/vocabulary.h"
+#include "platform/keysyms.h"
 
 struct xkb_keymap;
 
@@ -25,17 +26,17 @@ class KeysymChoice {
     // then every character is sent as its usual keysym.
     explicit KeysymChoice(std::optional<std::set<uint32_t>> available);
 
-    // The keysym for a Windows-1252 character, as the X11 wedge chooses it: its classic
+    // The keysym for a Windows-1252 character, of keysyms::keysymsForCharacter: its classic
     // keysym (adiaeresis, EuroSign) or its Unicode one, whichever the layout has; BackSpace,
     // Tab, Linefeed, Clear (vertical tab), Return, Escape and Delete for the control
     // characters that have a key. None when the layout has neither.
     std::optional<uint32_t> forCharacter(char cp1252Byte) const;
     // The keysym for a terminator key: 13 Return, 9 Tab, 10 Linefeed, 11 Clear.
-    std::optional<uint32_t> forVirtualKey(int virtualKey) const;
+    std::optional<uint32_t> forVirtualKey(VirtualKey virtualKey) const;
 
   private:
     // The first of `candidates` the layout has (the first when the layout is not known).
-    std::optional<uint32_t> firstAvailable(const std::vector<x11keys::Keysym>& candidates) const;
+    std::optional<uint32_t> firstAvailable(const std::vector<keysyms::Keysym>& candidates) const;
     std::optional<std::set<uint32_t>> available_;
 };
 
@@ -43,6 +44,6 @@ class KeysymChoice {
 // terminators (H-Tab, V-Tab, LF, CR) for control characters.
 QString characterName(char cp1252Byte);
 // The same for a terminator key given by its virtual-key code.
-QString virtualKeyName(int virtualKey);
+QString virtualKeyName(VirtualKey virtualKey);
 
 }  // namespace portal

@@ -4,6 +4,7 @@
 #include <QDBusMessage>
 #include <QDBusMetaType>
 
+#include "app/texts.h"
 #include "platform/portal/portal_shortcut.h"
 #include "platform/portal/shortcut_trigger.h"
 #include "ui/message_box.h"
@@ -18,20 +19,25 @@ constexpr const char* kSession = "org.freedesktop.portal.Session";
 
 // The two hotkeys as shortcuts: the id the desktop keeps, and what its settings show.
 struct ShortcutName {
-    int hotkeyId;
+    HotkeyId hotkeyId{};
     const char* id;
     const char* description;
     const char* command;
 };
 constexpr ShortcutName kNames[] = {
-    {66, "send-barcodes", "Lorvant: Barcodes senden", "Barcodes senden"},
-    {99, "clear-scanner", "Lorvant: Scanner löschen", "Scanner löschen"},
+    {kSendHotkeyId, "send-barcodes", "Lorvant: Barcodes senden", "Barcodes senden"},
+    {kClearHotkeyId, "clear-scanner", "Lorvant: Scanner löschen", "Scanner löschen"},
 };
 
-const ShortcutName* nameOf(int hotkeyId) {
+const ShortcutName* nameOf(HotkeyId hotkeyId) {
     for (const ShortcutName& name : kNames)
         if (name.hotkeyId == hotkeyId) return &name;
     return nullptr;
+}
+
+// Where the user finds how to bind the wedge commands.
+QString wedgeCommandsOnPage() {
+    return QString(texts::kWedgeCommandsOnPage).arg(texts::kWedgePage);
 }
 
 void registerTypes() {
@@ -61,14 +67,15 @@ PortalGlobalHotkeys::~PortalGlobalHotkeys() {
     closeSession();
 }
 
-bool PortalGlobalHotkeys::registerHotkey(int id, int modifiers, int virtualKey) {
+bool PortalGlobalHotkeys::registerHotkey(HotkeyId id, HotkeyModifiers modifiers,
+                                         VirtualKey virtualKey) {
     if (!nameOf(id)) return false;
     hotkeys_[id] = {modifiers, virtualKey, true};
     bindTimer_.start();
     return true;
 }
 
-void PortalGlobalHotkeys::unregisterHotkey(int id) {
+void PortalGlobalHotkeys::unregisterHotkey(HotkeyId id) {
     if (auto found = hotkeys_.find(id); found != hotkeys_.end()) found->second.active = false;
 }
 
@@ -132,7 +139,8 @@ void PortalGlobalHotkeys::bound(const portal::Response& response,
             "Der Desktop hat die Tastenkürzel von Lorvant nicht eingerichtet.\n"
             "In den Tastatureinstellungen des Desktops lassen sich eigene Tastenkürzel für die "
             "Befehle „lorvant --send“ (Barcodes senden) und „lorvant --erase“ (Scanner löschen) "
-            "anlegen; wie, zeigt die Seite „KB-Wedge“ der Konfiguration.");
+            "anlegen; " +
+            wedgeCommandsOnPage());
         finishBind();
         return;
     }
@@ -157,8 +165,8 @@ void PortalGlobalHotkeys::bound(const portal::Response& response,
                  "\nÄndern lässt sich das in den Tastatureinstellungen des Desktops." +
                  (keysBound_ ? ""
                              : "\nOhne Taste helfen die Befehle „lorvant --send“ und „lorvant "
-                               "--erase“ als eigene Tastenkürzel; wie, zeigt die Seite "
-                               "„KB-Wedge“ der Konfiguration."));
+                               "--erase“ als eigene Tastenkürzel; " +
+                                   wedgeCommandsOnPage()));
     finishBind();
 }
 

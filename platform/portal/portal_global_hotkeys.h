@@ -26,10 +26,10 @@ class PortalGlobalHotkeys : public QObject, public GlobalHotkeys {
     ~PortalGlobalHotkeys() override;
 
     // Asks the desktop from the event loop; true when the id is one of the two hotkeys.
-    bool registerHotkey(int id, int modifiers, int virtualKey) override;
+    bool registerHotkey(HotkeyId id, HotkeyModifiers modifiers, VirtualKey virtualKey) override;
     // The shortcut stays bound, but its presses are not reported until it is registered
     // again.
-    void unregisterHotkey(int id) override;
+    void unregisterHotkey(HotkeyId id) override;
 
     // False once the desktop refused the shortcuts, bound one of them to no key, or ended
     // their session: then only the wedge commands, bound in the desktop's own keyboard
@@ -47,11 +47,11 @@ class PortalGlobalHotkeys : public QObject, public GlobalHotkeys {
 
   private:
     struct Hotkey {
-        int modifiers = 0;
-        int virtualKey = 0;
+        HotkeyModifiers modifiers{};
+        VirtualKey virtualKey{};
         bool active = false;
     };
-    using Combinations = std::map<int, std::pair<int, int>>;  // id -> modifiers, key
+    using Combinations = std::map<HotkeyId, std::pair<HotkeyModifiers, VirtualKey>>;
 
     Combinations wanted() const;
     void bind();
@@ -63,7 +63,7 @@ class PortalGlobalHotkeys : public QObject, public GlobalHotkeys {
     void closeSession();
 
     QDBusConnection bus_;
-    std::map<int, Hotkey> hotkeys_;
+    std::map<HotkeyId, Hotkey> hotkeys_;
     QString session_;
     Combinations boundWith_;
     QTimer bindTimer_;

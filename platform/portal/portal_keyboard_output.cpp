@@ -8,6 +8,7 @@
 #include <QTimer>
 #include <utility>
 
+#include "app/texts.h"
 #include "platform/portal/portal_request.h"
 #include "platform/portal/wayland_keymap.h"
 #include "text/cp1252.h"
@@ -70,23 +71,22 @@ void PortalKeyboardOutput::setTimeouts(int callMs, int permissionMs, int settleM
 }
 
 void PortalKeyboardOutput::beginTransfer(std::string_view cp1252Characters,
-                                         const std::vector<int>& virtualKeys) {
+                                         const std::vector<VirtualKey>& virtualKeys) {
     failure_.clear();
     // An end of the session is told with this transfer; the next one asks the desktop again.
     const bool closed = std::exchange(closedByDesktop_, false);
     // The layout first: a transfer that cannot be typed needs no permission.
     if (!checkLayout(cp1252Characters, virtualKeys)) return;
     if (closed) {
-        fail(QString("Der Desktop hat die Erlaubnis zum Tippen beendet. %1; beim nächsten "
-                     "Senden fragt der Desktop erneut.")
-                 .arg(kNothingTyped));
+        fail(QString("Der Desktop hat die Erlaubnis zum Tippen beendet. %1; %2")
+                 .arg(kNothingTyped, texts::kDesktopAsksAgain));
         return;
     }
     if (session_.isEmpty()) startSession();
 }
 
 bool PortalKeyboardOutput::checkLayout(std::string_view characters,
-                                       const std::vector<int>& virtualKeys) {
+                                       const std::vector<VirtualKey>& virtualKeys) {
     choice_ = portal::KeysymChoice(keymap_ ? keymap_->activeLayoutKeysyms() : std::nullopt);
     for (const char c : characters) {
         if (!choice_.forCharacter(c)) {
@@ -96,7 +96,7 @@ bool PortalKeyboardOutput::checkLayout(std::string_view characters,
             return false;
         }
     }
-    for (const int key : virtualKeys) {
+    for (const VirtualKey key : virtualKeys) {
         if (!choice_.forVirtualKey(key)) {
             fail(QString("Die aktive Tastaturbelegung hat keine Taste für das Zeilenende %1; "
                          "der Desktop würde es nicht tippen. %2.")
@@ -155,9 +155,8 @@ bool PortalKeyboardOutput::refused(const portal::Response& response) {
     // A portal that ends a refused session says so too; this transfer tells it already.
     closedByDesktop_ = false;
     if (response.code == 1) {
-        fail(QString("Der Desktop hat das Tippen der Barcodes nicht erlaubt. %1; beim nächsten "
-                     "Senden fragt der Desktop erneut.")
-                 .arg(kNothingTyped));
+        fail(QString("Der Desktop hat das Tippen der Barcodes nicht erlaubt. %1; %2")
+                 .arg(kNothingTyped, texts::kDesktopAsksAgain));
     } else {
         fail(QString("Der Desktop konnte das Tippen der Barcodes nicht beginnen%1. %2.")
                  .arg(response.error.isEmpty() ? "" : " (" + response.error + ")", kNothingTyped));
@@ -213,7 +212,7 @@ void PortalKeyboardOutput::typeCharacter(char cp1252Byte) {
     sendKeysym(choice_.forCharacter(cp1252Byte));
 }
 
-void PortalKeyboardOutput::pressVirtualKey(int virtualKey) {
+void PortalKeyboardOutput::pressVirtualKey(VirtualKey virtualKey) {
     sendKeysym(choice_.forVirtualKey(virtualKey));
 }
 

@@ -29,9 +29,9 @@ class PortalKeyboardOutput : public QObject, public KeyboardOutput {
     ~PortalKeyboardOutput() override;
 
     void beginTransfer(std::string_view cp1252Characters,
-                       const std::vector<int>& virtualKeys) override;
+                       const std::vector<VirtualKey>& virtualKeys) override;
     void typeCharacter(char cp1252Byte) override;
-    void pressVirtualKey(int virtualKey) override;
+    void pressVirtualKey(VirtualKey virtualKey) override;
     bool endTransfer() override;
     std::string problem() const override;
 
@@ -47,7 +47,7 @@ class PortalKeyboardOutput : public QObject, public KeyboardOutput {
     void onSessionClosed(const QDBusMessage& signal);
 
   private:
-    bool checkLayout(std::string_view characters, const std::vector<int>& virtualKeys);
+    bool checkLayout(std::string_view characters, const std::vector<VirtualKey>& virtualKeys);
     bool startSession();
     QVariantMap deviceOptions() const;
     bool refused(const portal::Response& response);

@@ -4,23 +4,31 @@
 
 #include <QStringList>
 
-#include "platform/x11/x11_keysyms.h"
+#include "platform/keysyms.h"
 
 namespace portal {
 
 namespace {
 
-constexpr int kAlt = 1, kCtrl = 2, kShift = 4, kOther = 8;
-
-// The modifier a token of a desktop's text stands for, in the spellings desktops show.
-int modifierOf(const QString& token) {
+// What a token of a desktop's text stands for, in the spellings desktops show.
+enum class Token { Modifier, OtherModifier, NoModifier };
+Token modifierOf(const QString& token, HotkeyModifier& modifier) {
     const QString name = token.trimmed().toUpper();
-    if (name == "CTRL" || name == "CONTROL" || name == "STRG" || name == "PRIMARY") return kCtrl;
-    if (name == "ALT" || name == "MOD1") return kAlt;
-    if (name == "SHIFT" || name == "UMSCHALT") return kShift;
+    if (name == "CTRL" || name == "CONTROL" || name == "STRG" || name == "PRIMARY") {
+        modifier = HotkeyModifier::Ctrl;
+        return Token::Modifier;
+    }
+    if (name == "ALT" || name == "MOD1") {
+        modifier = HotkeyModifier::Alt;
+        return Token::Modifier;
+    }
+    if (name == "SHIFT" || name == "UMSCHALT") {
+        modifier = HotkeyModifier::Shift;
+        return Token::Modifier;
+    }
     if (name == "LOGO" || name == "SUPER" || name == "META" || name == "WIN" || name == "NUM")
-        return kOther;
-    return 0;
+        return Token::OtherModifier;
+    return Token::NoModifier;
 }
 
 // The keysym a key token names: a single character, or a keysym name in any case.
@@ -30,26 +38,26 @@ xkb_keysym_t keysymOf(const QString& token) {
     return xkb_keysym_from_name(token.toUtf8().constData(), XKB_KEYSYM_CASE_INSENSITIVE);
 }
 
-xkb_keysym_t keysymOfVirtualKey(int virtualKey) {
-    return static_cast<xkb_keysym_t>(x11keys::keysymForVirtualKey(virtualKey));
+xkb_keysym_t keysymOfVirtualKey(VirtualKey virtualKey) {
+    return keysyms::keysymForVirtualKey(virtualKey);
 }
 
 }  // namespace
 
-QString shortcutTrigger(int modifiers, int virtualKey) {
+QString shortcutTrigger(HotkeyModifiers modifiers, VirtualKey virtualKey) {
     if (virtualKey <= 0) return {};
     char name[64];
     const xkb_keysym_t keysym = keysymOfVirtualKey(virtualKey);
     if (keysym == XKB_KEY_NoSymbol || xkb_keysym_get_name(keysym, name, sizeof name) <= 0)
         return {};
     QString trigger;
-    if (modifiers & kCtrl) trigger += "CTRL+";
-    if (modifiers & kAlt) trigger += "ALT+";
-    if (modifiers & kShift) trigger += "SHIFT+";
+    if (modifiers.has(HotkeyModifier::Ctrl)) trigger += "CTRL+";
+    if (modifiers.has(HotkeyModifier::Alt)) trigger += "ALT+";
+    if (modifiers.has(HotkeyModifier::Shift)) trigger += "SHIFT+";
     return trigger + QString::fromLatin1(name);
 }
 
-bool sameShortcut(const QString& desktopText, int modifiers, int virtualKey) {
+bool sameShortcut(const QString& desktopText, HotkeyModifiers modifiers, VirtualKey virtualKey) {
     QString text = desktopText.trimmed();
     // "Ctrl++" binds the plus key itself.
     const bool plusKey = text.endsWith("++");
@@ -57,13 +65,22 @@ bool sameShortcut(const QString& desktopText, int modifiers, int virtualKey) {
     QStringList tokens = text.split('+');
     const QString key = plusKey ? QString("+") : tokens.takeLast().trimmed();
     if (key.isEmpty() || virtualKey <= 0) return false;
-    int named = 0;
+    HotkeyModifiers named{};
+    bool otherModifier = false;
     for (const QString& token : tokens) {
-        const int modifier = modifierOf(token);
-        if (modifier == 0) return false;
-        named |= modifier;
+        HotkeyModifier modifier{};
+        switch (modifierOf(token, modifier)) {
+            case Token::Modifier:
+                named = named.with(modifier);
+                break;
+            case Token::OtherModifier:
+                otherModifier = true;
+                break;
+            case Token::NoModifier:
+                return false;
+        }
     }
-    return named == (modifiers & (kAlt | kCtrl | kShift)) &&
+    return !otherModifier && int(named) == int(modifiers.known()) &&
            xkb_keysym_to_lower(keysymOf(key)) ==
                xkb_keysym_to_lower(keysymOfVirtualKey(virtualKey));
 }

@@ -11,37 +11,37 @@ class RecordingHotkeys : public GlobalHotkeys {
   public:
     struct Call {
         enum Kind { Register, Unregister } kind = Register;
-        int id = 0;
-        int modifiers = 0;   // Register only
-        int virtualKey = 0;  // Register only
+        HotkeyId id{};
+        HotkeyModifiers modifiers{};  // Register only
+        VirtualKey virtualKey{};      // Register only
         bool operator==(const Call&) const = default;
     };
     struct Hotkey {
-        int modifiers = 0;
-        int virtualKey = 0;
+        HotkeyModifiers modifiers{};
+        VirtualKey virtualKey{};
         bool operator==(const Hotkey&) const = default;
     };
 
-    bool registerHotkey(int id, int modifiers, int virtualKey) override;
-    void unregisterHotkey(int id) override;
+    bool registerHotkey(HotkeyId id, HotkeyModifiers modifiers, VirtualKey virtualKey) override;
+    void unregisterHotkey(HotkeyId id) override;
 
     // Every register and unregister call, in order.
     const std::vector<Call>& calls() const { return calls_; }
     void clearCalls() { calls_.clear(); }
     // The combination registered under `id` now, if any.
-    std::optional<Hotkey> registered(int id) const;
+    std::optional<Hotkey> registered(HotkeyId id) const;
     // Later registrations fail, as when another program owns the combination.
     void setRefuseRegistrations(bool refuse) { refuse_ = refuse; }
 
     // Simulates the user pressing a combination: reports the id registered with it.
     // False when no registered hotkey matches, as the platform would ignore it then.
-    bool press(int modifiers, int virtualKey);
+    bool press(HotkeyModifiers modifiers, VirtualKey virtualKey);
     // Simulates the platform reporting `id`, registered or not.
-    void pressId(int id) { notify(id); }
+    void pressId(HotkeyId id) { notify(id); }
 
   private:
     struct Entry {
-        int id;
+        HotkeyId id{};
         Hotkey hotkey;
     };
     std::vector<Call> calls_;

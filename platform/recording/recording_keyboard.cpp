@@ -11,7 +11,7 @@ std::string RecordingKeyboard::transcript() const {
                 text += event.character;
                 break;
             case Event::VirtualKey:
-                text += '<' + std::to_string(event.virtualKey) + '>';
+                text += '<' + std::to_string(event.virtualKey.code) + '>';
                 break;
             case Event::EndTransfer:
                 text += ']';

@@ -10,18 +10,18 @@ class RecordingKeyboard : public KeyboardOutput {
   public:
     struct Event {
         enum Kind { BeginTransfer, Character, VirtualKey, EndTransfer } kind = Character;
-        char character = 0;  // Character only
-        int virtualKey = 0;  // VirtualKey only
+        char character = 0;         // Character only
+        ::VirtualKey virtualKey{};  // VirtualKey only
         bool operator==(const Event&) const = default;
     };
 
-    void beginTransfer(std::string_view, const std::vector<int>&) override {
+    void beginTransfer(std::string_view, const std::vector<VirtualKey>&) override {
         events_.push_back({Event::BeginTransfer});
     }
     void typeCharacter(char cp1252Byte) override {
         events_.push_back({Event::Character, cp1252Byte});
     }
-    void pressVirtualKey(int virtualKey) override {
+    void pressVirtualKey(VirtualKey virtualKey) override {
         events_.push_back({Event::VirtualKey, 0, virtualKey});
     }
     bool endTransfer() override {

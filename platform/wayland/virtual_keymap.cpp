@@ -3,15 +3,9 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "text/cp1252.h"
-
 namespace virtualkeys {
 namespace {
 
-constexpr Keysym unicodeKeysymBase = 0x01000000;
-// X keeps the control keys at 0xFF00 + their code.
-constexpr Keysym controlKeysymBase = 0xFF00;
-constexpr Keysym keysymDelete = 0xFFFF;
 // XKB keycodes are evdev codes plus 8.
 constexpr uint32_t evdevOffset = 8;
 constexpr uint32_t highestKeycode = 255;
@@ -19,34 +13,16 @@ constexpr uint32_t highestKeycode = 255;
 }  // namespace
 
 std::optional<Keysym> keysymForCharacter(char cp1252Byte) {
-    const char32_t c = cp1252::toUnicode(static_cast<unsigned char>(cp1252Byte));
-    switch (c) {
-        case 8:
-        case 9:
-        case 10:
-        case 11:
-        case 13:
-        case 27:
-            return controlKeysymBase + c;
-        case 127:
-            return keysymDelete;
-        default:
-            break;
-    }
-    if ((c >= 0x20 && c < 0x7F) || (c >= 0xA0 && c <= 0xFF)) return c;
-    // Clients read Unicode keysyms from U+0100 on; below that only control characters
-    // are left (and the code page's five undefined bytes, which stand for some).
-    if (c >= 0x100) return unicodeKeysymBase + c;
-    return std::nullopt;
+    return keysyms::textKeysymForCharacter(cp1252Byte);
 }
 
-std::optional<Keysym> keysymForVirtualKey(int virtualKey) {
+std::optional<Keysym> keysymForVirtualKey(VirtualKey virtualKey) {
     switch (virtualKey) {
-        case 9:
-        case 10:
-        case 11:
-        case 13:
-            return controlKeysymBase + Keysym(virtualKey);
+        case vk::Tab:
+        case vk::Linefeed:
+        case vk::VerticalTab:
+        case vk::Return:
+            return keysyms::keysymForPlainKey(virtualKey);
         default:
             return std::nullopt;
     }
@@ -116,13 +92,13 @@ void TransferKeys::addCharacter(char cp1252Byte) {
     }
 }
 
-void TransferKeys::addVirtualKey(int virtualKey) {
+void TransferKeys::addVirtualKey(VirtualKey virtualKey) {
     const auto keysym = keysymForVirtualKey(virtualKey);
     if (keysym) {
         keys_.push_back(*Keymap::wedge().keyFor(*keysym));
     } else if (problem_.empty()) {
-        problem_ =
-            "Die Taste " + std::to_string(virtualKey) + " lässt sich unter Wayland nicht senden.";
+        problem_ = "Die Taste " + std::to_string(virtualKey.code) +
+                   " lässt sich unter Wayland nicht senden.";
     }
 }
 

@@ -5,24 +5,27 @@
 #include <string>
 #include <vector>
 
+#include "core/vocabulary.h"
+#include "platform/keysyms.h"
+
 // The keyboard the Wayland output types with: a keymap of the program's own with a key
 // for every character it can type, each at its plain level. Whatever layout the user has,
 // each character then arrives as itself, and no modifier is ever pressed, so none of the
 // user's shortcuts can fire. Plain C++: the keymap is XKB text that the compositor compiles.
 namespace virtualkeys {
 
-using Keysym = uint32_t;
+using keysyms::Keysym;
 
-// The keysym a Windows-1252 character is typed as: the Latin-1 characters as their own
-// keysym, the others of the code page as Unicode keysyms, and the control characters that
-// have a key (Backspace, Tab, Linefeed, vertical tab as Clear, Return, Escape, Delete) as
-// that key, which clients turn back into the control character. Nothing for the other
-// control characters: a Wayland client makes no text of them, they would get lost.
+// The keysym a Windows-1252 character is typed as: keysyms::textKeysymForCharacter, the
+// keysym the X11 and portal wedges type it as too. The control characters that have a key
+// (Backspace, Tab, Linefeed, vertical tab as Clear, Return, Escape, Delete) are that key,
+// which clients turn back into the control character. Nothing for the other control
+// characters: a Wayland client makes no text of them, they would get lost.
 std::optional<Keysym> keysymForCharacter(char cp1252Byte);
 
 // The keysym a terminator key is pressed as: 9 Tab, 10 Linefeed, 11 Clear (read as the
 // vertical tab), 13 Return. Nothing for any other code.
-std::optional<Keysym> keysymForVirtualKey(int virtualKey);
+std::optional<Keysym> keysymForVirtualKey(VirtualKey virtualKey);
 
 // One key for each character keysymForCharacter gives a keysym (225 of the 256 bytes; the
 // terminator keys are among them), with the evdev codes 1, 2, 3 … (XKB keycodes 9 …):
@@ -48,7 +51,7 @@ class Keymap {
 class TransferKeys {
   public:
     void addCharacter(char cp1252Byte);
-    void addVirtualKey(int virtualKey);
+    void addVirtualKey(VirtualKey virtualKey);
     const std::vector<uint32_t>& keys() const { return keys_; }
     // The first character or key that cannot be typed, as a German sentence (UTF-8);
     // empty when every one can.

@@ -1,5 +1,6 @@
 #include "platform/wayland/wayland_keyboard_output.h"
 
+#include "app/texts.h"
 #include "platform/wayland/wayland_virtual_keyboard.h"
 #include "text/cp1252.h"
 
@@ -10,9 +11,10 @@ std::string reasonFor(WaylandVirtualKeyboard::Status status) {
         case WaylandVirtualKeyboard::Status::NoCompositor:
             return "Lorvant erreicht den Wayland-Compositor nicht (WAYLAND_DISPLAY).";
         case WaylandVirtualKeyboard::Status::NoProtocol:
-            return "Diese Arbeitsumgebung lässt keine virtuelle Tastatur zu (Wayland-Protokoll "
-                   "zwp_virtual_keyboard_v1). Das können sway, Hyprland, river, labwc und "
-                   "Wayfire, nicht aber GNOME und KDE.";
+            return std::string(
+                       "Diese Arbeitsumgebung lässt keine virtuelle Tastatur zu "
+                       "(Wayland-Protokoll zwp_virtual_keyboard_v1). Das können ") +
+                   texts::kVirtualKeyboardCompositors + ", nicht aber GNOME und KDE.";
         case WaylandVirtualKeyboard::Status::NoSeat:
             return "Der Wayland-Compositor meldet keinen Sitz mit Tastatur (wl_seat).";
         case WaylandVirtualKeyboard::Status::Ready:
@@ -26,7 +28,7 @@ std::string reasonFor(WaylandVirtualKeyboard::Status status) {
 WaylandKeyboardOutput::WaylandKeyboardOutput() = default;
 WaylandKeyboardOutput::~WaylandKeyboardOutput() = default;
 
-void WaylandKeyboardOutput::beginTransfer(std::string_view, const std::vector<int>&) {
+void WaylandKeyboardOutput::beginTransfer(std::string_view, const std::vector<VirtualKey>&) {
     keys_ = {};
     problem_.clear();
 }
@@ -35,7 +37,7 @@ void WaylandKeyboardOutput::typeCharacter(char cp1252Byte) {
     keys_.addCharacter(cp1252Byte);
 }
 
-void WaylandKeyboardOutput::pressVirtualKey(int virtualKey) {
+void WaylandKeyboardOutput::pressVirtualKey(VirtualKey virtualKey) {
     keys_.addVirtualKey(virtualKey);
 }
 

@@ -24,9 +24,9 @@ class WaylandKeyboardOutput : public KeyboardOutput {
     ~WaylandKeyboardOutput() override;
 
     void beginTransfer(std::string_view cp1252Characters,
-                       const std::vector<int>& virtualKeys) override;
+                       const std::vector<VirtualKey>& virtualKeys) override;
     void typeCharacter(char cp1252Byte) override;
-    void pressVirtualKey(int virtualKey) override;
+    void pressVirtualKey(VirtualKey virtualKey) override;
     bool endTransfer() override;
     std::string problem() const override { return problem_; }
 

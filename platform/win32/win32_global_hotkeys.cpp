@@ -25,15 +25,17 @@ Win32GlobalHotkeys::~Win32GlobalHotkeys() {
     if (window_) DestroyWindow(window_);
 }
 
-bool Win32GlobalHotkeys::registerHotkey(int id, int modifiers, int virtualKey) {
+bool Win32GlobalHotkeys::registerHotkey(HotkeyId id, HotkeyModifiers modifiers,
+                                        VirtualKey virtualKey) {
     if (!window_) return false;
-    UnregisterHotKey(window_, id);  // registering an id again replaces its combination
-    return RegisterHotKey(window_, id, static_cast<UINT>(modifiers),
-                          static_cast<UINT>(virtualKey)) != FALSE;
+    UnregisterHotKey(window_, id.value);  // registering an id again replaces its combination
+    // The stored numbers are Windows' own MOD_* flags and VK_* codes.
+    return RegisterHotKey(window_, id.value, static_cast<UINT>(int(modifiers)),
+                          static_cast<UINT>(virtualKey.code)) != FALSE;
 }
 
-void Win32GlobalHotkeys::unregisterHotkey(int id) {
-    if (window_) UnregisterHotKey(window_, id);
+void Win32GlobalHotkeys::unregisterHotkey(HotkeyId id) {
+    if (window_) UnregisterHotKey(window_, id.value);
 }
 
 LRESULT CALLBACK Win32GlobalHotkeys::windowProcedure(HWND window, UINT message, WPARAM wParam,
@@ -41,7 +43,7 @@ LRESULT CALLBACK Win32GlobalHotkeys::windowProcedure(HWND window, UINT message, 
     if (message == WM_HOTKEY) {
         auto* self =
             reinterpret_cast<Win32GlobalHotkeys*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-        if (self) self->notify(static_cast<int>(wParam));
+        if (self) self->notify(HotkeyId(static_cast<int>(wParam)));
         return 0;
     }
     return DefWindowProcW(window, message, wParam, lParam);

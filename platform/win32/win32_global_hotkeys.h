@@ -14,8 +14,8 @@ class Win32GlobalHotkeys : public GlobalHotkeys {
     Win32GlobalHotkeys(const Win32GlobalHotkeys&) = delete;
     Win32GlobalHotkeys& operator=(const Win32GlobalHotkeys&) = delete;
 
-    bool registerHotkey(int id, int modifiers, int virtualKey) override;
-    void unregisterHotkey(int id) override;
+    bool registerHotkey(HotkeyId id, HotkeyModifiers modifiers, VirtualKey virtualKey) override;
+    void unregisterHotkey(HotkeyId id) override;
 
   private:
     static LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam,

@@ -12,18 +12,20 @@ namespace {
 
 constexpr auto modifierWaitLimit = std::chrono::seconds(2);
 constexpr DWORD modifierPollMs = 10;
-constexpr int heldModifiers[] = {VK_SHIFT, VK_CONTROL, VK_MENU, VK_LWIN, VK_RWIN};
+constexpr VirtualKey heldModifiers[] = {vk::Shift, vk::Control, vk::Alt, vk::LeftWindows,
+                                        vk::RightWindows};
 
 bool anyModifierHeld() {
-    for (const int key : heldModifiers) {
-        if (GetAsyncKeyState(key) & 0x8000) return true;
+    for (const VirtualKey key : heldModifiers) {
+        if (GetAsyncKeyState(key.code) & 0x8000) return true;
     }
     return false;
 }
 
 void send(const std::vector<KeyEvent>& events) {
     for (const auto& event : events) {
-        keybd_event(static_cast<BYTE>(event.virtualKey), 0, event.down ? 0 : KEYEVENTF_KEYUP, 0);
+        keybd_event(static_cast<BYTE>(event.virtualKey.code), 0, event.down ? 0 : KEYEVENTF_KEYUP,
+                    0);
     }
 }
 
@@ -42,7 +44,7 @@ bool sendUnicode(char cp1252Byte) {
 
 }  // namespace
 
-void Win32KeyboardOutput::beginTransfer(std::string_view, const std::vector<int>&) {
+void Win32KeyboardOutput::beginTransfer(std::string_view, const std::vector<VirtualKey>&) {
     failed_ = false;
     // The hotkey's own modifiers may still be down; Alt held with "A" is a menu command.
     const auto deadline = std::chrono::steady_clock::now() + modifierWaitLimit;
@@ -60,6 +62,6 @@ void Win32KeyboardOutput::typeCharacter(char cp1252Byte) {
     }
 }
 
-void Win32KeyboardOutput::pressVirtualKey(int virtualKey) {
+void Win32KeyboardOutput::pressVirtualKey(VirtualKey virtualKey) {
     send(plainKeyEvents(virtualKey));
 }

@@ -7,9 +7,9 @@
 class Win32KeyboardOutput : public KeyboardOutput {
   public:
     void beginTransfer(std::string_view cp1252Characters,
-                       const std::vector<int>& virtualKeys) override;
+                       const std::vector<VirtualKey>& virtualKeys) override;
     void typeCharacter(char cp1252Byte) override;
-    void pressVirtualKey(int virtualKey) override;
+    void pressVirtualKey(VirtualKey virtualKey) override;
     bool endTransfer() override { return !failed_; }
 
   private:

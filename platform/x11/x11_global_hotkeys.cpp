@@ -19,19 +19,20 @@ X11GlobalHotkeys::X11GlobalHotkeys(std::unique_ptr<X11HotkeyGrabs> grabs)
 
 X11GlobalHotkeys::~X11GlobalHotkeys() = default;
 
-bool X11GlobalHotkeys::registerHotkey(int id, int modifiers, int virtualKey) {
+bool X11GlobalHotkeys::registerHotkey(HotkeyId id, HotkeyModifiers modifiers,
+                                      VirtualKey virtualKey) {
     const bool grabbed = grabs_->add(id, modifiers, virtualKey);
     processQueuedEventsSoon();
     return grabbed;
 }
 
-void X11GlobalHotkeys::unregisterHotkey(int id) {
+void X11GlobalHotkeys::unregisterHotkey(HotkeyId id) {
     grabs_->remove(id);
     processQueuedEventsSoon();
 }
 
 void X11GlobalHotkeys::processEvents() {
-    grabs_->processEvents([this](int id) { notify(id); });
+    grabs_->processEvents([this](HotkeyId id) { notify(id); });
 }
 
 // Round trips read events into Xlib's queue, past the socket notifier.

@@ -17,8 +17,8 @@ class X11GlobalHotkeys : public GlobalHotkeys {
     static std::unique_ptr<X11GlobalHotkeys> open(const char* displayName = nullptr);
     ~X11GlobalHotkeys() override;
 
-    bool registerHotkey(int id, int modifiers, int virtualKey) override;
-    void unregisterHotkey(int id) override;
+    bool registerHotkey(HotkeyId id, HotkeyModifiers modifiers, VirtualKey virtualKey) override;
+    void unregisterHotkey(HotkeyId id) override;
 
   private:
     explicit X11GlobalHotkeys(std::unique_ptr<X11HotkeyGrabs> grabs);

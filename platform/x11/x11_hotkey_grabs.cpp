@@ -10,11 +10,11 @@ namespace {
 
 constexpr unsigned int hotkeyModifierMask = ShiftMask | ControlMask | Mod1Mask;
 
-unsigned int x11Modifiers(int hotkeyModifiers) {
+unsigned int x11Modifiers(HotkeyModifiers hotkeyModifiers) {
     unsigned int mask = 0;
-    if (hotkeyModifiers & 1) mask |= Mod1Mask;
-    if (hotkeyModifiers & 2) mask |= ControlMask;
-    if (hotkeyModifiers & 4) mask |= ShiftMask;
+    if (hotkeyModifiers.has(HotkeyModifier::Alt)) mask |= Mod1Mask;
+    if (hotkeyModifiers.has(HotkeyModifier::Ctrl)) mask |= ControlMask;
+    if (hotkeyModifiers.has(HotkeyModifier::Shift)) mask |= ShiftMask;
     return mask;
 }
 
@@ -44,7 +44,7 @@ X11HotkeyGrabs::~X11HotkeyGrabs() {
     XCloseDisplay(display_);
 }
 
-bool X11HotkeyGrabs::add(int id, int modifiers, int virtualKey) {
+bool X11HotkeyGrabs::add(HotkeyId id, HotkeyModifiers modifiers, VirtualKey virtualKey) {
     remove(id);
     Hotkey hotkey{id, modifiers, virtualKey};
     const bool grabbed = grab(hotkey);
@@ -52,7 +52,7 @@ bool X11HotkeyGrabs::add(int id, int modifiers, int virtualKey) {
     return grabbed;
 }
 
-void X11HotkeyGrabs::remove(int id) {
+void X11HotkeyGrabs::remove(HotkeyId id) {
     for (auto& hotkey : hotkeys_) {
         if (hotkey.id == id) ungrab(hotkey);
     }
@@ -110,23 +110,23 @@ bool X11HotkeyGrabs::hasQueuedEvents() const {
     return XEventsQueued(display_, QueuedAlready) > 0;
 }
 
-void X11HotkeyGrabs::processEvents(const std::function<void(int id)>& pressed) {
-    std::vector<int> ids;
+void X11HotkeyGrabs::processEvents(const std::function<void(HotkeyId id)>& pressed) {
+    std::vector<HotkeyId> ids;
     // The round trips of a regrab read whatever has arrived meanwhile (a hotkey pressed
     // right after a layout change, more of that change) into Xlib's queue, where the
     // socket no longer shows it: go on until the queue is empty.
     while (takePendingEvents(ids)) regrabAll();
     // Last: a handler may run a whole transfer, and register hotkeys anew.
-    for (const int id : ids) pressed(id);
+    for (const HotkeyId id : ids) pressed(id);
 }
 
-bool X11HotkeyGrabs::takePendingEvents(std::vector<int>& ids) {
+bool X11HotkeyGrabs::takePendingEvents(std::vector<HotkeyId>& ids) {
     bool layoutChanged = false;
     while (XPending(display_) > 0) {
         XEvent event;
         XNextEvent(display_, &event);
         if (event.type == KeyPress) {
-            if (const int id = pressedId(event.xkey); id >= 0) ids.push_back(id);
+            if (const auto id = pressedId(event.xkey)) ids.push_back(*id);
         } else if (event.type == MappingNotify) {
             XRefreshKeyboardMapping(&event.xmapping);
             layoutChanged = true;
@@ -137,12 +137,12 @@ bool X11HotkeyGrabs::takePendingEvents(std::vector<int>& ids) {
     return layoutChanged;
 }
 
-int X11HotkeyGrabs::pressedId(const XKeyEvent& event) const {
+std::optional<HotkeyId> X11HotkeyGrabs::pressedId(const XKeyEvent& event) const {
     const unsigned int mask = event.state & hotkeyModifierMask;
     for (const auto& hotkey : hotkeys_) {
         if (hotkey.grabbed && hotkey.keycode == event.keycode && hotkey.mask == mask) {
             return hotkey.id;
         }
     }
-    return -1;
+    return std::nullopt;
 }

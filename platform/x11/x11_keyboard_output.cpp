@@ -26,7 +26,7 @@ X11KeyboardOutput::X11KeyboardOutput(std::unique_ptr<X11Typist> typist)
 X11KeyboardOutput::~X11KeyboardOutput() = default;
 
 void X11KeyboardOutput::beginTransfer(std::string_view cp1252Characters,
-                                      const std::vector<int>& virtualKeys) {
+                                      const std::vector<VirtualKey>& virtualKeys) {
     // Bindings of a transfer that just ended stay for this one.
     restoreTimer_.stop();
     typist_->prepare(cp1252Characters, virtualKeys);
@@ -36,7 +36,7 @@ void X11KeyboardOutput::typeCharacter(char cp1252Byte) {
     typist_->typeCharacter(cp1252Byte);
 }
 
-void X11KeyboardOutput::pressVirtualKey(int virtualKey) {
+void X11KeyboardOutput::pressVirtualKey(VirtualKey virtualKey) {
     typist_->pressVirtualKey(virtualKey);
 }
 

@@ -16,9 +16,9 @@ class X11KeyboardOutput : public KeyboardOutput {
     ~X11KeyboardOutput() override;
 
     void beginTransfer(std::string_view cp1252Characters,
-                       const std::vector<int>& virtualKeys) override;
+                       const std::vector<VirtualKey>& virtualKeys) override;
     void typeCharacter(char cp1252Byte) override;
-    void pressVirtualKey(int virtualKey) override;
+    void pressVirtualKey(VirtualKey virtualKey) override;
     bool endTransfer() override;
 
     // True while spare keycodes are still bound to characters the layout lacks.

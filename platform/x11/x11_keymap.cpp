@@ -20,7 +20,7 @@ X11Keymap::~X11Keymap() {
     if (modifierMap_) XFreeModifiermap(modifierMap_);
 }
 
-x11keys::Keysym X11Keymap::translate(KeyCode keycode, unsigned int modifiers) const {
+keysyms::Keysym X11Keymap::translate(KeyCode keycode, unsigned int modifiers) const {
     const unsigned int locks = lockedModifiers_ & (LockMask | numLockMask_);
     const unsigned int state = XkbBuildCoreState(modifiers | locks, group_);
     unsigned int consumed = 0;
@@ -35,7 +35,7 @@ x11keys::Keysym X11Keymap::translate(KeyCode keycode, unsigned int modifiers) co
     return keysym;
 }
 
-std::optional<X11Keymap::Stroke> X11Keymap::find(x11keys::Keysym keysym, bool plainOnly) const {
+std::optional<X11Keymap::Stroke> X11Keymap::find(keysyms::Keysym keysym, bool plainOnly) const {
     if (!xkb_ || keysym == NoSymbol) return std::nullopt;
     const unsigned int candidates[] = {0, ShiftMask, levelThreeMask_, ShiftMask | levelThreeMask_};
     const int candidateCount = plainOnly ? 1 : (levelThreeMask_ ? 4 : 2);
@@ -64,19 +64,19 @@ KeyCode X11Keymap::modifierKey(unsigned int modifier) const {
     return any;
 }
 
-x11keys::Keysym X11Keymap::baseKeysym(KeyCode keycode) const {
+keysyms::Keysym X11Keymap::baseKeysym(KeyCode keycode) const {
     if (!xkb_ || XkbKeyNumGroups(xkb_, keycode) == 0) return NoSymbol;
     const int group = group_ < XkbKeyNumGroups(xkb_, keycode) ? group_ : 0;
     return XkbKeySymEntry(xkb_, keycode, 0, group);
 }
 
-KeyCode X11Keymap::keycodeForVirtualKey(int virtualKey) const {
+KeyCode X11Keymap::keycodeForVirtualKey(VirtualKey virtualKey) const {
     if (virtualKey <= 0) return 0;  // a capture that ended on no key
-    const x11keys::Keysym keysym = x11keys::keysymForVirtualKey(virtualKey);
+    const keysyms::Keysym keysym = keysyms::keysymForVirtualKey(virtualKey);
     // Numpad digits live on the Num Lock level of their keys; look them up directly.
-    if (xkb_ && !x11keys::isKeypadKeysym(keysym)) {
+    if (xkb_ && !keysyms::isKeypadKeysym(keysym)) {
         for (int keycode = xkb_->min_key_code; keycode <= xkb_->max_key_code; ++keycode) {
-            if (x11keys::virtualKeyForKeysym(baseKeysym(keycode)) == virtualKey) return keycode;
+            if (keysyms::virtualKeyForKeysym(baseKeysym(keycode)) == virtualKey) return keycode;
         }
     }
     return keysym == NoSymbol ? 0 : XKeysymToKeycode(display_, keysym);
@@ -100,10 +100,10 @@ std::vector<KeyCode> X11Keymap::unusedKeycodes() const {
     return unused;
 }
 
-int virtualKeyOfX11Key(Display* display, unsigned int keycode, x11keys::Keysym produced,
-                       unsigned int state) {
-    if (x11keys::isKeypadKeysym(produced)) return x11keys::virtualKeyForKeysym(produced);
+VirtualKey virtualKeyOfX11Key(Display* display, unsigned int keycode, keysyms::Keysym produced,
+                              unsigned int state) {
+    if (keysyms::isKeypadKeysym(produced)) return keysyms::virtualKeyForKeysym(produced);
     const int group = XkbGroupForCoreState(state);
     const KeySym base = XkbKeycodeToKeysym(display, static_cast<KeyCode>(keycode), group, 0);
-    return x11keys::virtualKeyForKeysym(base);
+    return keysyms::virtualKeyForKeysym(base);
 }

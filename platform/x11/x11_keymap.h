@@ -6,7 +6,7 @@
 #include <optional>
 #include <vector>
 
-#include "platform/x11/x11_keysyms.h"
+#include "platform/keysyms.h"
 
 // A snapshot of the X server's keyboard layout, taken for one transfer or one round of
 // hotkey grabs: which key and modifiers produce a keysym in the current group, which
@@ -26,20 +26,20 @@ class X11Keymap {
     // Where the layout keeps `keysym`: the fewest modifiers first (plain, Shift, AltGr,
     // Shift+AltGr), taking the locked Caps Lock and Num Lock into account. With
     // plainOnly, only a key that gives the keysym without any modifier.
-    std::optional<Stroke> find(x11keys::Keysym keysym, bool plainOnly = false) const;
+    std::optional<Stroke> find(keysyms::Keysym keysym, bool plainOnly = false) const;
     // The key that sets a modifier of a Stroke, 0 if the layout has none.
     KeyCode modifierKey(unsigned int modifier) const;
     // The key whose unshifted symbol is the one Windows names by `virtualKey`, else the
     // first key that carries the keysym of the code at any level; 0 if none.
-    KeyCode keycodeForVirtualKey(int virtualKey) const;
+    KeyCode keycodeForVirtualKey(VirtualKey virtualKey) const;
     // The real modifier bound to Num Lock (usually Mod2), 0 if none.
     unsigned int numLockMask() const { return numLockMask_; }
     // Keycodes with no symbol at all: free to bind a character for a while.
     std::vector<KeyCode> unusedKeycodes() const;
 
   private:
-    x11keys::Keysym translate(KeyCode keycode, unsigned int modifiers) const;
-    x11keys::Keysym baseKeysym(KeyCode keycode) const;
+    keysyms::Keysym translate(KeyCode keycode, unsigned int modifiers) const;
+    keysyms::Keysym baseKeysym(KeyCode keycode) const;
     bool hasSymbols(int keycode) const;
 
     Display* display_;
@@ -54,5 +54,5 @@ class X11Keymap {
 // The Windows virtual-key code of an X key press: the key's unshifted symbol in the
 // press's keyboard group (Shift+1 is the 1 key, the German Z key is Z), except on the
 // numpad, where the symbol produced tells numpad 1 (Num Lock on) from End. 0 if none.
-int virtualKeyOfX11Key(Display* display, unsigned int keycode, x11keys::Keysym produced,
-                       unsigned int state);
+VirtualKey virtualKeyOfX11Key(Display* display, unsigned int keycode, keysyms::Keysym produced,
+                              unsigned int state);

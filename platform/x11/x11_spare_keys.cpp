@@ -13,12 +13,12 @@ namespace {
 constexpr auto reuseGrace = std::chrono::milliseconds(100);
 }  // namespace
 
-KeyCode X11SpareKeys::bind(x11keys::Keysym keysym, const std::vector<KeyCode>& unused) {
+KeyCode X11SpareKeys::bind(keysyms::Keysym keysym, const std::vector<KeyCode>& unused) {
     const KeyCode keycode = bindIfFree(keysym, unused);
     return keycode ? keycode : reuseOldest(keysym);
 }
 
-KeyCode X11SpareKeys::bindIfFree(x11keys::Keysym keysym, const std::vector<KeyCode>& unused) {
+KeyCode X11SpareKeys::bindIfFree(keysyms::Keysym keysym, const std::vector<KeyCode>& unused) {
     for (const auto& [keycode, bound] : bindings_) {
         if (bound == keysym) return keycode;
     }
@@ -30,7 +30,7 @@ KeyCode X11SpareKeys::bindIfFree(x11keys::Keysym keysym, const std::vector<KeyCo
     return *free;
 }
 
-KeyCode X11SpareKeys::reuseOldest(x11keys::Keysym keysym) {
+KeyCode X11SpareKeys::reuseOldest(keysyms::Keysym keysym) {
     if (bindings_.empty()) return 0;
     const KeyCode keycode = bindings_.front().first;
     XSync(display_, False);
@@ -53,7 +53,7 @@ bool X11SpareKeys::isBound(KeyCode keycode) const {
                        [keycode](const auto& binding) { return binding.first == keycode; });
 }
 
-void X11SpareKeys::setMapping(KeyCode keycode, x11keys::Keysym keysym) {
+void X11SpareKeys::setMapping(KeyCode keycode, keysyms::Keysym keysym) {
     // A letter gets its lower and upper case, as on a real letter key: the server then
     // makes it an alphabetic key, which Shift brings back to the letter wanted when Caps
     // Lock is on. Anything else sits on both levels.

@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/x11/x11_keysyms.h"
+#include "platform/keysyms.h"
 
 // Keycodes that carry no symbol, bound for a while to characters the layout lacks so that
 // those characters can still be typed as themselves.
@@ -21,18 +21,18 @@ class X11SpareKeys {
     // The keycode that now produces `keysym`: an earlier binding of the same keysym, else
     // the next of `unused` that is not bound yet. When every spare is taken the oldest
     // binding is reused. 0 when there are no spare keycodes at all.
-    KeyCode bind(x11keys::Keysym keysym, const std::vector<KeyCode>& unused);
+    KeyCode bind(keysyms::Keysym keysym, const std::vector<KeyCode>& unused);
     // Like bind(), but 0 instead of taking a binding away when every spare is taken.
-    KeyCode bindIfFree(x11keys::Keysym keysym, const std::vector<KeyCode>& unused);
+    KeyCode bindIfFree(keysyms::Keysym keysym, const std::vector<KeyCode>& unused);
     // Gives every bound keycode back its empty mapping.
     void restore();
     bool empty() const { return bindings_.empty(); }
 
   private:
     bool isBound(KeyCode keycode) const;
-    KeyCode reuseOldest(x11keys::Keysym keysym);
-    void setMapping(KeyCode keycode, x11keys::Keysym keysym);
+    KeyCode reuseOldest(keysyms::Keysym keysym);
+    void setMapping(KeyCode keycode, keysyms::Keysym keysym);
 
     Display* display_;
-    std::vector<std::pair<KeyCode, x11keys::Keysym>> bindings_;  // oldest first
+    std::vector<std::pair<KeyCode, keysyms::Keysym>> bindings_;  // oldest first
 };

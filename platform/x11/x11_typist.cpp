@@ -51,7 +51,8 @@ X11Keymap& X11Typist::keymap() {
 
 // Not only the modifiers: while the hotkey's own key is down, its grab is still active and
 // every key typed would go to the program's grab instead of the focused window.
-void X11Typist::prepare(std::string_view cp1252Characters, const std::vector<int>& virtualKeys) {
+void X11Typist::prepare(std::string_view cp1252Characters,
+                        const std::vector<VirtualKey>& virtualKeys) {
     failed_ = false;
     // Errors of earlier requests are not this transfer's.
     XSync(display_, False);
@@ -65,21 +66,21 @@ void X11Typist::prepare(std::string_view cp1252Characters, const std::vector<int
     // synthetic key makes the server hand the XTEST keyboard's map to the core keyboard,
     // and a plain Xlib client (xterm) still reloading that map can miss a binding made a
     // moment later and take the bound key for an empty one.
-    std::vector<x11keys::Keysym> missing;
+    std::vector<keysyms::Keysym> missing;
     bool seen[256] = {};
     for (const char c : cp1252Characters) {
         const auto byte = static_cast<unsigned char>(c);
         if (seen[byte]) continue;
         seen[byte] = true;
-        const auto keysyms = x11keys::keysymsForCharacter(c);
+        const auto keysyms = keysyms::keysymsForCharacter(c);
         const bool onLayout = std::any_of(keysyms.begin(), keysyms.end(), [this](auto keysym) {
             return keymap().find(keysym).has_value();
         });
         if (!onLayout) missing.push_back(keysyms.front());
     }
-    for (const int virtualKey : virtualKeys) {
-        const auto keysym = x11keys::keysymForPlainKey(virtualKey);
-        if (keysym != x11keys::noSymbol && !keymap().find(keysym, true)) missing.push_back(keysym);
+    for (const VirtualKey virtualKey : virtualKeys) {
+        const auto keysym = keysyms::keysymForPlainKey(virtualKey);
+        if (keysym != keysyms::noSymbol && !keymap().find(keysym, true)) missing.push_back(keysym);
     }
     if (missing.empty()) return;
     // Should the spares run out, the rest is bound while typing.
@@ -90,7 +91,7 @@ void X11Typist::prepare(std::string_view cp1252Characters, const std::vector<int
 }
 
 void X11Typist::typeCharacter(char cp1252Byte) {
-    const auto keysyms = x11keys::keysymsForCharacter(cp1252Byte);
+    const auto keysyms = keysyms::keysymsForCharacter(cp1252Byte);
     for (const auto keysym : keysyms) {
         if (const auto stroke = keymap().find(keysym)) {
             press(*stroke);
@@ -100,9 +101,9 @@ void X11Typist::typeCharacter(char cp1252Byte) {
     typeKeysym(keysyms.front(), false);
 }
 
-void X11Typist::pressVirtualKey(int virtualKey) {
-    const auto keysym = x11keys::keysymForPlainKey(virtualKey);
-    if (keysym != x11keys::noSymbol) typeKeysym(keysym, true);
+void X11Typist::pressVirtualKey(VirtualKey virtualKey) {
+    const auto keysym = keysyms::keysymForPlainKey(virtualKey);
+    if (keysym != keysyms::noSymbol) typeKeysym(keysym, true);
 }
 
 bool X11Typist::finish() {
@@ -113,7 +114,7 @@ bool X11Typist::finish() {
 }
 
 // From the layout if it has the keysym, else from a spare keycode bound to it.
-void X11Typist::typeKeysym(x11keys::Keysym keysym, bool plainOnly) {
+void X11Typist::typeKeysym(keysyms::Keysym keysym, bool plainOnly) {
     if (const auto stroke = keymap().find(keysym, plainOnly)) {
         press(*stroke);
         return;

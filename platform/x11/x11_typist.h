@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/vocabulary.h"
 #include "platform/x11/x11_keymap.h"
 #include "platform/x11/x11_spare_keys.h"
 
@@ -28,10 +29,10 @@ class X11Typist {
     // Takes a fresh look at the layout (the user may have switched since), waits, at most
     // two seconds, until no key is held (neither a modifier nor the hotkey's key), and
     // binds spare keycodes to whatever of the characters and keys the layout lacks.
-    void prepare(std::string_view cp1252Characters, const std::vector<int>& virtualKeys);
+    void prepare(std::string_view cp1252Characters, const std::vector<VirtualKey>& virtualKeys);
     void typeCharacter(char cp1252Byte);
     // A key by its keysym at its plain level; Return, Tab, Linefeed, Clear.
-    void pressVirtualKey(int virtualKey);
+    void pressVirtualKey(VirtualKey virtualKey);
     // Waits until the server has taken every key event sent so far. False when a key of
     // this transfer could not be typed: no spare keycode for it, or the server refused one.
     bool finish();
@@ -42,7 +43,7 @@ class X11Typist {
   private:
     explicit X11Typist(Display* display);
     X11Keymap& keymap();
-    void typeKeysym(x11keys::Keysym keysym, bool plainOnly);
+    void typeKeysym(keysyms::Keysym keysym, bool plainOnly);
     void press(const X11Keymap::Stroke& stroke);
     void tap(KeyCode keycode);
     bool anyKeyHeld();
