@@ -4,9 +4,9 @@
 #include <QWidget>
 #include <cstdio>
 
-#include "app/texts.h"
+#include "core/wedge_keys.h"
 #include "platform/global_hotkeys.h"
-#include "transfer/wedge_keys.h"
+#include "text/texts.h"
 #include "windows/main_form.h"
 
 namespace {

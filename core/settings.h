@@ -3,9 +3,9 @@
 #include <cstdint>
 #include <string>
 
+#include "core/wedge_keys.h"
 #include "formats/data_file.h"
 #include "formats/reception.h"
-#include "transfer/wedge_keys.h"
 
 class ProfileFile;
 

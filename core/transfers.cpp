@@ -1,12 +1,12 @@
 #include "core/transfers.h"
 
+#include "core/keyboard_output.h"
+#include "core/wedge_keys.h"
 #include "formats/data_file.h"
 #include "formats/reception.h"
-#include "platform/keyboard_output.h"
 #include "scanner/clock_buffer.h"
 #include "scanner/scanner_library.h"
 #include "text/cp1252.h"
-#include "transfer/wedge_keys.h"
 
 namespace {
 // The settings keep the name in Windows-1252; the file system wants its own encoding.

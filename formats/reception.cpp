@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "app/texts.h"
 #include "text/date_time_format.h"
 #include "text/delimited_text.h"
+#include "text/texts.h"
 
 std::string serialNumberText(const uint8_t* bytes) {
     static const char kDigits[] = "0123456789abcdef";

@@ -8,12 +8,12 @@
 #include <vector>
 
 #include "app/command_line.h"
+#include "core/wedge_keys.h"
 #include "formats/reception.h"
 #include "fuzz/fuzz_support.h"
 #include "platform/wayland/virtual_keymap.h"
 #include "text/date_time_format.h"
 #include "text/delimited_text.h"
-#include "transfer/wedge_keys.h"
 
 namespace {
 

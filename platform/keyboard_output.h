@@ -1,40 +1,6 @@
 #pragma once
 
-#include <string>
-#include <string_view>
-#include <vector>
-
-#include "core/vocabulary.h"
-
-// Synthesised keystrokes into whatever window has the keyboard focus.
-class KeyboardOutput {
-  public:
-    virtual ~KeyboardOutput() = default;
-
-    // Before the first key of a transfer, with every character and plain key it is going
-    // to type, so that a backend can set the keyboard up for them before the first
-    // keystroke. Waits (at most a few seconds) until the user has let go of the hotkey
-    // that started it: a held Alt would turn the typed letters into menu commands, and
-    // while its key is down the keys may not reach the window.
-    virtual void beginTransfer(std::string_view cp1252Characters,
-                               const std::vector<VirtualKey>& virtualKeys) {
-        (void)cp1252Characters;
-        (void)virtualKeys;
-    }
-    // Types one Windows-1252 character the way the active keyboard layout produces it,
-    // with whatever Shift or AltGr it needs. A character the layout has no key for is
-    // still typed as itself.
-    virtual void typeCharacter(char cp1252Byte) = 0;
-    // Presses and releases one key given by its Windows virtual-key code, without
-    // modifiers and without layout lookup: 13 Enter, 9 Tab, 10 Linefeed, 11 vertical tab.
-    virtual void pressVirtualKey(VirtualKey virtualKey) = 0;
-    // After the last key of a transfer; undoes any temporary keyboard changes. False when
-    // not every key went out (no way to type at all, a key the system refused).
-    virtual bool endTransfer() { return true; }
-    // After a transfer that failed: why, as a German sentence in Windows-1252 for the
-    // user; empty when there is nothing to add.
-    virtual std::string problem() const { return {}; }
-};
+#include "core/keyboard_output.h"
 
 // The process-wide keystroke output: the platform's backend, else a recording one.
 KeyboardOutput& keyboardOutput();

@@ -4,13 +4,13 @@
 #include <QGuiApplication>
 #include <memory>
 
-#include "app/texts.h"
 #include "platform/command_hotkeys.h"
 #include "platform/global_hotkeys.h"
 #include "platform/keyboard_output.h"
 #include "platform/recording/recording_hotkeys.h"
 #include "platform/wayland_session.h"
 #include "text/cp1252.h"
+#include "text/texts.h"
 
 #if defined(_WIN32)
 #include "platform/win32/win32_global_hotkeys.h"

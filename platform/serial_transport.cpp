@@ -3,9 +3,9 @@
 #include <QSerialPort>
 #include <thread>
 
-#include "app/texts.h"
 #include "scanner/port_access.h"
 #include "scanner/serial_port_name.h"
+#include "text/texts.h"
 
 namespace {
 

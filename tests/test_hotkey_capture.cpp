@@ -2,8 +2,8 @@
 // tested with.
 #include <QtTest>
 
+#include "core/hotkey_capture.h"
 #include "platform/recording/recording_hotkeys.h"
-#include "transfer/hotkey_capture.h"
 
 class HotkeyCaptureTest : public QObject {
     Q_OBJECT

@@ -10,7 +10,6 @@
 #include <QScopeGuard>
 #include <QtTest>
 
-#include "app/texts.h"
 #include "file_helpers.h"
 #include "platform/portal/desktop_portals.h"
 #include "platform/portal/portal_global_hotkeys.h"
@@ -28,6 +27,7 @@
 #include "testing/message_box_recorder.h"
 #include "text/clock.h"
 #include "text/date_time_format.h"
+#include "text/texts.h"
 #include "transfer_windows.h"
 #include "ui/message_box.h"
 #include "windows/application.h"

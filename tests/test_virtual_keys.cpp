@@ -2,9 +2,9 @@
 // settings file stores.
 #include <QtTest>
 
+#include "core/hotkey_capture.h"
 #include "platform/virtual_keys.h"
 #include "text/cp1252.h"
-#include "transfer/hotkey_capture.h"
 
 #if defined(LORVANT_HAVE_X11) || defined(LORVANT_HAVE_WAYLAND)
 #include "platform/keysyms.h"

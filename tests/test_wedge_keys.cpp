@@ -2,8 +2,8 @@
 // receive list row, the key events of one character, and the recording output.
 #include <QtTest>
 
+#include "core/wedge_keys.h"
 #include "platform/recording/recording_keyboard.h"
-#include "transfer/wedge_keys.h"
 
 using Events = std::vector<KeyEvent>;
 Q_DECLARE_METATYPE(Events)

@@ -7,8 +7,8 @@
 #include <exception>
 #include <memory>
 
-#include "app/texts.h"
 #include "core/program_data.h"
+#include "text/texts.h"
 #include "ui/message_box.h"
 #include "windows/clock_dialog.h"
 #include "windows/config_form.h"

@@ -6,10 +6,10 @@
 #include <QPushButton>
 #include <QTimeEdit>
 
-#include "app/texts.h"
 #include "core/transfers.h"
 #include "scanner/clock_buffer.h"
 #include "scanner/scanner_library.h"
+#include "text/texts.h"
 #include "ui/message_box.h"
 #include "windows/config_form.h"
 

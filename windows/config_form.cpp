@@ -13,7 +13,6 @@
 #include <QTreeWidget>
 #include <algorithm>
 
-#include "app/texts.h"
 #include "core/settings.h"
 #include "core/transfers.h"
 #include "formats/data_file.h"
@@ -22,6 +21,7 @@
 #include "formats/scanner_list.h"
 #include "platform/global_hotkeys.h"
 #include "platform/program_dir.h"
+#include "text/texts.h"
 #include "ui/delimited_list_box.h"
 #include "ui/message_box.h"
 #include "ui/qt_text.h"

@@ -12,10 +12,10 @@
 #include "core/program_data.h"
 #include "core/scanner_registry.h"
 #include "core/settings.h"
+#include "core/wedge_keys.h"
 #include "formats/data_file.h"
 #include "formats/parameter_table.h"
 #include "formats/reception.h"
-#include "transfer/wedge_keys.h"
 
 class QCheckBox;
 class QComboBox;

@@ -5,10 +5,10 @@
 #include <algorithm>
 #include <vector>
 
-#include "app/texts.h"
 #include "formats/parameter_file.h"
 #include "platform/program_dir.h"
 #include "scanner/scanner_library.h"
+#include "text/texts.h"
 #include "ui/busy_cursor.h"
 #include "ui/message_box.h"
 #include "windows/config_form.h"

@@ -3,9 +3,9 @@
 #include <QLabel>
 #include <QLineEdit>
 
-#include "app/texts.h"
 #include "formats/reception.h"
 #include "scanner/scanner_library.h"
+#include "text/texts.h"
 #include "ui/busy_cursor.h"
 #include "ui/delimited_list_box.h"
 #include "ui/message_box.h"

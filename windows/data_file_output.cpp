@@ -2,8 +2,8 @@
 #include <QFile>
 #include <QPushButton>
 
-#include "app/texts.h"
 #include "core/transfers.h"
+#include "text/texts.h"
 #include "ui/delimited_list_box.h"
 #include "ui/message_box.h"
 #include "windows/finish_transfer.h"

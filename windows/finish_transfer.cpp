@@ -1,10 +1,10 @@
 #include "windows/finish_transfer.h"
 
-#include "app/texts.h"
 #include "core/program_data.h"
 #include "core/transfers.h"
 #include "scanner/scanner_library.h"
 #include "text/clock.h"
+#include "text/texts.h"
 #include "ui/message_box.h"
 
 void finishTransfer(const ProgramData& data, const AfterTransfer& after,

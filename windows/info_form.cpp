@@ -4,7 +4,7 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include "app/texts.h"
+#include "text/texts.h"
 #include "ui/message_box.h"
 #include "ui/picture_button.h"
 #include "ui/window_placement.h"

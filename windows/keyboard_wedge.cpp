@@ -6,15 +6,15 @@
 #include <QScopeGuard>
 #include <QStatusBar>
 
-#include "app/texts.h"
+#include "core/hotkey_capture.h"
 #include "core/transfers.h"
+#include "core/wedge_keys.h"
 #include "platform/global_hotkeys.h"
 #include "platform/keyboard_output.h"
 #include "platform/serial_transport.h"
 #include "platform/virtual_keys.h"
 #include "scanner/scanner_library.h"
-#include "transfer/hotkey_capture.h"
-#include "transfer/wedge_keys.h"
+#include "text/texts.h"
 #include "ui/delimited_list_box.h"
 #include "ui/message_box.h"
 #include "ui/qt_text.h"

@@ -7,10 +7,10 @@
 #include <QStatusBar>
 #include <QVBoxLayout>
 
-#include "app/texts.h"
 #include "core/program_data.h"
 #include "platform/serial_transport.h"
 #include "scanner/scanner_library.h"
+#include "text/texts.h"
 #include "ui/message_box.h"
 #include "ui/picture_button.h"
 #include "ui/window_placement.h"

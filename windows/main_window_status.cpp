@@ -3,8 +3,8 @@
 #include <QLabel>
 #include <QLocale>
 
-#include "app/texts.h"
 #include "core/main_window_state.h"
+#include "text/texts.h"
 #include "ui/picture_button.h"
 #include "windows/config_form.h"
 #include "windows/main_form.h"

@@ -4,8 +4,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "app/texts.h"
 #include "text/cp1252.h"
+#include "text/texts.h"
 #include "ui/qt_text.h"
 
 const char* const kConfigurationPassword = "TR$WX";

@@ -10,9 +10,9 @@
 #include <QThread>
 #include <QWindow>
 
-#include "app/texts.h"
 #include "core/barcode_reception.h"
 #include "scanner/scanner_library.h"
+#include "text/texts.h"
 #include "ui/delimited_list_box.h"
 #include "ui/message_box.h"
 #include "ui/qt_text.h"

@@ -4,9 +4,9 @@
 #include <QDBusMessage>
 #include <QDBusMetaType>
 
-#include "app/texts.h"
 #include "platform/portal/portal_shortcut.h"
 #include "platform/portal/shortcut_trigger.h"
+#include "text/texts.h"
 #include "ui/message_box.h"
 
 namespace {

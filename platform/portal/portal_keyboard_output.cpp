@@ -8,10 +8,10 @@
 #include <QTimer>
 #include <utility>
 
-#include "app/texts.h"
 #include "platform/portal/portal_request.h"
 #include "platform/portal/wayland_keymap.h"
 #include "text/cp1252.h"
+#include "text/texts.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 #include "platform/wayland/wayland_keyboard_output.h"
 
-#include "app/texts.h"
 #include "platform/wayland/wayland_virtual_keyboard.h"
 #include "text/cp1252.h"
+#include "text/texts.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <chrono>
 #include <vector>
 
+#include "core/wedge_keys.h"
 #include "text/cp1252.h"
-#include "transfer/wedge_keys.h"
 
 namespace {
 

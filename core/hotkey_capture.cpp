@@ -1,4 +1,4 @@
-#include "transfer/hotkey_capture.h"
+#include "core/hotkey_capture.h"
 
 namespace {
 

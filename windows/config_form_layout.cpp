@@ -17,8 +17,8 @@
 #include <QVBoxLayout>
 #include <QValidator>
 
-#include "app/texts.h"
 #include "platform/global_hotkeys.h"
+#include "text/texts.h"
 #include "ui/delimited_list_box.h"
 #include "ui/picture_button.h"
 #include "ui/radio_group.h"

@@ -1,4 +1,4 @@
-#include "transfer/wedge_keys.h"
+#include "core/wedge_keys.h"
 
 #include <algorithm>
 #include <array>

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "app/texts.h"
 #include "core/vocabulary.h"
+#include "text/texts.h"
 
 // What the keyboard wedge types: the character between the columns of a line, the key
 // pressed after each line, the line itself, and the key events that type one character.
