@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <string>
 
 #include "core/vocabulary.h"
 
@@ -24,15 +25,20 @@ class GlobalHotkeys {
 
     // Called on the UI thread when a registered hotkey is pressed.
     void setHandler(std::function<void(HotkeyId id)> handler);
+    // Called on the UI thread with what the user should know of the hotkeys (a desktop that
+    // bound other keys or none), in German, UTF-8; the caller shows it.
+    void setNoticeHandler(std::function<void(const std::string& text)> handler);
     // A wedge command (`lorvant --send`, `lorvant --erase`) arrives as the press of its
     // hotkey's id would, registered or not.
     void deliverCommand(HotkeyId id) { notify(id); }
 
   protected:
     void notify(HotkeyId id);
+    void tell(const std::string& text);
 
   private:
     std::function<void(HotkeyId id)> handler_;
+    std::function<void(const std::string& text)> noticeHandler_;
 };
 
 // The process-wide hotkeys: the platform's backend (X11 when a display can be opened,

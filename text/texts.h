@@ -19,6 +19,9 @@ inline constexpr char kHorizontalTab[] = "H-Tab";
 inline constexpr char kVerticalTab[] = "V-Tab";
 inline constexpr char kEnterKeyCombination[] = "Tastenkombination eingeben.";
 
+// --- The hotkeys
+inline constexpr char kHotkeysCaption[] = "Tastenkürzel";
+
 // --- The scanner link
 inline constexpr char kCommunicationError[] = " Kommunikations Fehler ";
 inline constexpr char kNoConnection[] = " Keine Verbindung zum Scanner.";

@@ -73,6 +73,11 @@ void TConfigForm::connectHandlers() {
     globalHotkeys().setHandler([form = QPointer<TConfigForm>(this)](int id) {
         if (form) form->SwitchHotKey(id);
     });
+    // What the desktop made of the hotkeys, told once by its backend.
+    globalHotkeys().setNoticeHandler([](const std::string& text) {
+        showMessageBox({QString::fromStdString(text), texts::kHotkeysCaption,
+                        QMessageBox::Information, QMessageBox::Ok, QMessageBox::Ok});
+    });
 }
 
 // Each control writes its setting at once: a change counts for every part of the program

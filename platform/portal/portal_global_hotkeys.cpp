@@ -7,7 +7,6 @@
 #include "platform/portal/portal_shortcut.h"
 #include "platform/portal/shortcut_trigger.h"
 #include "text/texts.h"
-#include "ui/message_box.h"
 
 namespace {
 
@@ -178,11 +177,9 @@ void PortalGlobalHotkeys::finishBind() {
 void PortalGlobalHotkeys::tellOnce(const QString& text) {
     if (text == told_) return;
     told_ = text;
-    // Not from inside the bus's signal delivery: the message box runs a loop of its own.
-    QTimer::singleShot(0, this, [text] {
-        showMessageBox(
-            {text, "Tastenkürzel", QMessageBox::Information, QMessageBox::Ok, QMessageBox::Ok});
-    });
+    // Not from inside the bus's signal delivery: the message the caller shows runs a loop of
+    // its own.
+    QTimer::singleShot(0, this, [this, text] { tell(text.toStdString()); });
 }
 
 void PortalGlobalHotkeys::onActivated(const QDBusObjectPath& session, const QString& shortcutId,
