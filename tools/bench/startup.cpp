@@ -29,7 +29,7 @@
 #include <string>
 #include <vector>
 
-#include "app/texts.h"
+#include "text/texts.h"
 
 extern char** environ;
 
