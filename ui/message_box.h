@@ -34,8 +34,11 @@ void showPlainMessage(const QString& text);
 // message, an error icon and an OK button. The program carries on afterwards.
 void showErrorMessage(const QString& text);
 
-// Shows `dialog` modally and returns its result (QDialog::Accepted = 1, Rejected = 0; the
-// program's own forms use 1 for OK and 2 for Cancel).
+// What a modal window of the program ends with: OK or Cancel (a plain Qt dialog: Accepted 1,
+// Rejected 0).
+enum ModalResult : int { ModalNone = 0, ModalOk = 1, ModalCancel = 2 };
+
+// Shows `dialog` modally and returns its result.
 int showModal(QDialog* dialog);
 
 // Test seams. A handler answers message boxes instead of the user; the modal handler

@@ -49,13 +49,13 @@ void TdlgTime::FormShow() {
     ResetToNow();
 }
 void TdlgTime::OKBtnClick() {
-    done(1);
+    done(ModalOk);
 }
 void TdlgTime::CancelBtnClick() {
-    done(2);
+    done(ModalCancel);
 }
 void TdlgTime::reject() {
-    done(2);
+    done(ModalCancel);
 }
 
 void TdlgTime::showEvent(QShowEvent* event) {
@@ -81,7 +81,7 @@ bool TConfigForm::SetScannerClock() {
 }
 
 void TConfigForm::SetTimeDateButtonClick() {
-    if (!clock_ || showModal(clock_) != 1) return;
+    if (!clock_ || showModal(clock_) != ModalOk) return;
     // Set by hand, the user waits for it: a clock that was not set must not pass unnoticed.
     if (!SetScannerClock()) showWarning(texts::kNoConnection, texts::kCommunicationError);
 }

@@ -64,5 +64,5 @@ TInfoForm::TInfoForm(QWidget* parent) : QDialog(parent) {
 }
 
 void TInfoForm::OkButtonClick() {
-    done(1);
+    done(ModalOk);
 }

@@ -92,7 +92,7 @@ void TMainForm::createPanel() {
     ScanChangeButton->setToolTip("Scanner Port schliessen.");
     for (auto* button : {RecvButton, ScanChangeButton})
         setBackground(button, QPalette::Button, tooltipColor());
-    setRecvPicture(0);
+    setRecvPicture(RecvPicture::Warning);
 
     connect(SpeedButton1, &QToolButton::clicked, this, &TMainForm::Ende1Click);
     connect(RecvButton, &QToolButton::clicked, this, &TMainForm::Empfangen1Click);
@@ -123,9 +123,9 @@ void TMainForm::createMenu() {
     Info1 = menuBar()->addAction(texts::kInfo, this, &TMainForm::Info1Click);
 }
 
-void TMainForm::setRecvPicture(int index) {
-    recvPicture_ = index;
-    RecvButton->setPicture(ButtonLMDBitmapList->picture(index));
+void TMainForm::setRecvPicture(RecvPicture picture) {
+    recvPicture_ = static_cast<int>(picture);
+    RecvButton->setPicture(ButtonLMDBitmapList->picture(recvPicture_));
 }
 
 void TMainForm::setStatusColor(const QColor& color) {
@@ -174,7 +174,7 @@ void TMainForm::Ende1Click() {
 }
 
 void TMainForm::Konfiguration1Click() {
-    if (showModal(password_) == 1) showModal(config_);
+    if (showModal(password_) == ModalOk) showModal(config_);
 }
 
 void TMainForm::Info1Click() {

@@ -37,9 +37,10 @@ class TMainForm : public QMainWindow {
     QAction* Konfiguration1 = nullptr;
     QAction* Info1 = nullptr;
 
-    // The picture RecvButton shows: 0 "Warning", 1 "CS1504", 2 "Opticon".
+    // The pictures of ButtonLMDBitmapList that RecvButton shows, by their index there.
+    enum class RecvPicture : int { Warning = 0, CS1504 = 1, Opticon = 2 };
     int recvPicture() const { return recvPicture_; }
-    void setRecvPicture(int index);
+    void setRecvPicture(RecvPicture picture);
     // The status bar's background colour.
     void setStatusColor(const QColor& color);
     QColor statusColor() const;

@@ -17,7 +17,7 @@ char decimalSeparator() {
 }
 
 void showNoScanner(TMainForm& form) {
-    form.setRecvPicture(0);
+    form.setRecvPicture(TMainForm::RecvPicture::Warning);
     form.ScanChangeButton->hide();
     form.setStatusColor(QColor(255, 0, 0));
     form.KeyStatusText->setText(texts::kStatusNoScanner);
@@ -27,7 +27,8 @@ void showNoScanner(TMainForm& form) {
 void showScanner(TMainForm& form, bool changePort) {
     form.setStatusColor(tooltipColor());
     form.RecvButton->setToolTip(texts::kHintReadScanner);
-    form.setRecvPicture(changePort ? 2 : 1);
+    form.setRecvPicture(changePort ? TMainForm::RecvPicture::Opticon
+                                   : TMainForm::RecvPicture::CS1504);
     form.ScanChangeButton->setVisible(changePort);
     form.KeyStatusText->setText(changePort ? texts::kStatusChangePort : texts::kStatusCS1504);
 }

@@ -6,6 +6,7 @@
 
 #include "text/cp1252.h"
 #include "text/texts.h"
+#include "ui/message_box.h"
 #include "ui/qt_text.h"
 
 const char* const kConfigurationPassword = "TR$WX";
@@ -48,11 +49,11 @@ void TPassForm::FormShow() {
 }
 
 void TPassForm::OKBtnClick() {
-    done(passwordMatches(toCp1252(Password->text()), password) ? 1 : 2);
+    done(passwordMatches(toCp1252(Password->text()), password) ? ModalOk : ModalCancel);
 }
 
 void TPassForm::reject() {
-    done(2);
+    done(ModalCancel);
 }
 
 void TPassForm::showEvent(QShowEvent* event) {
