@@ -283,15 +283,15 @@ class ConfigWindowTest : public QObject {
         form.cbPortID->setCurrentIndex(form.cbPortID->findText("COM7"));
         QCOMPARE(form.portIndex(), 6);
         form.FieldSepCombo->setCurrentText("/");
-        QCOMPARE(form.wedgeSeparator(), WedgeSeparator::Slash);
+        QCOMPARE(form.settings().wedgeSeparator, WedgeSeparator::Slash);
         form.StringTermCombo->setCurrentText("H-Tab");
-        QCOMPARE(form.wedgeTerminator(), WedgeTerminator::HorizontalTab);
+        QCOMPARE(form.settings().wedgeTerminator, WedgeTerminator::HorizontalTab);
         form.ScannerOptionGroup->button(2)->click();
-        QCOMPARE(form.dataFormat(), DataFormat::Date);
+        QCOMPARE(form.settings().dataFormat, DataFormat::Date);
         form.RadioModeGroup->button(1)->click();
-        QCOMPARE(form.transferMode(), TransferMode::KeyboardWedge);
+        QCOMPARE(form.settings().transferMode, TransferMode::KeyboardWedge);
         form.FileSaveOptionRadioGroup->button(1)->click();
-        QCOMPARE(form.saveOption(), SaveOption::Append);
+        QCOMPARE(form.settings().saveOption, SaveOption::Append);
     }
 
     void parameterPage() {

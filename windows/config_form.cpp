@@ -128,7 +128,7 @@ void TConfigForm::FormCreate() {
     UpdateMainWindowStatus();
     RegisterHotkeys();
     // In keyboard-wedge mode the program starts minimised.
-    if (transferMode() != TransferMode::FileTransfer && main_)
+    if (settings().transferMode != TransferMode::FileTransfer && main_)
         main_->setWindowState(main_->windowState() | Qt::WindowMinimized);
 }
 
@@ -201,10 +201,6 @@ void TConfigForm::recoverDataFiles() {
     uncounted.counterActive = false;
     recoverDataFile(dataFilePath(uncounted, 0));
     if (settings.counterActive) recoverDataFile(dataFilePath(settings, settings.fileCounter - 1));
-}
-
-void TConfigForm::setDataFormat(DataFormat format) {
-    data_.changeDataFormat(format);
 }
 
 void TConfigForm::FormDestroy() {

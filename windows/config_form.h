@@ -121,16 +121,8 @@ class TConfigForm : public QDialog {
     // Codes and the last saved or loaded values of the scanner parameters.
     ParameterTable parameterTable{};
 
-    // The choices of the radio groups and drop-down lists, by name.
-    DataFormat dataFormat() const { return settings().dataFormat; }
-    // Sets the data format and shows it.
-    void setDataFormat(DataFormat format);
-    SaveOption saveOption() const { return settings().saveOption; }
-    TransferMode transferMode() const { return settings().transferMode; }
-    // 0-15 for COM1-COM16; -1 for none.
+    // The configured port: 0-15 for COM1-COM16; -1 for none.
     int32_t portIndex() const { return settings().port; }
-    WedgeSeparator wedgeSeparator() const { return settings().wedgeSeparator; }
-    WedgeTerminator wedgeTerminator() const { return settings().wedgeTerminator; }
 
     // Puts `settings` into the controls.
     void showSettings(const Settings& settings);

@@ -148,7 +148,7 @@ QWidget* TConfigForm::createTransferPage() {
                               choice(DataFormat::BarcodeOnly, "Nur Barcode")},
                              page),
               "ScannerOptionGroup");
-    setDataFormat(DataFormat::TimeAndDate);
+    ScannerOptionGroup->setValue(static_cast<int>(DataFormat::TimeAndDate));
     RadioModeGroup = named(new RadioGroup(" Übermittlungs Variante",
                                           {choice(TransferMode::FileTransfer, "File Transfer."),
                                            choice(TransferMode::KeyboardWedge, "Keyboard-Wedge.")},
