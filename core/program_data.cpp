@@ -14,6 +14,10 @@ std::string ProgramData::scannersPath() const {
     return directory_ + "LVserial.dat";
 }
 
+std::string ProgramData::parametersPath() const {
+    return directory_ + "Param.dat";
+}
+
 void ProgramData::loadSettings(const std::string& directory, const std::string& dataDirectory) {
     directory_ = directory;
     // A new run: nothing received yet.

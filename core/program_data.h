@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "core/scanner_parameters.h"
 #include "core/scanner_registry.h"
 #include "core/settings.h"
 
@@ -23,6 +24,8 @@ class ProgramData {
 
     Settings settings;
     ScannerRegistry scanners;
+    // The scanner parameters offered, and the parameter file (Param.dat) they are kept in.
+    ScannerParameters parameters;
     // The serial number text of the scanner identified last, and its scanner record (lines
     // of ID, separator character, name and CR LF, Windows-1252).
     std::string identifiedSerial;
@@ -55,6 +58,7 @@ class ProgramData {
     ScannerRegistry::LoadReport loadScanners();
     ScannerRegistry::SaveResult saveScanners(std::string* error) const;
     std::string scannersPath() const;
+    std::string parametersPath() const;
 
   private:
     std::string directory_;

@@ -238,10 +238,10 @@ class ScannerSettingsTest : public QObject {
         putFile(dir_.filePath("Param.dat"), image);
         start();
         form_->OpenConfigButtonClick();
-        QCOMPARE(form_->parameterTable[0].code, 33);
-        QCOMPARE(form_->parameterTable[1].code, 40);
-        QCOMPARE(form_->parameterTable[1].value, 0);
-        QCOMPARE(form_->parameterTable[2].code, 46);
+        QCOMPARE(form_->data().parameters.table[0].code, 33);
+        QCOMPARE(form_->data().parameters.table[1].code, 40);
+        QCOMPARE(form_->data().parameters.table[1].value, 0);
+        QCOMPARE(form_->data().parameters.table[2].code, 46);
         QVERIFY(!checked(*form_, 0));
         check(*form_, 0, true);
         unit_.device.setParameter(33, 0);

@@ -16,7 +16,6 @@
 #include "core/settings.h"
 #include "core/transfers.h"
 #include "formats/data_file.h"
-#include "formats/parameter_file.h"
 #include "formats/profile_file.h"
 #include "formats/scanner_list.h"
 #include "platform/global_hotkeys.h"
@@ -123,7 +122,9 @@ void TConfigForm::FormCreate() {
     showSettings(data_.settings);
     recoverDataFiles();
     loadScannerListFile();
-    openParameterFile();
+    // A file held by another running copy stays closed: saving then changes nothing on disk
+    // and loading only resets the check boxes to the table.
+    data_.parameters.openFile(data_.parametersPath());
     showParameterTable();
     UpdateMainWindowStatus();
     RegisterHotkeys();

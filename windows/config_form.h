@@ -33,7 +33,6 @@ class SaveFileDialog;
 class TMainForm;
 class TReceiveForm;
 class TdlgTime;
-class ParameterFile;
 
 // The configuration window. It is also the settings store of the whole run: every setting
 // that has a control is held by that control (item index, check state, text), the others
@@ -117,9 +116,6 @@ class TConfigForm : public QDialog {
     // reception left, as the controls show and edit them.
     ProgramData& data() { return data_; }
     const Settings& settings() const { return data_.settings; }
-    std::unique_ptr<ParameterFile> parameterFile;
-    // Codes and the last saved or loaded values of the scanner parameters.
-    ParameterTable parameterTable{};
 
     // The configured port: 0-15 for COM1-COM16; -1 for none.
     int32_t portIndex() const { return settings().port; }
@@ -195,8 +191,8 @@ class TConfigForm : public QDialog {
     // Types every row of a reception, each closed by the terminator key. False when not
     // every key went out.
     bool typeReceivedRows(const Reception& reception);
-    // The parameter file and the check list of the page "Einstellungen".
-    void openParameterFile();
+    // The check list of the page "Einstellungen": its sixteen items, and the choices shown.
+    void createParameterItems();
     void showParameterTable();
     // Asks before a factory reset clears `stored` barcodes; true for Yes.
     bool confirmFactoryReset(int stored);

@@ -293,6 +293,7 @@ QWidget* TConfigForm::createParameterPage() {
     auto* page = new QWidget;
     Label3 = named(new QLabel("Parameter", page), "Label3");
     ParamCheckListBox = named(new QListWidget(page), "ParamCheckListBox");
+    createParameterItems();
     Label6 = named(new QLabel("Beschreibung", page), "Label6");
     Memo1 = named(new QPlainTextEdit(page), "Memo1");
     Memo1->setPlainText(
