@@ -1,4 +1,5 @@
 #include <QCoreApplication>
+#include <QTimer>
 
 #include "app/command_line.h"
 #include "app/commands.h"
@@ -63,13 +64,15 @@ int main(int argc, char** argv) {
     Cs1504Library scanner(serialPortOpener());
     setScannerLibrary(&scanner);
     try {
-        createApplicationWindows();
+        createStartWindows();
         // Requests are taken once the windows that handle them are there.
         if (claim == InstanceChannel::Claim::Running && !channel.listen([](ChannelRequest request) {
                 handleChannelRequest(request, MainForm);
             }))
             reportChannelUnavailable(channel.problem());
         MainForm->show();
+        // The dialogs are not needed to show the main window; they come right after it.
+        QTimer::singleShot(0, [] { createDialogs(); });
         app.exec();
         destroyApplicationWindows();
     } catch (const std::exception& error) {

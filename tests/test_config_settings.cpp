@@ -10,6 +10,7 @@
 #include "file_helpers.h"
 #include "platform/program_dir.h"
 #include "testing/message_box_recorder.h"
+#include "transfer_windows.h"
 #include "ui/delimited_list_box.h"
 #include "ui/message_box.h"
 #include "ui/radio_group.h"
@@ -35,7 +36,8 @@ class ConfigSettingsTest : public QObject {
     void firstRunUsesDefaultsAndWritesAllKeys() {
         MessageBoxRecorder boxes;
         {
-            TConfigForm form(programData);
+            ConfigRun run(programData);
+            TConfigForm& form = run.form;
             QCOMPARE(form.FileNamePathEdit->text(), path("Data.txt"));
             QCOMPARE(form.FileNamePathEdit->toolTip(), path("Data.txt"));
             QCOMPARE(form.FileSaveOptionRadioGroup->value(), 0);
@@ -82,7 +84,8 @@ class ConfigSettingsTest : public QObject {
         putFile(path("LVserial.dat"), "");
         {
             MessageBoxRecorder boxes;
-            TConfigForm form(programData);
+            ConfigRun run(programData);
+            TConfigForm& form = run.form;
             QVERIFY(boxes.shown().empty());
             QCOMPARE(form.FileSaveOptionRadioGroup->value(), 1);
             QCOMPARE(form.settings().fileCounter, 31);
@@ -116,7 +119,8 @@ class ConfigSettingsTest : public QObject {
                 "[ScannerOptions]\r\nPort=99\r\nDataFormat=-3\r\n");
         putFile(path("LVserial.dat"), "");
         {
-            TConfigForm form(programData);
+            ConfigRun run(programData);
+            TConfigForm& form = run.form;
             QCOMPARE(form.FileSaveOptionRadioGroup->value(), 0);
             QCOMPARE(form.RadioModeGroup->value(), 0);
             QCOMPARE(form.cbPortID->currentIndex(), 0);
@@ -134,7 +138,8 @@ class ConfigSettingsTest : public QObject {
                 "0102030405060708;;N\xE4me;x");
         {
             MessageBoxRecorder boxes;
-            TConfigForm form(programData);
+            ConfigRun run(programData);
+            TConfigForm& form = run.form;
             QCOMPARE(form.SerieListBox->rowCount(), 3);
             QCOMPARE(form.SerieListBox->column(0, 2), std::string("Lager"));
             QCOMPARE(form.SerieListBox->column(2, 2), std::string("N\xE4me"));
@@ -149,7 +154,8 @@ class ConfigSettingsTest : public QObject {
         putFile(path("LVserial.dat"), "0011223344556677\r\n");
         MessageBoxRecorder boxes;
         {
-            TConfigForm form(programData);
+            ConfigRun run(programData);
+            TConfigForm& form = run.form;
             form.data().scanners.add("8899aabbccddeeff");
             // A folder where the settings file should be makes it unwritable.
             QVERIFY(QDir(dir_.path()).mkdir("LVconfig.ini"));
@@ -169,7 +175,8 @@ class ConfigSettingsTest : public QObject {
         putFile(path("LVserial.dat"), damaged);
         {
             MessageBoxRecorder boxes;
-            TConfigForm form(programData);
+            ConfigRun run(programData);
+            TConfigForm& form = run.form;
             // The reading ends at the NUL byte, in the middle of the third row.
             QCOMPARE(form.SerieListBox->rows(),
                      (std::vector<std::string>{"0011223344556677;AB12;Lager",
@@ -187,7 +194,8 @@ class ConfigSettingsTest : public QObject {
         QVERIFY(!QFile::exists(path("LVserial.dat.bak")));
         {
             MessageBoxRecorder boxes;
-            TConfigForm form(programData);
+            ConfigRun run(programData);
+            TConfigForm& form = run.form;
             form.data().scanners.add("a0a1a2a3a4a5a6a7");
         }
         QCOMPARE(fileBytes(path("LVserial.dat.bak")), damaged);
@@ -201,7 +209,8 @@ class ConfigSettingsTest : public QObject {
         QVERIFY(QDir(dir_.path()).mkdir("LVserial.dat"));
         MessageBoxRecorder boxes;
         {
-            TConfigForm form(programData);
+            ConfigRun run(programData);
+            TConfigForm& form = run.form;
             form.data().scanners.add("8899aabbccddeeff");
         }
         QCOMPARE(boxes.shown().size(), size_t(2));

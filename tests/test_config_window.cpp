@@ -20,6 +20,7 @@
 #include "platform/program_dir.h"
 #include "shell_fakes.h"
 #include "testing/message_box_recorder.h"
+#include "transfer_windows.h"
 #include "ui/delimited_list_box.h"
 #include "ui/message_box.h"
 #include "ui/radio_group.h"
@@ -113,7 +114,8 @@ class ConfigWindowTest : public QObject {
     }
 
     void windowFrame() {
-        TConfigForm form(programData);
+        ConfigRun run(programData);
+        TConfigForm& form = run.form;
         QCOMPARE(form.windowTitle(), QString("Konfiguration"));
         QCOMPARE(form.palette().color(QPalette::Window), QColor(207, 232, 233));
         QVERIFY(form.minimumSize() != form.maximumSize());
@@ -137,14 +139,12 @@ class ConfigWindowTest : public QObject {
 
         QCOMPARE(form.DataSaveDialog->filter, QString("Text Datei|*.txt|Alle|*.*"));
         QCOMPARE(form.DataSaveDialog->defaultExtension, QString("txt"));
-        QVERIFY(!form.SendTimer.isActive());
-        QVERIFY(form.SendTimer.isSingleShot());
-        QCOMPARE(form.SendTimer.interval(), 500);
     }
 
     void centredOverTheMainWindowAtEveryShowing() {
         TMainForm main(programData);
-        TConfigForm form(programData, &main);
+        ConfigRun run(programData, &main);
+        TConfigForm& form = run.form;
         showAndWait(&main);
         for (const QPoint place : {QPoint(150, 200), QPoint(250, 300)}) {
             main.move(place);
@@ -167,7 +167,8 @@ class ConfigWindowTest : public QObject {
     }
 
     void pageAndSizeKeptAcrossShowings() {
-        TConfigForm form(programData);
+        ConfigRun run(programData);
+        TConfigForm& form = run.form;
         showAndWait(&form);
         form.ConfigPages->setCurrentIndex(3);
         form.resize(form.size() + QSize(40, 30));
@@ -179,7 +180,8 @@ class ConfigWindowTest : public QObject {
     }
 
     void transferPage() {
-        TConfigForm form(programData);
+        ConfigRun run(programData);
+        TConfigForm& form = run.form;
         showAndWait(&form);
         QCOMPARE(form.Label1->text(), QString("Daten Transfer Scanner  ---> PC"));
         QVERIFY(form.Label1->font().bold() && form.Label1->font().italic());
@@ -207,7 +209,8 @@ class ConfigWindowTest : public QObject {
     }
 
     void fileOptionsPage() {
-        TConfigForm form(programData);
+        ConfigRun run(programData);
+        TConfigForm& form = run.form;
         showAndWait(&form);
         form.ConfigPages->setCurrentIndex(1);
         QCOMPARE(form.Label2->text(), QString("Daten Speicherung."));
@@ -234,7 +237,8 @@ class ConfigWindowTest : public QObject {
     }
 
     void keyboardWedgePage() {
-        TConfigForm form(programData);
+        ConfigRun run(programData);
+        TConfigForm& form = run.form;
         showAndWait(&form);
         form.ConfigPages->setCurrentIndex(2);
         QCOMPARE(form.Label12->text(), QString("Hotkey für einlesen"));
@@ -270,7 +274,8 @@ class ConfigWindowTest : public QObject {
 
     void everyChoiceIsReadByName() {
         // Each item carries the number the settings file stores for it, whatever its place.
-        TConfigForm form(programData);
+        ConfigRun run(programData);
+        TConfigForm& form = run.form;
         for (const QComboBox* combo : {form.cbPortID, form.FieldSepCombo, form.StringTermCombo})
             for (int i = 0; i < combo->count(); ++i) QCOMPARE(combo->itemData(i), QVariant(i));
         for (const RadioGroup* group :
@@ -295,7 +300,8 @@ class ConfigWindowTest : public QObject {
     }
 
     void parameterPage() {
-        TConfigForm form(programData);
+        ConfigRun run(programData);
+        TConfigForm& form = run.form;
         showAndWait(&form);
         form.ConfigPages->setCurrentIndex(3);
         QCOMPARE(form.Label3->text(), QString("Parameter"));
@@ -329,7 +335,8 @@ class ConfigWindowTest : public QObject {
     }
 
     void serialNumberPage() {
-        TConfigForm form(programData);
+        ConfigRun run(programData);
+        TConfigForm& form = run.form;
         showAndWait(&form);
         form.ConfigPages->setCurrentIndex(4);
         QCOMPARE(form.Label8->text(), QString("Serie Nummern der Scanner  "));
@@ -370,7 +377,8 @@ class ConfigWindowTest : public QObject {
 
     // Hints only on the controls that have one.
     void hintsOnlyWhereGiven() {
-        TConfigForm form(programData);
+        ConfigRun run(programData);
+        TConfigForm& form = run.form;
         std::set<QString> hinted;
         for (QWidget* widget : form.findChildren<QWidget*>())
             if (!widget->toolTip().isEmpty()) hinted.insert(widget->objectName());
@@ -382,7 +390,8 @@ class ConfigWindowTest : public QObject {
     }
 
     void tabOrderOfEachPage() {
-        TConfigForm form(programData);
+        ConfigRun run(programData);
+        TConfigForm& form = run.form;
         QCOMPARE(tabStops(form.ConfigPages->widget(0)),
                  (QStringList{"cbPortID", "SynchDateTimeCheckBox", "ScannerOptionGroup",
                               "SetTimeDateButton", "TransDelCheckBox", "RadioModeGroup"}));
@@ -403,7 +412,8 @@ class ConfigWindowTest : public QObject {
 
     // The Tab key itself: a radio group is one stop, at its chosen item.
     void tabKeyOnTheTransferPage() {
-        TConfigForm form(programData);
+        ConfigRun run(programData);
+        TConfigForm& form = run.form;
         showAndWait(&form);
         form.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&form));
@@ -419,7 +429,8 @@ class ConfigWindowTest : public QObject {
     }
 
     void clockButtonFollowsTheSynchronisation() {
-        TConfigForm form(programData);
+        ConfigRun run(programData);
+        TConfigForm& form = run.form;
         form.SynchDateTimeCheckBox->setChecked(true);
         for (int showing = 0; showing < 2; ++showing) {
             // Whatever enabled it in between, showing the window decides again.
@@ -440,12 +451,14 @@ class ConfigWindowTest : public QObject {
 
     void clockButtonAfterLoadingATickedSetting() {
         QVERIFY(putFile(path("LVconfig.ini"), "[ScannerOptions]\r\nSynchDateTime=1\r\n"));
-        TConfigForm form(programData);
+        ConfigRun run(programData);
+        TConfigForm& form = run.form;
         QVERIFY(!form.SetTimeDateButton->isEnabled());
     }
 
     void browseCancelledChangesNothing() {
-        TConfigForm form(programData);
+        ConfigRun run(programData);
+        TConfigForm& form = run.form;
         const QString before = path("Data.txt");
         SaveDialogAnswer answer;
         form.BrowseButton->click();
@@ -455,7 +468,8 @@ class ConfigWindowTest : public QObject {
     }
 
     void browseConfirmedAddsTheExtension() {
-        TConfigForm form(programData);
+        ConfigRun run(programData);
+        TConfigForm& form = run.form;
         QVERIFY(QDir(dir_.path()).mkpath("Ausgabe"));
         const QString typed = dir_.filePath("Ausgabe/Tagesdaten");
         {
@@ -473,7 +487,8 @@ class ConfigWindowTest : public QObject {
     }
 
     void browseRefusesANameTheSettingsFileCannotKeep() {
-        TConfigForm form(programData);
+        ConfigRun run(programData);
+        TConfigForm& form = run.form;
         const QString before = form.FileNamePathEdit->text();
         MessageBoxRecorder boxes;
         {
@@ -498,7 +513,8 @@ class ConfigWindowTest : public QObject {
         const QString before = path("Data.txt");
         const QString typed = dir_.filePath("anders.csv");
         {
-            TConfigForm form(programData);
+            ConfigRun run(programData);
+            TConfigForm& form = run.form;
             form.FileNamePathEdit->clear();
             QTest::keyClicks(form.FileNamePathEdit, typed);
             QCOMPARE(form.FileNamePathEdit->text(), typed);
@@ -519,7 +535,8 @@ class ConfigWindowTest : public QObject {
         QVERIFY(putFile(path("LVconfig.ini"),
                         "[DataFile]\r\nPathAndName=" + nativePath(path("weg/Data.txt")) + "\r\n"));
         QVERIFY(QDir(dir_.path()).mkpath("Ausgabe"));
-        TConfigForm form(programData);
+        ConfigRun run(programData);
+        TConfigForm& form = run.form;
         {
             SaveDialogAnswer answer;
             form.BrowseButton->click();
@@ -533,7 +550,8 @@ class ConfigWindowTest : public QObject {
 
     void escapeAndEnterDoNotClose() {
         InstalledHotkeys hotkeys;
-        TConfigForm form(programData);
+        ConfigRun run(programData);
+        TConfigForm& form = run.form;
         hotkeys.clearCalls();
         showAndWait(&form);
         QTest::keyClick(&form, Qt::Key_Escape);
@@ -557,7 +575,8 @@ class ConfigWindowTest : public QObject {
     void closingRegistersTheHotkeysAgain() {
         QFETCH(bool, closeBox);
         InstalledHotkeys hotkeys;
-        TConfigForm form(programData);
+        ConfigRun run(programData);
+        TConfigForm& form = run.form;
         QCOMPARE(hotkeys.registrations(), (std::vector<std::string>{"66:0:0", "99:0:0"}));
         hotkeys.clearCalls();
         // Captured on the page "KB-Wedge" while the window was open.

@@ -29,6 +29,7 @@
 #include "unit_fixture.h"
 #include "windows/clock_dialog.h"
 #include "windows/config_form.h"
+#include "windows/keyboard_wedge.h"
 #include "windows/main_form.h"
 #include "windows/receive_form.h"
 
@@ -258,8 +259,8 @@ class KeyboardWedgeTest : public QObject {
         // The press that counts is the registered one, whatever the edit shows.
         QVERIFY(!hotkeys_->press(2, 'Q'));
         QVERIFY(hotkeys_->press(1, 'S'));
-        QVERIFY(config_->SendTimer.isActive());
-        config_->SendTimer.stop();
+        QVERIFY(Wedge->SendTimer.isActive());
+        Wedge->SendTimer.stop();
 
         config_.reset();
         ConfigForm = nullptr;
@@ -273,20 +274,20 @@ class KeyboardWedgeTest : public QObject {
     void sendHotkeyStartsTheTimerOnce() {
         createWindows();
         QVERIFY(hotkeys_->press(3, 'S'));
-        QVERIFY(config_->SendTimer.isActive());
-        QVERIFY(config_->SendTimer.isSingleShot());
-        QCOMPARE(config_->SendTimer.interval(), 500);
-        QCOMPARE(config_->SendTimer.timerType(), Qt::PreciseTimer);
+        QVERIFY(Wedge->SendTimer.isActive());
+        QVERIFY(Wedge->SendTimer.isSingleShot());
+        QCOMPARE(Wedge->SendTimer.interval(), 500);
+        QCOMPARE(Wedge->SendTimer.timerType(), Qt::PreciseTimer);
         QVERIFY(keyboard_->events().empty());  // the transfer runs when the timer fires
         QCOMPARE(commandsSent(cs1504::Command::Interrogate), 0);
 
         // A second press within the delay neither restarts it nor queues a second transfer.
-        QTRY_VERIFY(config_->SendTimer.remainingTime() <= 400);
+        QTRY_VERIFY(Wedge->SendTimer.remainingTime() <= 400);
         QVERIFY(hotkeys_->press(3, 'S'));
-        QVERIFY(config_->SendTimer.isActive());
-        QVERIFY(config_->SendTimer.remainingTime() <= 400);
+        QVERIFY(Wedge->SendTimer.isActive());
+        QVERIFY(Wedge->SendTimer.remainingTime() <= 400);
         QTRY_VERIFY(!keyboard_->events().empty());
-        QVERIFY(!config_->SendTimer.isActive());
+        QVERIFY(!Wedge->SendTimer.isActive());
         QCOMPARE(commandsSent(cs1504::Command::UploadBarcodes), 1);
         QCOMPARE(keyboard_->transcript(), typed({{kFirst.data, kFirst.time(), kFirst.date()},
                                                  {kSecond.data, kSecond.time(), kSecond.date()}},
@@ -303,24 +304,24 @@ class KeyboardWedgeTest : public QObject {
         QVERIFY(hotkeys_->press(3, 'D'));
         QCOMPARE(scripted.calls, (std::vector<std::string>{"Erase"}));
         QVERIFY(boxes_->shown().empty());
-        QVERIFY(!config_->SendTimer.isActive());
+        QVERIFY(!Wedge->SendTimer.isActive());
 
         // With the unit: the transfer leaves the port open and the clear hotkey empties it.
         setScannerLibrary(unit_.library.get());
         QVERIFY(hotkeys_->press(3, 'D'));  // no port yet: nothing happens, nothing is said
         QCOMPARE(unit_.device.barcodes.size(), size_t(2));
-        config_->SendTimerTimer();
+        Wedge->SendTimerTimer();
         QCOMPARE(unit_.device.barcodes.size(), size_t(2));
         QVERIFY(hotkeys_->press(3, 'D'));
         QVERIFY(unit_.device.barcodes.empty());
         QVERIFY(boxes_->shown().empty());
         hotkeys_->pressId(12);  // an id of no hotkey
-        QVERIFY(!config_->SendTimer.isActive());
+        QVERIFY(!Wedge->SendTimer.isActive());
     }
 
     void aPressAfterTheWindowHasGoneReachesNobody() {
         createWindows();
-        config_->SendTimerTimer();  // leaves the port open
+        Wedge->SendTimerTimer();  // leaves the port open
         destroyTransferWindows(config_, receive_, clock_);
         // The hotkeys stay registered to the end of the run, the window is gone.
         QVERIFY(hotkeys_->press(3, 'D'));
@@ -332,7 +333,7 @@ class KeyboardWedgeTest : public QObject {
 
     void typesEveryRowColumnByColumn() {
         createWindows();
-        config_->SendTimerTimer();
+        Wedge->SendTimerTimer();
         QCOMPARE(keyboard_->transcript(), typed({{kFirst.data, kFirst.time(), kFirst.date()},
                                                  {kSecond.data, kSecond.time(), kSecond.date()}},
                                                 '\t', 13));
@@ -346,7 +347,7 @@ class KeyboardWedgeTest : public QObject {
         // The port stays open: the next transfer reads the unit again without opening it.
         keyboard_->clear();
         const int opens = unit_.line->opens;
-        config_->SendTimerTimer();
+        Wedge->SendTimerTimer();
         QCOMPARE(unit_.line->opens, opens);
         QCOMPARE(keyboard_->storedAtEnd, (std::vector<size_t>{2, 2}));
     }
@@ -377,7 +378,7 @@ class KeyboardWedgeTest : public QObject {
                             std::to_string(separatorIndex) +
                             "\r\nRecTerm=" + std::to_string(terminatorIndex) + "\r\n"));
         createWindows();
-        config_->SendTimerTimer();
+        Wedge->SendTimerTimer();
         QCOMPARE(keyboard_->transcript(),
                  typed({{kFirst.data, kFirst.time()}, {kSecond.data, kSecond.time()}}, separator,
                        terminator));
@@ -408,14 +409,14 @@ class KeyboardWedgeTest : public QObject {
         QFETCH(std::vector<std::vector<std::string>>, lines);
         createWindows();
         config_->ScannerOptionGroup->setValue(option);
-        config_->SendTimerTimer();
+        Wedge->SendTimerTimer();
         QCOMPARE(keyboard_->transcript(), typed(lines, '\t', 13));
     }
 
     void unitWithoutTimeStampsTypesTheBarcodeAlone() {
         unit_.device.setParameter(cs1504::parameter::StoreTimeStamps, 0);
         createWindows();
-        config_->SendTimerTimer();
+        Wedge->SendTimerTimer();
         QCOMPARE(keyboard_->transcript(), typed({{kFirst.data}, {kSecond.data}}, '\t', 13));
         QCOMPARE(config_->ScannerOptionGroup->value(), 3);
     }
@@ -449,7 +450,7 @@ class KeyboardWedgeTest : public QObject {
         config_->ScannerOptionGroup->setValue(option);
         config_->FieldSepEdit->setText(fieldSeparator);
         config_->TransDelCheckBox->setChecked(true);
-        config_->SendTimerTimer();
+        Wedge->SendTimerTimer();
         // The barcode whole, then time and date: x;y.z:!Q Tab 23:59:58 Tab 31.01.2025 Enter.
         QCOMPARE(keyboard_->transcript(), typed({fields}, '\t', 13));
         QVERIFY(unit_.device.barcodes.empty());
@@ -474,7 +475,7 @@ class KeyboardWedgeTest : public QObject {
             titles << title;
             activeThroughout = activeThroughout && QApplication::activeWindow() == &target;
         });
-        config_->SendTimerTimer();
+        Wedge->SendTimerTimer();
         // The count of the barcodes read, then the typing; afterwards the main window shows
         // its status again.
         QCOMPARE(
@@ -499,7 +500,7 @@ class KeyboardWedgeTest : public QObject {
         createWindows();
         config_->SynchDateTimeCheckBox->setChecked(true);
         config_->TransDelCheckBox->setChecked(true);
-        config_->SendTimerTimer();
+        Wedge->SendTimerTimer();
         QCOMPARE(keyboard_->transcript(), typed({{kFirst.data, kFirst.time(), kFirst.date()},
                                                  {kSecond.data, kSecond.time(), kSecond.date()}},
                                                 '\t', 13));
@@ -516,7 +517,7 @@ class KeyboardWedgeTest : public QObject {
         createWindows();
         config_->SynchDateTimeCheckBox->setChecked(true);
         config_->TransDelCheckBox->setChecked(true);
-        config_->SendTimerTimer();
+        Wedge->SendTimerTimer();
         QVERIFY(keyboard_->events().empty());
         QCOMPARE(std::string(unit_.device.clock.begin(), unit_.device.clock.end()),
                  clockBytes(kNow));
@@ -528,7 +529,7 @@ class KeyboardWedgeTest : public QObject {
         createWindows();
         config_->TransDelCheckBox->setChecked(true);
         keyboard_->failTransfers(true, "Keine Tastatur f\xFCr Wayland.");
-        config_->SendTimerTimer();
+        Wedge->SendTimerTimer();
         QCOMPARE(unit_.device.barcodes.size(), size_t(2));
         QCOMPARE(commandsSent(cs1504::Command::ClearBarcodes), 0);
         QCOMPARE(boxes_->shown().size(), size_t(1));
@@ -538,7 +539,7 @@ class KeyboardWedgeTest : public QObject {
                  qPrintable(boxes_->shown()[0].text));
         // Once keys go out again, the next transfer types them all and clears the unit.
         keyboard_->failTransfers(false);
-        config_->SendTimerTimer();
+        Wedge->SendTimerTimer();
         QVERIFY(unit_.device.barcodes.empty());
     }
 
@@ -558,7 +559,7 @@ class KeyboardWedgeTest : public QObject {
             QVERIFY2(note.contains(QString::fromUtf8(part)), part);
         QCOMPARE(config_->SendHotkeyEdit->text(), QString("Alt+Ctrl+S"));
         commands.deliverCommand(66);
-        QVERIFY(config_->SendTimer.isActive());
+        QVERIFY(Wedge->SendTimer.isActive());
         unit_.library->OpenScannerPort(0);
         commands.deliverCommand(99);
         QCOMPARE(commandsSent(cs1504::Command::ClearBarcodes), 1);
@@ -572,16 +573,16 @@ class KeyboardWedgeTest : public QObject {
         setMessageBoxHandler([&](const MessageBoxRequest&) {
             // The user presses the send hotkey again while the message is up.
             hotkeys_->press(3, 'S');
-            timerStarted = config_->SendTimer.isActive();
+            timerStarted = Wedge->SendTimer.isActive();
             return QMessageBox::Ok;
         });
-        config_->SendTimerTimer();
+        Wedge->SendTimerTimer();
         setMessageBoxHandler({});
         QVERIFY(!timerStarted);
         QCOMPARE(commandsSent(cs1504::Command::UploadBarcodes), 1);
         // Afterwards it is taken again.
         QVERIFY(hotkeys_->press(3, 'S'));
-        QVERIFY(config_->SendTimer.isActive());
+        QVERIFY(Wedge->SendTimer.isActive());
     }
 
     void clearHotkeyIsNotTakenWhileATransferRuns() {
@@ -591,11 +592,11 @@ class KeyboardWedgeTest : public QObject {
         createWindows();
         keyboard_->whileTyping = [this] { QVERIFY(hotkeys_->press(3, 'D')); };
         keyboard_->failTransfers(true);
-        config_->SendTimerTimer();
+        Wedge->SendTimerTimer();
         QCOMPARE(unit_.device.barcodes.size(), size_t(2));
         QCOMPARE(boxes_->shown().size(), size_t(1));
         keyboard_->failTransfers(false);
-        config_->SendTimerTimer();
+        Wedge->SendTimerTimer();
         QCOMPARE(unit_.device.barcodes.size(), size_t(2));
         // Once the message says the typing failed, the user may clear the scanner.
         keyboard_->whileTyping = {};
@@ -604,7 +605,7 @@ class KeyboardWedgeTest : public QObject {
             hotkeys_->press(3, 'D');
             return QMessageBox::Ok;
         });
-        config_->SendTimerTimer();
+        Wedge->SendTimerTimer();
         setMessageBoxHandler({});
         QVERIFY(unit_.device.barcodes.empty());
     }
@@ -613,16 +614,16 @@ class KeyboardWedgeTest : public QObject {
         createWindows();
         receive_->show();
         QVERIFY(hotkeys_->press(3, 'S'));
-        QVERIFY(!config_->SendTimer.isActive());
+        QVERIFY(!Wedge->SendTimer.isActive());
         receive_->hide();
         QVERIFY(hotkeys_->press(3, 'S'));
-        QVERIFY(config_->SendTimer.isActive());
+        QVERIFY(Wedge->SendTimer.isActive());
     }
 
     void unknownScannerTypesNothingAndKeepsTheBarcodes() {
         createWindows("0000000000000001;X;Y\r\n");
         config_->TransDelCheckBox->setChecked(true);
-        config_->SendTimerTimer();
+        Wedge->SendTimerTimer();
         QVERIFY(keyboard_->events().empty());
         QCOMPARE(boxes_->shown().size(), size_t(1));
         QCOMPARE(boxes_->shown()[0].text, QString("Überprüfen Sie die Konfiguration !"));
@@ -635,7 +636,7 @@ class KeyboardWedgeTest : public QObject {
         unit_.device.connected = false;
         createWindows();
         config_->TransDelCheckBox->setChecked(true);
-        config_->SendTimerTimer();
+        Wedge->SendTimerTimer();
         QVERIFY(keyboard_->events().empty());
         QCOMPARE(commandsSent(cs1504::Command::ClearBarcodes), 0);
         QCOMPARE(unit_.device.barcodes.size(), size_t(2));
@@ -648,7 +649,7 @@ class KeyboardWedgeTest : public QObject {
             {0x03, "LAST", cs1504::packTimeStamp(2026, 2, 31, 9, 0, 0)});
         createWindows();
         config_->TransDelCheckBox->setChecked(true);
-        config_->SendTimerTimer();
+        Wedge->SendTimerTimer();
         QCOMPARE(boxes_->shown().size(), size_t(1));
         QCOMPARE(boxes_->shown()[0].icon, QMessageBox::Warning);
         // The rows read before the bad one are not typed either: the next transfer reads
@@ -663,7 +664,7 @@ class KeyboardWedgeTest : public QObject {
         createWindows();
         config_->SynchDateTimeCheckBox->setChecked(true);
         config_->TransDelCheckBox->setChecked(true);
-        config_->SendTimerTimer();
+        Wedge->SendTimerTimer();
         QCOMPARE(boxes_->shown().size(), size_t(1));
         QVERIFY(boxes_->shown()[0].text.startsWith("Port kann nicht intialisiert werden\n"));
         QCOMPARE(boxes_->shown()[0].caption, QString("Kommunikations Fehler!!"));
@@ -678,7 +679,7 @@ class KeyboardWedgeTest : public QObject {
         scripted.openResult = -4;
         setScannerLibrary(&scripted);
         config_->cbPortID->setCurrentIndex(2);
-        config_->SendTimerTimer();
+        Wedge->SendTimerTimer();
         QCOMPARE(scripted.calls, (std::vector<std::string>{"Reset", "Open 2"}));
         setScannerLibrary(unit_.library.get());
     }

@@ -150,13 +150,14 @@ class MainWindowTest : public QObject {
                                                                ReceiveForm, dlgTime, PassForm})
             QVERIFY(window != nullptr);
         // The main window is the one top-level window; the others are its dialogs, kept in
-        // the order they were created.
+        // the order they were created: the receive window with the main window (the wedge
+        // reads through it), the others once the main window is up.
         QVERIFY(MainForm->parentWidget() == nullptr);
         const auto dialogs = MainForm->findChildren<QDialog*>(Qt::FindDirectChildrenOnly);
-        const QList<QDialog*> expected{ConfigForm, InfoForm, ReceiveForm, dlgTime, PassForm};
+        const QList<QDialog*> expected{ReceiveForm, ConfigForm, InfoForm, dlgTime, PassForm};
         QCOMPARE(dialogs, expected);
         for (QDialog* dialog : dialogs) QVERIFY(dialog->isHidden());
-        // Creating the configuration window ran the status rule and registered the hotkeys.
+        // The start of the run ran the status rule and registered the hotkeys.
         compareStatus(shownStatus(), expectedStatus(MainWindowState::CS1504));
         QCOMPARE(hotkeys.registrations(), (std::vector<std::string>{"66:3:83", "99:6:68"}));
         QVERIFY(!(MainForm->windowState() & Qt::WindowMinimized));

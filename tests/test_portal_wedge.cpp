@@ -31,6 +31,7 @@
 #include "transfer_windows.h"
 #include "ui/message_box.h"
 #include "windows/application.h"
+#include "windows/keyboard_wedge.h"
 
 namespace {
 
@@ -203,7 +204,7 @@ class PortalWedgeTest : public QObject {
         desktop_.activate("send-barcodes");
         desktop_.activate("clear-scanner");
         QTRY_COMPARE(scripted.calls, std::vector<std::string>{"Erase"});
-        QVERIFY(!config_->SendTimer.isActive());
+        QVERIFY(!Wedge->SendTimer.isActive());
 
         // Closing the configuration window binds both anew, in a new session.
         desktop_.reset();
@@ -216,8 +217,8 @@ class PortalWedgeTest : public QObject {
                               "send-barcodes|Lorvant: Barcodes senden|CTRL+F7 "
                               "clear-scanner|Lorvant: Scanner löschen|CTRL+SHIFT+F5"}));
         desktop_.activate("send-barcodes");
-        QTRY_VERIFY(config_->SendTimer.isActive());
-        config_->SendTimer.stop();
+        QTRY_VERIFY(Wedge->SendTimer.isActive());
+        Wedge->SendTimer.stop();
 
         // Closed again unchanged, the desktop is not asked again.
         desktop_.reset();
@@ -302,7 +303,7 @@ class PortalWedgeTest : public QObject {
         // The session stays for the next transfer; the clear shortcut empties the scanner.
         desktop_.reset();
         config_->TransDelCheckBox->setChecked(true);
-        config_->SendTimerTimer();
+        Wedge->SendTimerTimer();
         QCOMPARE(keysyms(), keysymsFor(kTyped));
         QCOMPARE(desktop_.callsStartingWith("RemoteDesktop"), QStringList());
         QVERIFY(device_.barcodes.empty());
@@ -315,7 +316,7 @@ class PortalWedgeTest : public QObject {
         createWindows();
         config_->TransDelCheckBox->setChecked(true);
         desktop_.setStartResponse(1);  // the user said no
-        config_->SendTimerTimer();
+        Wedge->SendTimerTimer();
         QCOMPARE(keysyms(), QStringList());
         QCOMPARE(device_.barcodes.size(), size_t(2));
         QCOMPARE(boxes_->shown().size(), size_t(1));
@@ -328,7 +329,7 @@ class PortalWedgeTest : public QObject {
         // The next transfer asks again; granted, it types and clears.
         desktop_.setStartResponse(0);
         device_.barcodes = {kFirst};
-        config_->SendTimerTimer();
+        Wedge->SendTimerTimer();
         QCOMPARE(keysyms(), keysymsFor("4006381333931\t14:05:09\t06.12.2026\r"));
         QVERIFY(device_.barcodes.empty());
 
@@ -338,7 +339,7 @@ class PortalWedgeTest : public QObject {
         desktop_.closeRemoteSession();
         QTRY_VERIFY(!keyboard_->hasSession());
         boxes_->clear();
-        config_->SendTimerTimer();
+        Wedge->SendTimerTimer();
         QCOMPARE(keysyms(), QStringList());
         QCOMPARE(device_.barcodes.size(), size_t(2));
         QCOMPARE(boxes_->shown().size(), size_t(1));
@@ -346,7 +347,7 @@ class PortalWedgeTest : public QObject {
                  kNotTyped +
                      "Der Desktop hat die Erlaubnis zum Tippen beendet. Es wurde nichts getippt; " +
                      texts::kDesktopAsksAgain);
-        config_->SendTimerTimer();
+        Wedge->SendTimerTimer();
         QCOMPARE(desktop_.callsStartingWith("RemoteDesktop.Start").size(), 1);
         QCOMPARE(keysyms(), keysymsFor(kTyped));
         QVERIFY(device_.barcodes.empty());
@@ -373,7 +374,7 @@ class PortalWedgeTest : public QObject {
         config_->StringTermCombo->setCurrentIndex(terminator);
         config_->TransDelCheckBox->setChecked(true);
         desktop_.reset();
-        config_->SendTimerTimer();
+        Wedge->SendTimerTimer();
         // Not even the first barcode, and the desktop was not asked for permission.
         QCOMPARE(desktop_.calls(), QStringList());
         QCOMPARE(device_.barcodes.size(), size_t(2));

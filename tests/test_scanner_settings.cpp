@@ -15,6 +15,7 @@
 #include "testing/cs1504_device.h"
 #include "testing/memory_transport.h"
 #include "testing/message_box_recorder.h"
+#include "transfer_windows.h"
 #include "ui/delimited_list_box.h"
 #include "ui/message_box.h"
 #include "unit_fixture.h"
@@ -41,11 +42,13 @@ class ScannerSettingsTest : public QObject {
   private:
     QTemporaryDir dir_;
     UnitFixture unit_;
-    std::unique_ptr<TConfigForm> form_;
+    std::unique_ptr<ConfigRun> run_;
+    TConfigForm* form_ = nullptr;
 
     void start() {
-        form_ = std::make_unique<TConfigForm>(programData);
-        ConfigForm = form_.get();
+        run_ = std::make_unique<ConfigRun>(programData);
+        form_ = &run_->form;
+        ConfigForm = form_;
     }
 
   private slots:
@@ -56,7 +59,8 @@ class ScannerSettingsTest : public QObject {
         putFile(dir_.filePath("LVserial.dat"), "");
     }
     void cleanup() {
-        form_.reset();
+        run_.reset();
+        form_ = nullptr;
         ConfigForm = nullptr;
         unit_.tearDown();
     }
@@ -207,7 +211,7 @@ class ScannerSettingsTest : public QObject {
         check(*form_, 1, true);
         check(*form_, kMaxLengthItem, false);
         form_->SaveConfigButtonClick();
-        form_.reset();
+        run_.reset();
         const std::string saved = fileBytes(dir_.filePath("Param.dat"));
         QCOMPARE(saved.size(), size_t(400));
         std::string expected(400, '\0');

@@ -34,6 +34,7 @@
 #include "windows/application.h"
 #include "windows/clock_dialog.h"
 #include "windows/config_form.h"
+#include "windows/keyboard_wedge.h"
 #include "windows/main_form.h"
 #include "windows/receive_form.h"
 
@@ -374,9 +375,9 @@ class SerialEndToEndTest : public QObject {
         // The send hotkey was pressed just before "Empfangen": its timer runs out while the
         // barcodes arrive.
         bool timerFiredWhileReading = false;
-        connect(&ConfigForm->SendTimer, &QTimer::timeout, this,
+        connect(&Wedge->SendTimer, &QTimer::timeout, this,
                 [&] { timerFiredWhileReading = ReceiveForm->isReading(); });
-        ConfigForm->SendTimer.start(300);
+        Wedge->SendTimer.start(300);
         // Later, everything else that could reach the scanner is tried once.
         bool tried = false;
         bool stillOpen = false;
@@ -385,7 +386,7 @@ class SerialEndToEndTest : public QObject {
             tried = true;
             hotkeys_->pressId(66);
             hotkeys_->pressId(99);
-            ConfigForm->SendTimerTimer();
+            Wedge->SendTimerTimer();
             ReceiveForm->close();
             MainForm->Empfangen1Click();
             MainForm->ScanChangeButtonClick();
@@ -399,7 +400,7 @@ class SerialEndToEndTest : public QObject {
         QVERIFY(tried);
         QVERIFY(timerFiredWhileReading);
         QVERIFY(stillOpen);
-        QVERIFY(!ConfigForm->SendTimer.isActive());
+        QVERIFY(!Wedge->SendTimer.isActive());
         QVERIFY(boxes.shown().empty());
         QCOMPARE(rows, pacedRows());
         QCOMPARE(commandsSeen("07 02 00"), 1);  // one upload, no second reading
@@ -626,7 +627,7 @@ class SerialEndToEndTest : public QObject {
         QVERIFY(user.unprivileged());
         MessageBoxRecorder boxes;
         MainForm->Empfangen1Click();
-        ConfigForm->SendTimerTimer();
+        Wedge->SendTimerTimer();
         QCOMPARE(boxes.shown().size(), size_t(2));
         for (const MessageBoxRequest& box : boxes.shown()) {
             QCOMPARE(box.text, QStringLiteral("Port kann nicht intialisiert werden\nKeine "

@@ -13,8 +13,10 @@
 #include "windows/clock_dialog.h"
 #include "windows/config_form.h"
 #include "windows/info_form.h"
+#include "windows/keyboard_wedge.h"
 #include "windows/main_form.h"
 #include "windows/pass_form.h"
+#include "windows/program_start.h"
 #include "windows/receive_form.h"
 
 LorvantApplication::LorvantApplication(int& argc, char** argv) : QApplication(argc, argv) {
@@ -58,29 +60,45 @@ TInfoForm* InfoForm = nullptr;
 TReceiveForm* ReceiveForm = nullptr;
 TdlgTime* dlgTime = nullptr;
 TPassForm* PassForm = nullptr;
+KeyboardWedge* Wedge = nullptr;
 
 namespace {
-// What the windows show and edit; it outlives them, as the configuration window saves it.
+// What the windows show and edit; it outlives them and is saved at the end of the run.
 std::unique_ptr<ProgramData> programData;
 }  // namespace
 
-void createApplicationWindows() {
+void createStartWindows() {
     programData = std::make_unique<ProgramData>();
     MainForm = new TMainForm(*programData);
+    ReceiveForm = new TReceiveForm(*programData, MainForm);
+    Wedge = new KeyboardWedge(*programData, MainForm, ReceiveForm);
+    MainForm->setDialogs(nullptr, ReceiveForm, nullptr, nullptr);
+    startRun(*programData, MainForm);
+}
+
+void createDialogs() {
+    if (ConfigForm) return;
     ConfigForm = new TConfigForm(*programData, MainForm);
     InfoForm = new TInfoForm(MainForm);
-    ReceiveForm = new TReceiveForm(*programData, MainForm);
     dlgTime = new TdlgTime(MainForm);
     PassForm = new TPassForm(MainForm);
-    ConfigForm->setTransferWindows(ReceiveForm, dlgTime);
+    ConfigForm->setClockDialog(dlgTime);
     MainForm->setDialogs(ConfigForm, ReceiveForm, PassForm, InfoForm);
 }
 
+void createApplicationWindows() {
+    createStartWindows();
+    createDialogs();
+}
+
 void destroyApplicationWindows() {
+    if (programData) endRun(*programData);
     delete PassForm;
     PassForm = nullptr;
     delete dlgTime;
     dlgTime = nullptr;
+    delete Wedge;
+    Wedge = nullptr;
     delete ReceiveForm;
     ReceiveForm = nullptr;
     delete InfoForm;

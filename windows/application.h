@@ -20,19 +20,25 @@ class TInfoForm;
 class TReceiveForm;
 class TdlgTime;
 class TPassForm;
+class KeyboardWedge;
 
-// The six windows of the run, one instance each, made by createApplicationWindows. Only the
-// code that creates them reaches them here; each window gets the others it needs passed in.
+// The six windows of the run and the keyboard wedge, one instance each. Only the code that
+// creates them reaches them here; each window gets the others it needs passed in.
 extern TMainForm* MainForm;
 extern TConfigForm* ConfigForm;
 extern TInfoForm* InfoForm;
 extern TReceiveForm* ReceiveForm;
 extern TdlgTime* dlgTime;
 extern TPassForm* PassForm;
+extern KeyboardWedge* Wedge;
 
-// Creates the six windows, one global instance each, in this order: main window,
-// configuration window (which loads the settings), info dialog, receive window, clock dialog,
-// password dialog.
+// What the run needs before its main window shows: the program data, loaded (startRun), the
+// main window with its status, the receive window and the keyboard wedge.
+void createStartWindows();
+// The dialogs the main window opens: configuration, info, clock and password. The program
+// makes them once its main window is on the screen; a second call does nothing.
+void createDialogs();
+// Both, in that order.
 void createApplicationWindows();
-// Destroys them in reverse order; the configuration window saves the settings on its way.
+// Saves the program data (endRun) and destroys the windows in reverse order.
 void destroyApplicationWindows();

@@ -26,6 +26,7 @@
 #include "ui/qt_text.h"
 #include "ui/radio_group.h"
 #include "ui/save_file_dialog.h"
+#include "windows/keyboard_wedge.h"
 #include "windows/main_form.h"
 
 TConfigForm::TConfigForm(ProgramData& data, TMainForm* main)
@@ -36,14 +37,12 @@ TConfigForm::TConfigForm(ProgramData& data, TMainForm* main)
     FormCreate();
 }
 
-void TConfigForm::setTransferWindows(TReceiveForm* receive, TdlgTime* clock) {
-    receive_ = receive;
+void TConfigForm::setClockDialog(TdlgTime* clock) {
     clock_ = clock;
 }
 
 TConfigForm::~TConfigForm() {
     data_.settingsChanged = nullptr;
-    FormDestroy();
     delete DataSaveDialog;
 }
 
@@ -67,16 +66,6 @@ void TConfigForm::connectHandlers() {
     PersNameEdit->installEventFilter(this);
     SendHotkeyEdit->installEventFilter(this);
     ClearHotkeyEdit->installEventFilter(this);
-    connect(&SendTimer, &QTimer::timeout, this, &TConfigForm::SendTimerTimer);
-    // The hotkeys outlive this window; a press after it has gone reaches nobody.
-    globalHotkeys().setHandler([form = QPointer<TConfigForm>(this)](int id) {
-        if (form) form->SwitchHotKey(id);
-    });
-    // What the desktop made of the hotkeys, told once by its backend.
-    globalHotkeys().setNoticeHandler([](const std::string& text) {
-        showMessageBox({QString::fromStdString(text), texts::kHotkeysCaption,
-                        QMessageBox::Information, QMessageBox::Ok, QMessageBox::Ok});
-    });
 }
 
 // Each control writes its setting at once: a change counts for every part of the program
@@ -118,56 +107,13 @@ void TConfigForm::bindControls() {
 }
 
 void TConfigForm::FormCreate() {
-    data_.loadSettings(programDirectory(), dataDirectory());
     showSettings(data_.settings);
-    recoverDataFiles();
-    loadScannerListFile();
-    // A file held by another running copy stays closed: saving then changes nothing on disk
-    // and loading only resets the check boxes to the table.
-    data_.parameters.openFile(data_.parametersPath());
-    showParameterTable();
-    UpdateMainWindowStatus();
-    RegisterHotkeys();
-    // In keyboard-wedge mode the program starts minimised.
-    if (settings().transferMode != TransferMode::FileTransfer && main_)
-        main_->setWindowState(main_->windowState() | Qt::WindowMinimized);
-}
-
-// A missing or unreadable file is reported, the list then starts empty and loading goes on,
-// so parameters, status and hotkeys still come up.
-void TConfigForm::loadScannerListFile() {
-    const ScannerRegistry::LoadReport report = data_.loadScanners();
-    if (!report.error.empty()) showErrorMessage(fromCp1252(report.error));
-    if (report.cutAtLine > 0) {
-        showWarning(QString(texts::kScannerListCut)
-                        .arg(fromCp1252(data_.scannersPath()))
-                        .arg(report.cutAtLine)
-                        .arg(fromCp1252(ScannerRegistry::backupPath(data_.scannersPath()))),
-                    texts::kScannerListCutCaption);
-    }
     showScanners();
+    showParameterTable();
 }
 
-void TConfigForm::saveScannerListFile() {
-    const std::string path = data_.scannersPath();
-    std::string error;
-    switch (data_.saveScanners(&error)) {
-        case ScannerRegistry::SaveResult::Saved:
-        case ScannerRegistry::SaveResult::Unchanged:
-            break;
-        case ScannerRegistry::SaveResult::NotReadAtStart:
-            // A list that was there but could not be read is not replaced by this run's.
-            showErrorMessage(QString(texts::kScannerListNotSaved).arg(fromCp1252(path)));
-            break;
-        case ScannerRegistry::SaveResult::BackupFailed:
-            showErrorMessage(
-                QString(texts::kScannerListNotKept)
-                    .arg(fromCp1252(path), fromCp1252(ScannerRegistry::backupPath(path))));
-            break;
-        case ScannerRegistry::SaveResult::Failed:
-            showErrorMessage(fromCp1252(error));
-            break;
-    }
+void TConfigForm::UpdateMainWindowStatus() {
+    if (main_) showScannerStatus(*main_, data_.scanners);
 }
 
 void TConfigForm::showScanners() {
@@ -193,24 +139,6 @@ void TConfigForm::showSettings(const Settings& settings) {
     ClearHotkeyEdit->setText(fromCp1252(settings.clearHotkey.text));
 }
 
-// A save to the data file that the end of the last run cut short is taken back, so the
-// file holds what it held before it; with the counter on, that save went to the last
-// number handed out.
-void TConfigForm::recoverDataFiles() {
-    const Settings& settings = data_.settings;
-    Settings uncounted = settings;
-    uncounted.counterActive = false;
-    recoverDataFile(dataFilePath(uncounted, 0));
-    if (settings.counterActive) recoverDataFile(dataFilePath(settings, settings.fileCounter - 1));
-}
-
-void TConfigForm::FormDestroy() {
-    // Reported, but the scanner list below is saved all the same.
-    if (!data_.saveSettings(nullptr))
-        showErrorMessage(QString(texts::kSettingsNotWritten).arg(fromCp1252(data_.settingsPath())));
-    saveScannerListFile();
-}
-
 void TConfigForm::FormShow() {
     SetTimeDateButton->setEnabled(!SynchDateTimeCheckBox->isChecked());
 }
@@ -234,7 +162,7 @@ void TConfigForm::BrowseButtonClick() {
 }
 
 void TConfigForm::FormClose() {
-    RegisterHotkeys();
+    registerHotkeys(data_.settings);
 }
 
 void TConfigForm::showEvent(QShowEvent* event) {

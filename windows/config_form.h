@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QDialog>
-#include <QTimer>
 #include <array>
 #include <cstdint>
 #include <memory>
@@ -31,21 +30,19 @@ class ProfileFile;
 class RadioGroup;
 class SaveFileDialog;
 class TMainForm;
-class TReceiveForm;
 class TdlgTime;
 
-// The configuration window. It is also the settings store of the whole run: every setting
-// that has a control is held by that control (item index, check state, text), the others
-// by the fields below, and every part of the program reads them here directly. Creating the
-// window loads the settings (FormCreate), destroying it saves them (FormDestroy).
+// The configuration window: its controls show the settings, the registered scanners and the
+// scanner parameters of the run, and each change in a control writes through at once (no OK,
+// no Cancel), so every other part of the program works with it from then on.
 class TConfigForm : public QDialog {
     Q_OBJECT
   public:
-    // Shows and edits `data`, which it loads when created and saves when destroyed. `main`
-    // (its parent) shows the status of the registered scanners and the wedge at work.
+    // Shows and edits `data` (loaded at the start of the run). `main` (its parent) shows the
+    // status of the registered scanners.
     explicit TConfigForm(ProgramData& data, TMainForm* main = nullptr);
-    // The windows the wedge and the clock button use.
-    void setTransferWindows(TReceiveForm* receive, TdlgTime* clock);
+    // The dialog the clock button shows.
+    void setClockDialog(TdlgTime* clock);
     ~TConfigForm() override;
 
     // --- Page "Transfer"
@@ -104,13 +101,6 @@ class TConfigForm : public QDialog {
     QTabWidget* ConfigPages = nullptr;
     QPushButton* BitBtn1 = nullptr;
     SaveFileDialog* DataSaveDialog = nullptr;
-    QTimer SendTimer;
-    // A wedge transfer is under way (its message boxes run the event loop, where another
-    // press of the send hotkey would start a second transfer inside the first).
-    bool wedgeTransferRunning = false;
-    // From the reading to the erase a transfer decides on: barcodes read are not yet typed,
-    // and the clear hotkey takes no action. Its closing message no longer counts.
-    bool wedgeBarcodesInTransit = false;
 
     // The settings, the registered scanners (which SerieListBox shows) and what the last
     // reception left, as the controls show and edit them.
@@ -123,9 +113,8 @@ class TConfigForm : public QDialog {
     // Puts `settings` into the controls.
     void showSettings(const Settings& settings);
 
-    // Loading and saving the settings (run by the constructor and the destructor).
+    // The controls show what `data` holds (run by the constructor).
     void FormCreate();
-    void FormDestroy();
     // Enables SetTimeDateButton exactly while the clock is not synchronised automatically.
     void FormShow();
     void BrowseButtonClick();
@@ -143,9 +132,6 @@ class TConfigForm : public QDialog {
     // Keyboard wedge.
     void SendHotkeyEditKeyDown(int virtualKey, bool shift, bool alt, bool ctrl);
     void ClearHotkeyEditKeyDown(int virtualKey, bool shift, bool alt, bool ctrl);
-    void RegisterHotkeys();
-    void SwitchHotKey(int id);
-    void SendTimerTimer();
 
     // Scanner parameters.
     void LoadScannerButtonClick();
@@ -170,7 +156,6 @@ class TConfigForm : public QDialog {
   private:
     ProgramData& data_;
     TMainForm* main_ = nullptr;
-    TReceiveForm* receive_ = nullptr;
     TdlgTime* clock_ = nullptr;
     void createControls();
     QWidget* createTransferPage();
@@ -182,15 +167,9 @@ class TConfigForm : public QDialog {
     void bindControls();
     // Runs when the modal showing ends, however the window was closed.
     void FormClose();
-    void recoverDataFiles();
-    void loadScannerListFile();
-    void saveScannerListFile();
     // Key-down in one of the two hotkey edits (the key goes on to the edit, which is
     // read-only); true when it was one.
     bool hotkeyEditKeyDown(QObject* watched, QEvent* event);
-    // Types every row of a reception, each closed by the terminator key. False when not
-    // every key went out.
-    bool typeReceivedRows(const Reception& reception);
     // The check list of the page "Einstellungen": its sixteen items, and the choices shown.
     void createParameterItems();
     void showParameterTable();

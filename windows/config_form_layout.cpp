@@ -124,10 +124,6 @@ void TConfigForm::createControls() {
     DataSaveDialog = new SaveFileDialog;
     DataSaveDialog->defaultExtension = "txt";
     DataSaveDialog->filter = "Text Datei|*.txt|Alle|*.*";
-    SendTimer.setSingleShot(true);
-    SendTimer.setInterval(500);
-    // A coarse timer may fire up to 5 % early or late; the delay is meant to be 500 ms.
-    SendTimer.setTimerType(Qt::PreciseTimer);
 }
 
 QWidget* TConfigForm::createTransferPage() {

@@ -1,83 +1,22 @@
-// The keyboard wedge: two global hotkeys, one that reads the scanner and types every barcode
-// line into whatever application has the focus, one that clears the scanner.
-#include <QCheckBox>
-#include <QKeyEvent>
-#include <QLineEdit>
+#include "windows/keyboard_wedge.h"
+
+#include <QPointer>
 #include <QScopeGuard>
 #include <QStatusBar>
 
-#include "core/hotkey_capture.h"
+#include "core/program_data.h"
 #include "core/transfers.h"
-#include "core/wedge_keys.h"
+#include "core/vocabulary.h"
 #include "platform/global_hotkeys.h"
 #include "platform/keyboard_output.h"
 #include "platform/serial_transport.h"
-#include "platform/virtual_keys.h"
 #include "scanner/scanner_library.h"
 #include "text/texts.h"
-#include "ui/delimited_list_box.h"
 #include "ui/message_box.h"
 #include "ui/qt_text.h"
-#include "windows/clock_dialog.h"
-#include "windows/config_form.h"
 #include "windows/finish_transfer.h"
 #include "windows/main_form.h"
 #include "windows/receive_form.h"
-
-namespace {
-
-void capture(int id, int virtualKey, bool shift, bool alt, bool ctrl, QLineEdit* edit,
-             StoredHotkey& hotkey) {
-    // The hotkey being edited stays off until the configuration window closes.
-    globalHotkeys().unregisterHotkey(id);
-    const HotkeyCapture captured = captureHotkey(virtualKey, shift, alt, ctrl);
-    hotkey.modifiers = captured.modifiers;
-    hotkey.key = captured.key;
-    edit->setText(fromCp1252(captured.text));  // the edit writes the text
-}
-
-// The modifiers held at a key-down, the key itself included: X11 reports the state from
-// before the press, so pressing Ctrl alone would read as no modifier at all.
-Qt::KeyboardModifiers heldModifiers(const QKeyEvent& key) {
-    Qt::KeyboardModifiers held = key.modifiers();
-    if (key.key() == Qt::Key_Shift) held |= Qt::ShiftModifier;
-    if (key.key() == Qt::Key_Control) held |= Qt::ControlModifier;
-    if (key.key() == Qt::Key_Alt) held |= Qt::AltModifier;
-    return held;
-}
-}  // namespace
-
-void TConfigForm::SendHotkeyEditKeyDown(int virtualKey, bool shift, bool alt, bool ctrl) {
-    capture(kSendHotkeyId, virtualKey, shift, alt, ctrl, SendHotkeyEdit, data_.settings.sendHotkey);
-}
-
-void TConfigForm::ClearHotkeyEditKeyDown(int virtualKey, bool shift, bool alt, bool ctrl) {
-    capture(kClearHotkeyId, virtualKey, shift, alt, ctrl, ClearHotkeyEdit,
-            data_.settings.clearHotkey);
-}
-
-bool TConfigForm::hotkeyEditKeyDown(QObject* watched, QEvent* event) {
-    if (event->type() != QEvent::KeyPress ||
-        (watched != SendHotkeyEdit && watched != ClearHotkeyEdit))
-        return false;
-    const auto* key = static_cast<QKeyEvent*>(event);
-    const Qt::KeyboardModifiers held = heldModifiers(*key);
-    const int virtualKey = virtualKeyFromKeyEvent(*key);
-    const bool shift = held & Qt::ShiftModifier;
-    const bool alt = held & Qt::AltModifier;
-    const bool ctrl = held & Qt::ControlModifier;
-    if (watched == SendHotkeyEdit)
-        SendHotkeyEditKeyDown(virtualKey, shift, alt, ctrl);
-    else
-        ClearHotkeyEditKeyDown(virtualKey, shift, alt, ctrl);
-    return true;
-}
-
-void TConfigForm::RegisterHotkeys() {
-    const Settings& s = settings();
-    globalHotkeys().registerHotkey(kSendHotkeyId, s.sendHotkey.modifiers, s.sendHotkey.key);
-    globalHotkeys().registerHotkey(kClearHotkeyId, s.clearHotkey.modifiers, s.clearHotkey.key);
-}
 
 namespace {
 // A reading is under way; its progress lets the hotkeys and the timer through.
@@ -105,7 +44,34 @@ class WedgeActivity {
 };
 }  // namespace
 
-void TConfigForm::SwitchHotKey(int id) {
+void registerHotkeys(const Settings& settings) {
+    globalHotkeys().registerHotkey(kSendHotkeyId, settings.sendHotkey.modifiers,
+                                   settings.sendHotkey.key);
+    globalHotkeys().registerHotkey(kClearHotkeyId, settings.clearHotkey.modifiers,
+                                   settings.clearHotkey.key);
+}
+
+KeyboardWedge::KeyboardWedge(ProgramData& data, TMainForm* main, TReceiveForm* receive)
+    : data_(data), main_(main), receive_(receive) {
+    SendTimer.setSingleShot(true);
+    SendTimer.setInterval(500);
+    // A coarse timer may fire up to 5 % early or late; the delay is meant to be 500 ms.
+    SendTimer.setTimerType(Qt::PreciseTimer);
+    connect(&SendTimer, &QTimer::timeout, this, &KeyboardWedge::SendTimerTimer);
+    // The hotkeys outlive the wedge; a press after it has gone reaches nobody.
+    globalHotkeys().setHandler([wedge = QPointer<KeyboardWedge>(this)](int id) {
+        if (wedge) wedge->SwitchHotKey(id);
+    });
+    // What the desktop made of the hotkeys, told once by its backend.
+    globalHotkeys().setNoticeHandler([](const std::string& text) {
+        showMessageBox({QString::fromStdString(text), texts::kHotkeysCaption,
+                        QMessageBox::Information, QMessageBox::Ok, QMessageBox::Ok});
+    });
+}
+
+KeyboardWedge::~KeyboardWedge() = default;
+
+void KeyboardWedge::SwitchHotKey(int id) {
     if (id == kSendHotkeyId) {
         // A second press while the timer runs neither restarts it nor queues a transfer, and
         // one while a transfer shows a message is not taken either. Nor while the receive
@@ -119,7 +85,7 @@ void TConfigForm::SwitchHotKey(int id) {
     }
 }
 
-void TConfigForm::SendTimerTimer() {
+void KeyboardWedge::SendTimerTimer() {
     SendTimer.stop();
     // A press taken just before the receive window opened.
     if (!receive_ || receiveWindowOpen(receive_)) return;
@@ -127,8 +93,9 @@ void TConfigForm::SendTimerTimer() {
     const auto done = qScopeGuard([this] { wedgeTransferRunning = false; });
     ScannerLibrary& scanner = scannerLibrary();
     scanner.ResetScannerLink();
-    if (scanner.OpenScannerPort(portIndex()) != 0) {
-        showWarning(portOpenFailureText(portIndex()), texts::kPortNotOpenedCaption);
+    const int32_t port = data_.settings.port;
+    if (scanner.OpenScannerPort(port) != 0) {
+        showWarning(portOpenFailureText(port), texts::kPortNotOpenedCaption);
         return;
     }
     wedgeBarcodesInTransit = true;
@@ -149,7 +116,7 @@ void TConfigForm::SendTimerTimer() {
     const bool typed = complete && typeReceivedRows(reception);
     receive_->clearList();
     // Barcodes leave the scanner only when the reception read them all and every one was typed.
-    finishTransfer(data_, afterTransfer(settings(), reception, typed));
+    finishTransfer(data_, afterTransfer(data_.settings, reception, typed));
     // The barcodes are typed, erased or kept by now; the user may clear the scanner again
     // while the message is up.
     wedgeBarcodesInTransit = false;
@@ -162,12 +129,12 @@ void TConfigForm::SendTimerTimer() {
     }
 }
 
-bool TConfigForm::typeReceivedRows(const Reception& reception) {
+bool KeyboardWedge::typeReceivedRows(const Reception& reception) {
     if (reception.rows.empty()) return true;
     if (main_) {
         main_->showWedgeActivity(QString(texts::kWedgeTyping).arg(reception.rows.size()));
         // At once: while the keys go out, no events are processed.
         main_->KeyStatus->repaint();
     }
-    return typeReception(reception, settings(), keyboardOutput());
+    return typeReception(reception, data_.settings, keyboardOutput());
 }

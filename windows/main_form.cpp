@@ -174,9 +174,11 @@ void TMainForm::Ende1Click() {
 }
 
 void TMainForm::Konfiguration1Click() {
+    // The dialogs come right after the main window has shown.
+    if (!password_ || !config_) return;
     if (showModal(password_) == ModalOk) showModal(config_);
 }
 
 void TMainForm::Info1Click() {
-    showModal(info_);
+    if (info_) showModal(info_);
 }

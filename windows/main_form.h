@@ -69,6 +69,11 @@ class TMainForm : public QMainWindow {
     TInfoForm* info_ = nullptr;
 };
 
+// The main window status: whether a scanner is registered, and of which kind the first one
+// is, shown in the status bar and the buttons.
+class ScannerRegistry;
+void showScannerStatus(TMainForm& main, const ScannerRegistry& scanners);
+
 // The background colours the program uses.
 QColor mainWindowColor();
 QColor tooltipColor();

@@ -4,9 +4,9 @@
 #include <QLocale>
 
 #include "core/main_window_state.h"
+#include "core/scanner_registry.h"
 #include "text/texts.h"
 #include "ui/picture_button.h"
-#include "windows/config_form.h"
 #include "windows/main_form.h"
 
 namespace {
@@ -34,19 +34,18 @@ void showScanner(TMainForm& form, bool changePort) {
 }
 }  // namespace
 
-void TConfigForm::UpdateMainWindowStatus() {
-    if (!main_) return;
-    const bool hasRows = data_.scanners.size() > 0;
-    const std::string first = hasRows ? data_.scanners.entry(0).serial() : std::string();
+void showScannerStatus(TMainForm& main, const ScannerRegistry& scanners) {
+    const bool hasRows = scanners.size() > 0;
+    const std::string first = hasRows ? scanners.entry(0).serial() : std::string();
     switch (mainWindowStateFor(hasRows, first, decimalSeparator())) {
         case MainWindowState::NoScanner:
-            showNoScanner(*main_);
+            showNoScanner(main);
             break;
         case MainWindowState::CS1504:
-            showScanner(*main_, false);
+            showScanner(main, false);
             break;
         case MainWindowState::ChangePort:
-            showScanner(*main_, true);
+            showScanner(main, true);
             break;
         case MainWindowState::Unchanged:
             break;

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QObject>
+#include <QTimer>
+
+struct Reception;
+struct Settings;
+class ProgramData;
+class TMainForm;
+class TReceiveForm;
+
+// The keyboard wedge: two global hotkeys, one that reads the scanner and types every barcode
+// line into whatever application has the focus, one that clears the scanner. It reads with
+// the receive window hidden and shows its work in the main window's status bar.
+class KeyboardWedge : public QObject {
+    Q_OBJECT
+  public:
+    // Takes the hotkeys' presses (and the wedge commands that come the same way) from now on.
+    KeyboardWedge(ProgramData& data, TMainForm* main, TReceiveForm* receive);
+    ~KeyboardWedge() override;
+
+    // Started by the send hotkey; when it runs out, the transfer starts.
+    QTimer SendTimer;
+    // A wedge transfer is under way (its message boxes run the event loop, where another
+    // press of the send hotkey would start a second transfer inside the first).
+    bool wedgeTransferRunning = false;
+    // From the reading to the erase a transfer decides on: barcodes read are not yet typed,
+    // and the clear hotkey takes no action. Its closing message no longer counts.
+    bool wedgeBarcodesInTransit = false;
+
+    // A hotkey (or wedge command) by its id: send or clear.
+    void SwitchHotKey(int id);
+    // The transfer: read, type every row, then the clock and the erase as configured.
+    void SendTimerTimer();
+
+  private:
+    // Types every row of a reception, each closed by the terminator key. False when not
+    // every key went out.
+    bool typeReceivedRows(const Reception& reception);
+
+    ProgramData& data_;
+    TMainForm* main_;
+    TReceiveForm* receive_;
+};
+
+// Registers the send and the clear hotkey of `settings`.
+void registerHotkeys(const Settings& settings);
