@@ -176,7 +176,10 @@ bool SwaySession::start(const QStringList& configLines) {
     }
     environment_.insert("WAYLAND_DISPLAY", names[0]);
     environment_.insert("SWAYSOCK", names[1]);
+    return startClients();
+}
 
+bool SwaySession::startClients() {
     keyboard_.setProcessChannelMode(QProcess::MergedChannels);
     startAsUser(keyboard_, "wtype", {"-s", "3600000"});
     // The terminal hands its keys raw to cat, which writes them to a file.

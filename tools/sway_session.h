@@ -66,6 +66,8 @@ class SwaySession {
   private:
     QStringList userCommand(const QString& program, const QStringList& arguments) const;
     bool waitForFile(const QString& path, int timeoutMs) const;
+    // The keyboard (wtype) and the target terminal, once sway runs; the terminal focused.
+    bool startClients();
 
     QTemporaryDir folder_;
     QProcessEnvironment environment_;

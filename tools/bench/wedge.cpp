@@ -109,7 +109,9 @@ double readingMs(const QString& port) {
     return ms;
 }
 
-bool benchLatency(SwaySession& session, const QString& lorvant, int runs) {
+// The program in a folder of its own in the session, set up for the wedge with one
+// registered scanner; every file belongs to the session's user.
+QString installProgram(SwaySession& session, const QString& lorvant) {
     const QString folder = session.folder() + "/program";
     QDir().mkpath(folder);
     QFile::copy(lorvant, folder + "/lorvant");
@@ -125,26 +127,11 @@ bool benchLatency(SwaySession& session, const QString& lorvant, int runs) {
     list.close();
     for (const QString& path : {folder, folder + "/lorvant", settings.fileName(), list.fileName()})
         session.giveToUser(path);
-    EmulatorLauncher emulator;
-    if (!emulator.start(
-            {"--serial", "0a1b2c3d4e5f6071", "--barcode", "ean13:4006381333931", "--fast"}) ||
-        !session.giveToUser(emulator.portPath())) {
-        std::fprintf(stderr, "cannot start the emulator\n");
-        return false;
-    }
-    QProcessEnvironment extra;
-    extra.insert("QT_QPA_PLATFORM", "wayland");
-    extra.insert("LORVANT_COM1", emulator.portPath());
-    QProcess program;
-    session.startAsUser(program, folder + "/lorvant", {}, extra);
-    QElapsedTimer waiting;
-    waiting.start();
-    while (!session.hasWindow(kProgramAppId) ||
-           !QFile::exists(session.folder() + "/lorvant/lorvant.socket")) {
-        if (waiting.elapsed() > 20000) return false;
-        QThread::msleep(20);
-    }
-    session.focusTarget();
+    return folder;
+}
+
+// The time from each `lorvant --send` to the first key in the target, printed per run.
+std::vector<double> sendLatencies(SwaySession& session, const QString& folder, int runs) {
     std::vector<double> beyond, delivered;
     for (int run = 1; run <= runs; ++run) {
         const qint64 start = receivedSize(session);
@@ -170,13 +157,38 @@ bool benchLatency(SwaySession& session, const QString& lorvant, int runs) {
         // Let the line and its Return arrive before the next run.
         QThread::msleep(300);
     }
+    std::printf("command delivered after %.1f ms (median)\n", median(delivered));
+    return beyond;
+}
+
+bool benchLatency(SwaySession& session, const QString& lorvant, int runs) {
+    const QString folder = installProgram(session, lorvant);
+    EmulatorLauncher emulator;
+    if (!emulator.start(
+            {"--serial", "0a1b2c3d4e5f6071", "--barcode", "ean13:4006381333931", "--fast"}) ||
+        !session.giveToUser(emulator.portPath())) {
+        std::fprintf(stderr, "cannot start the emulator\n");
+        return false;
+    }
+    QProcessEnvironment extra;
+    extra.insert("QT_QPA_PLATFORM", "wayland");
+    extra.insert("LORVANT_COM1", emulator.portPath());
+    QProcess program;
+    session.startAsUser(program, folder + "/lorvant", {}, extra);
+    QElapsedTimer waiting;
+    waiting.start();
+    while (!session.hasWindow(kProgramAppId) ||
+           !QFile::exists(session.folder() + "/lorvant/lorvant.socket")) {
+        if (waiting.elapsed() > 20000) return false;
+        QThread::msleep(20);
+    }
+    session.focusTarget();
+    const std::vector<double> beyond = sendLatencies(session, folder, runs);
     program.terminate();
     program.waitForFinished(5000);
     std::vector<double> later(beyond.begin() + 1, beyond.end());
-    std::printf(
-        "latency beyond the timer: first %.1f ms, median of the others %.1f ms; "
-        "command delivered after %.1f ms (median)\n",
-        beyond.front(), later.empty() ? beyond.front() : median(later), median(delivered));
+    std::printf("latency beyond the timer: first %.1f ms, median of the others %.1f ms\n",
+                beyond.front(), later.empty() ? beyond.front() : median(later));
     std::vector<double> reading;
     for (int i = 0; i < 5; ++i) reading.push_back(readingMs(emulator.portPath()));
     std::printf("of which reading the scanner (unpaced emulator, 1 barcode): median %.1f ms\n",
