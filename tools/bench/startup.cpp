@@ -210,10 +210,58 @@ double median(std::vector<double> values) {
 
 }  // namespace
 
+// One contestant: an executable, its times, and how it is started.
+struct Contestant {
+    const char* name;
+    fs::path executable;
+    bool ownFolder = false;  // the program, started as on a user's first start
+    std::vector<double> times;
+};
+
+// Runs every contestant once, in an order that turns with `round` so that none always
+// follows another. False (with a message) when one mapped no window, or the program's
+// first window is not its main window (a message box would be timed instead).
+bool runRound(Bench& bench, const std::string& display, int round,
+              std::vector<Contestant>& contestants, std::vector<Sample>& samples) {
+    samples.assign(contestants.size(), Sample{});
+    for (size_t turn = 0; turn < contestants.size(); ++turn) {
+        const size_t i = (turn + round) % contestants.size();
+        const std::optional<Sample> sample =
+            bench.run(contestants[i].executable, contestants[i].ownFolder, display);
+        if (!sample) {
+            std::fprintf(stderr, "bench-startup: %s mapped no window\n",
+                         contestants[i].executable.c_str());
+            return false;
+        }
+        if (contestants[i].ownFolder && sample->title != texts::kMainWindowTitle) {
+            std::fprintf(stderr, "bench-startup: the program's first window is \"%s\"\n",
+                         sample->title.c_str());
+            return false;
+        }
+        samples[i] = *sample;
+    }
+    return true;
+}
+
+void printRatios(const std::vector<Contestant>& contestants) {
+    const Contestant& program = contestants.back();
+    const double programMedian = median(program.times);
+    for (size_t i = 0; i + 1 < contestants.size(); ++i) {
+        std::vector<double> ratios;
+        for (size_t run = 0; run < program.times.size(); ++run)
+            ratios.push_back(program.times[run] / contestants[i].times[run]);
+        const double yardstick = median(contestants[i].times);
+        std::printf(
+            "%s: median %.1f ms; program %.1f ms, ratio of the medians %.2f (median of "
+            "the runs' ratios %.2f)\n",
+            contestants[i].name, yardstick, programMedian, programMedian / yardstick,
+            median(ratios));
+    }
+}
+
 int main(int argc, char** argv) {
     const int runs = argc > 1 ? std::atoi(argv[1]) : 15;
     const fs::path program = argc > 2 ? fs::path(argv[2]) : fs::path(LORVANT_PROGRAM);
-    const fs::path trivial = LORVANT_TRIVIAL_WINDOW;
     if (runs < 1 || !fs::exists(program)) {
         std::fprintf(stderr, "usage: bench-startup [runs] [program]  (runs >= 1)\n");
         return 2;
@@ -229,49 +277,27 @@ int main(int argc, char** argv) {
         return 1;
     }
     Bench bench(display);
-    std::printf("program: %s\nyardstick: %s\nX server: Xvfb %s, %d runs each after one warm-up\n",
-                program.c_str(), trivial.c_str(), server.name().c_str(), runs);
-    std::vector<double> window;
-    std::vector<double> lorvant;
-    std::vector<double> ratios;
+    std::vector<Contestant> contestants = {
+        {"trivial window", LORVANT_TRIVIAL_WINDOW, false, {}},
+        {"trivial window with text", LORVANT_TEXT_WINDOW, false, {}},
+        {"program", program, true, {}}};
+    std::printf(
+        "program: %s\nyardsticks: %s, %s\nX server: Xvfb %s, %d runs each after one "
+        "warm-up\n",
+        program.c_str(), LORVANT_TRIVIAL_WINDOW, LORVANT_TEXT_WINDOW, server.name().c_str(), runs);
+    std::vector<Sample> samples;
     for (int round = 0; round <= runs; ++round) {
-        // Turns: which one goes first alternates, so neither always follows the other.
-        std::optional<Sample> a;
-        std::optional<Sample> b;
-        if (round % 2) {
-            b = bench.run(program, true, server.name());
-            a = bench.run(trivial, false, server.name());
-        } else {
-            a = bench.run(trivial, false, server.name());
-            b = bench.run(program, true, server.name());
+        if (!runRound(bench, server.name(), round, contestants, samples)) return 1;
+        if (round == 0) continue;  // the warm-up: the files come into the page cache
+        std::printf("run %2d:", round);
+        for (size_t i = 0; i < contestants.size(); ++i) {
+            contestants[i].times.push_back(samples[i].milliseconds);
+            std::printf(" %s %6.1f ms%s", contestants[i].name, samples[i].milliseconds,
+                        i + 1 < contestants.size() ? "," : "\n");
         }
-        if (!a || !b) {
-            std::fprintf(stderr, "bench-startup: %s mapped no window\n",
-                         !a ? trivial.c_str() : program.c_str());
-            return 1;
-        }
-        // Another window first (a message box) would be timed instead of the main window.
-        if (b->title != texts::kMainWindowTitle) {
-            std::fprintf(stderr, "bench-startup: the program's first window is \"%s\"\n",
-                         b->title.c_str());
-            return 1;
-        }
-        if (round == 0) {
-            std::printf("windows: \"%s\", \"%s\"\n", a->title.c_str(), b->title.c_str());
-            continue;  // the warm-up: the files come into the page cache
-        }
-        window.push_back(a->milliseconds);
-        lorvant.push_back(b->milliseconds);
-        ratios.push_back(b->milliseconds / a->milliseconds);
-        std::printf("run %2d: trivial window %6.1f ms, program %6.1f ms\n", round, a->milliseconds,
-                    b->milliseconds);
         std::fflush(stdout);
     }
-    const double windowMedian = median(window);
-    const double lorvantMedian = median(lorvant);
-    std::printf("median: trivial window %.1f ms, program %.1f ms\n", windowMedian, lorvantMedian);
-    std::printf("ratio of the medians: %.2f (median of the runs' ratios %.2f)\n",
-                lorvantMedian / windowMedian, median(ratios));
+    printRatios(contestants);
     XCloseDisplay(display);
     return 0;
 }
