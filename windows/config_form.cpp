@@ -8,18 +8,12 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPointer>
 #include <QPushButton>
 #include <QTreeWidget>
 #include <algorithm>
 
 #include "core/settings.h"
-#include "core/transfers.h"
-#include "formats/data_file.h"
-#include "formats/profile_file.h"
-#include "formats/scanner_list.h"
 #include "platform/global_hotkeys.h"
-#include "platform/program_dir.h"
 #include "text/texts.h"
 #include "ui/delimited_list_box.h"
 #include "ui/message_box.h"
