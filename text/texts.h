@@ -97,6 +97,13 @@ inline constexpr char kFileNameNotStorable[] =
     "Der Name enthält Zeichen, die Lorvant nicht speichern kann:\n%1\n\n"
     "Bitte einen anderen Namen wählen.";
 inline constexpr char kFileNameNotStorableCaption[] = " Ungültiger Dateiname";
+// %1: the folder, %2: the system's reason.
+inline constexpr char kSettingsFolderNotCreated[] =
+    "Der Ordner für Einstellungen und Scanner-Liste kann nicht angelegt werden:\n%1\nGrund: %2";
+inline constexpr char kStartsWithDefaults[] =
+    "\n\nLorvant startet mit den Standardeinstellungen; was in diesem Lauf eingestellt wird, "
+    "kann nicht gespeichert werden.";
+inline constexpr char kSettingsFolderCaption[] = " Einstellungsordner";
 
 // --- The main window
 inline constexpr char kMainWindowTitle[] = "              Q&Z Lorvant";

@@ -19,7 +19,7 @@
 #include "formats/profile_file.h"
 #include "formats/scanner_list.h"
 #include "platform/global_hotkeys.h"
-#include "platform/program_dir.h"
+#include "system/program_dir.h"
 #include "text/texts.h"
 #include "ui/delimited_list_box.h"
 #include "ui/message_box.h"

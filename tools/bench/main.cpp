@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "emulator_launcher.h"
-#include "platform/serial_transport.h"
 #include "scanner/cs1504_library.h"
+#include "system/serial_transport.h"
 #include "testing/cs1504_unit_file.h"
 
 namespace {
