@@ -3,8 +3,9 @@
 // The German texts of the program's windows, each written once: every message (message
 // boxes and status lines) and every caption that more than one control shows. A caption
 // that one control alone shows stays with the layout of its window; what the command line
-// alone prints is in app/commands.cpp. UTF-8; the blanks at the start and end of a text are part
-// of it. "%1", "%2" are filled in where the text is shown.
+// alone prints is in app/commands.cpp, what lorvant-cli alone prints in cli/cli_texts.h. UTF-8; the
+// blanks at the start and end of a text are part of it. "%1", "%2" are filled in where the text is
+// shown.
 namespace texts {
 
 // --- Captions shown by several controls
