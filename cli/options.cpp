@@ -6,29 +6,32 @@
 
 namespace {
 
-struct OptionSpec {
+struct KnownOption {
     const char* name;
     bool takesValue;
 };
 
 constexpr std::array kOptions = {
-    OptionSpec{"--port", true},      OptionSpec{"--config", true}, OptionSpec{"--output", true},
-    OptionSpec{"--stdout", false},   OptionSpec{"--json", false},  OptionSpec{"--erase", false},
-    OptionSpec{"--no-erase", false}, OptionSpec{"--yes", false},   OptionSpec{"--show", false},
-    OptionSpec{"--sync", false},     OptionSpec{"--set", true},    OptionSpec{"--id", true},
-    OptionSpec{"--name", true},      OptionSpec{"--help", false},  OptionSpec{"--version", false},
+    KnownOption{"--port", true},      KnownOption{"--config", true},
+    KnownOption{"--output", true},    KnownOption{"--stdout", false},
+    KnownOption{"--json", false},     KnownOption{"--erase", false},
+    KnownOption{"--no-erase", false}, KnownOption{"--yes", false},
+    KnownOption{"--show", false},     KnownOption{"--sync", false},
+    KnownOption{"--set", true},       KnownOption{"--id", true},
+    KnownOption{"--name", true},      KnownOption{"--help", false},
+    KnownOption{"--version", false},
 };
 
 // The commands, each with its synopsis and the options it takes besides --config.
-struct CommandSpec {
+struct CommandEntry {
     const char* name;
     CliCommand command;
     const char* synopsis;
     std::vector<std::string> options;
 };
 
-const std::vector<CommandSpec>& commands() {
-    static const std::vector<CommandSpec> table = {
+const std::vector<CommandEntry>& commands() {
+    static const std::vector<CommandEntry> table = {
         {"receive",
          CliCommand::Receive,
          "lorvant-cli receive [--port GERÄT] [--output DATEI | --stdout] [--json] "
@@ -53,19 +56,19 @@ const std::vector<CommandSpec>& commands() {
     return table;
 }
 
-const OptionSpec* findOption(const std::string& name) {
+const KnownOption* findOption(const std::string& name) {
     const auto found = std::find_if(kOptions.begin(), kOptions.end(),
-                                    [&](const OptionSpec& spec) { return name == spec.name; });
+                                    [&](const KnownOption& known) { return name == known.name; });
     return found == kOptions.end() ? nullptr : &*found;
 }
 
-const CommandSpec* findCommand(const std::string& name) {
-    for (const CommandSpec& spec : commands())
-        if (name == spec.name) return &spec;
+const CommandEntry* findCommand(const std::string& name) {
+    for (const CommandEntry& entry : commands())
+        if (name == entry.name) return &entry;
     return nullptr;
 }
 
-ParsedCommandLine mistake(std::string error, const CommandSpec* command) {
+ParsedCommandLine mistake(std::string error, const CommandEntry* command) {
     ParsedCommandLine parsed;
     parsed.error = std::move(error);
     parsed.usage = command ? std::string(command->synopsis) + "\n" : cliUsage();
@@ -80,13 +83,13 @@ std::string quoted(const std::string& text) {
 
 std::string cliUsage() {
     std::string usage;
-    for (const CommandSpec& spec : commands()) usage += std::string(spec.synopsis) + "\n";
+    for (const CommandEntry& entry : commands()) usage += std::string(entry.synopsis) + "\n";
     usage += "lorvant-cli --help | --version\n";
     return usage;
 }
 
 ParsedCommandLine parseCliArguments(const std::vector<std::string>& arguments) {
-    const CommandSpec* command = nullptr;
+    const CommandEntry* command = nullptr;
     std::vector<std::pair<std::string, std::string>> given;  // option, value
     std::set<std::string> seen;
     for (size_t i = 0; i < arguments.size(); ++i) {
@@ -100,7 +103,7 @@ ParsedCommandLine parseCliArguments(const std::vector<std::string>& arguments) {
         }
         const size_t equals = argument.find('=');
         const std::string name = argument.substr(0, equals);
-        const OptionSpec* option = findOption(name);
+        const KnownOption* option = findOption(name);
         if (!option) return mistake("Unbekannte Option " + quoted(name) + ".", command);
         std::string value;
         if (option->takesValue) {
