@@ -58,7 +58,8 @@ bool readRow(ScannerLibrary& scanner, int32_t index, bool stamped, const std::st
     }
     // The row keeps the barcode, time and date as read: the keyboard wedge types them from
     // there, as a barcode may hold the separator.
-    ReceivedRow row{barcodeFields(barcode, reception.dataFormat, stamp), {}};
+    ReceivedRow row{
+        barcodeFields(barcode, reception.dataFormat, stamp), {}, packet[1], stamped, stamp};
     row.line = joinFields(row.fields, separator);
     reception.rows.push_back(std::move(row));
     return true;

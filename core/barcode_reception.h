@@ -6,14 +6,19 @@
 
 #include "core/scanner_registry.h"
 #include "core/settings.h"
+#include "text/local_date_time.h"
 
 class ScannerLibrary;
 
 // One barcode as read: its columns (barcode, then time and/or date as the data format asks)
-// and the line they make, joined by the field separator.
+// and the line they make, joined by the field separator; and what else the unit stored with
+// it: its code type and, from a unit that keeps them, its time stamp.
 struct ReceivedRow {
     std::vector<std::string> fields;
     std::string line;
+    int codeType = 0;
+    bool stamped = false;
+    LocalDateTime stamp;
 };
 
 // Why a reception did not read every stored barcode into its rows.

@@ -30,14 +30,17 @@ bool emptyReceptionOverwritesData(const Reception& reception, const Settings& se
            dataFileHoldsData(path);
 }
 
-bool saveReception(const Reception& reception, const Settings& settings, const std::string& path,
-                   std::string& reason) {
+std::string receptionBytes(const Reception& reception, const Settings& settings) {
     std::vector<std::string> lines;
     lines.reserve(reception.rows.size());
     for (const ReceivedRow& row : reception.rows) lines.push_back(row.line);
-    const std::string block =
-        dataFileBlock(reception.scannerRecord, settings.scannerRecordFirst, lines);
-    return writeDataFile(path, block, settings.saveOption == SaveOption::Append, reason);
+    return dataFileBlock(reception.scannerRecord, settings.scannerRecordFirst, lines);
+}
+
+bool saveReception(const Reception& reception, const Settings& settings, const std::string& path,
+                   std::string& reason) {
+    return writeDataFile(path, receptionBytes(reception, settings),
+                         settings.saveOption == SaveOption::Append, reason);
 }
 
 bool typeReception(const Reception& reception, const Settings& settings, KeyboardOutput& keyboard) {

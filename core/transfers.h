@@ -21,6 +21,10 @@ std::string dataFilePath(const Settings& settings, int32_t counter);
 bool emptyReceptionOverwritesData(const Reception& reception, const Settings& settings,
                                   const std::string& path);
 
+// The bytes a save writes: the scanner record (when chosen) and every row, each ended by
+// CR LF, in Windows-1252.
+std::string receptionBytes(const Reception& reception, const Settings& settings);
+
 // Writes the scanner record (when chosen) and every row, each ended by CR LF, to `path`,
 // overwriting or appending as the settings say. On false, `reason` says why in German
 // (UTF-8) and the file holds what it held before.

@@ -34,6 +34,13 @@ constexpr uint8_t CharacterError = 8;
 constexpr uint8_t GeneralError = 9;
 }  // namespace status
 
+// The system status byte of the answer to Interrogate.
+constexpr uint8_t kSystemOk = 0;
+constexpr uint8_t kSystemLowBattery = 22;
+// A clock field of 0xFF: in Get time's answer a second that says the clock lost power, in
+// Set time's a field out of range that was not set.
+constexpr uint8_t kClockFieldInvalid = 0xFF;
+
 constexpr uint8_t kStx = 0x02;
 constexpr size_t kMaxCountedString = 250;
 constexpr size_t kMaxCommandBytes = 70;

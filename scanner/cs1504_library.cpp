@@ -229,6 +229,26 @@ int32_t Cs1504Library::FormatTimeStamp(const uint8_t* stamp, char* text, int32_t
     return Ok;
 }
 
+int32_t Cs1504Library::readUnitInfo(cs1504::UnitInfo& info) {
+    if (busy_) return Busy;
+    if (!session_) return PortClosed;
+    if (!session_->open()) return NoUnit;
+    info = session_->unit();
+    return Ok;
+}
+
+int32_t Cs1504Library::readScannerClock(uint8_t* clock) {
+    if (busy_) return Busy;
+    if (!session_) return PortClosed;
+    if (!clock) return BadArgument;
+    const Reply reply = session_->exchange(Command::GetTime, {}, [](const Frame& f) {
+        return f.strings.size() == 1 && f.strings[0].size() == kClockSize;
+    });
+    if (!reply.answered()) return failure(reply);
+    std::copy(reply.frame.strings[0].begin(), reply.frame.strings[0].end(), clock);
+    return Ok;
+}
+
 int32_t Cs1504Library::failure(const Reply& reply) const {
     return reply.outcome == Outcome::Unsupported ? Refused : NoUnit;
 }

@@ -43,6 +43,13 @@ class Cs1504Library final : public ScannerLibrary {
     int32_t WriteScannerClock(const uint8_t* clock) override;
     int32_t FormatTimeStamp(const uint8_t* stamp, char* text, int32_t capacity) override;
 
+    // Beyond the thirteen operations, for what a unit tells of itself: the answer to
+    // Interrogate (serial number, battery state in the system status), and its clock as the
+    // 6 bytes WriteScannerClock takes (a second of 0xFF: the clock lost power and keeps no
+    // time). Ok, or a failure as the operations above give it.
+    int32_t readUnitInfo(cs1504::UnitInfo& info);
+    int32_t readScannerClock(uint8_t* clock);
+
   private:
     // The barcodes of one upload, kept so that the program can fetch them one by one.
     struct Upload {

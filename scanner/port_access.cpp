@@ -13,12 +13,21 @@
 #endif
 
 PortProblem portProblem(int portIndex) {
+    const std::string device = scannerPortDevice(portIndex);
+    if (device.empty()) return {};
+    PortProblem problem = deviceProblem(device);
 #ifndef _WIN32
-    PortProblem problem;
-    problem.device = scannerPortDevice(portIndex);
-    if (problem.device.empty()) return problem;
     const char* variable = std::getenv(("LORVANT_COM" + std::to_string(portIndex + 1)).c_str());
     problem.configured = variable && *variable;
+#endif
+    return problem;
+}
+
+PortProblem deviceProblem(const std::string& device) {
+#ifndef _WIN32
+    PortProblem problem;
+    problem.device = device;
+    if (problem.device.empty()) return problem;
     struct stat status {};
     if (::stat(problem.device.c_str(), &status) != 0) {
         problem.kind = PortProblem::Kind::Missing;
@@ -39,7 +48,7 @@ PortProblem portProblem(int portIndex) {
     }
     return problem;
 #else
-    (void)portIndex;
+    (void)device;
     return {};
 #endif
 }

@@ -20,3 +20,5 @@ struct PortProblem {
 // opened, so a real line sees no change on its modem lines. Kind::None for an index outside
 // 0-15, and always on Windows, where the port's name tells nothing of this.
 PortProblem portProblem(int portIndex);
+// The same for a device named by its path (configured stays false).
+PortProblem deviceProblem(const std::string& device);

@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
 """Fails when a source of the program includes a header of a layer above its own.
 
-The layers, bottom to top: text, formats, core, platform (with the widget pieces in ui/),
-windows, programs. A file may include its own layer and the ones below. The layer of a file
+The layers, bottom to top: text, formats, core, system (the serial port and the program's
+files, no widgets), platform (with the widget pieces in ui/), windows, programs. A file may include its own layer and the ones below. The layer of a file
 is that of the first pattern in LAYERS that matches its path.
 """
 import fnmatch
@@ -11,17 +11,19 @@ import re
 import subprocess
 import sys
 
-ORDER = ["text", "formats", "core", "platform", "windows", "programs"]
+ORDER = ["text", "formats", "core", "system", "platform", "windows", "programs"]
 
 LAYERS = [
     ("text/*", "text"),
     ("formats/*", "formats"),
     ("scanner/*", "formats"),
     ("core/*", "core"),
+    ("system/*", "system"),
     ("platform/*", "platform"),
     ("ui/*", "platform"),
     ("windows/*", "windows"),
     ("app/*", "programs"),
+    ("cli/*", "programs"),
     ("tools/*", "programs"),
 ]
 

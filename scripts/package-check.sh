@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
-# Builds the Debian package in build/ (after scripts/test.sh has built the tree), installs
-# it with apt-get, starts the installed /usr/bin/lorvant on a private Xvfb with a fresh HOME
-# and closes it through its main window; then checks that its three files are in
-# $HOME/.config/lorvant/ and nothing was written under /usr, runs lorvant-demo the same way
-# and checks that it left the user's files alone, validates the desktop entry and the
-# AppStream metadata, runs lintian, and removes the package. Needs root (apt-get). Any
+# Builds the Debian package in build/ (after scripts/test.sh has built the tree), checks
+# that it holds exactly the files of packaging/package-files.txt, installs it with apt-get,
+# starts the installed /usr/bin/lorvant on a private Xvfb with a fresh HOME and closes it
+# through its main window; then checks that its three files are in $HOME/.config/lorvant/
+# and nothing was written under /usr, runs lorvant-demo the same way and checks that it left
+# the user's files alone, runs the installed lorvant-cli against the installed emulator
+# (register, receive) with the user's files, validates the desktop entry and the AppStream
+# metadata, runs lintian, and removes the package. Needs root (apt-get). Any
 # failure stops it with a message and a non-zero exit status.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -26,9 +28,11 @@ apt_get() { flock /tmp/lorvant-apt.lock env DEBIAN_FRONTEND=noninteractive apt-g
 
 work="$(mktemp -d)"
 xvfb_pid=""
+emulator_pid=""
 installed=""
 cleanup() {
   [ -z "$xvfb_pid" ] || kill "$xvfb_pid" 2>/dev/null || true
+  [ -z "$emulator_pid" ] || kill "$emulator_pid" 2>/dev/null || true
   if [ -n "$installed" ]; then apt_get remove --purge -y -q lorvant >/dev/null || true; fi
   rm -rf "$work"
 }
@@ -48,6 +52,13 @@ for needed in libqt6widgets6 libqt6serialport6 libqt6svg6 libx11-6 libxtst6 \
   grep -qE "(^|, )$needed( |,|$)" <<<"$depends" || fail "Depends lacks $needed"
 done
 
+step "the package's files"
+# Every file the package installs, no more and no fewer (folders aside).
+dpkg-deb -c "$deb" | awk '$1 !~ /^d/ {print substr($6, 2)}' | sort >"$work/files"
+if ! diff -u <(sort "$root/packaging/package-files.txt") "$work/files"; then
+  fail "the package's files differ from packaging/package-files.txt (above)"
+fi
+
 step "lintian"
 # Errors fail the check; the warnings left are explained in README.md.
 lintian --fail-on error "$deb" | tee "$work/lintian"
@@ -59,6 +70,8 @@ installed=yes
 for file in /usr/bin/lorvant /usr/bin/lorvant-cs1504-emulator /usr/bin/lorvant-demo \
   /usr/share/lorvant/sample-barcodes.txt /usr/share/applications/$app_id.desktop \
   /usr/share/metainfo/$app_id.metainfo.xml /usr/share/icons/hicolor/scalable/apps/$app_id.svg \
+  /usr/bin/lorvant-cli /usr/share/man/man1/lorvant-cli.1.gz \
+  /usr/share/bash-completion/completions/lorvant-cli \
   /usr/share/man/man1/lorvant.1.gz /usr/share/doc/lorvant/copyright; do
   [ -e "$file" ] || fail "$file is not installed"
 done
@@ -146,6 +159,30 @@ for _ in $(seq 20); do
   sleep 0.1
 done
 pgrep -f '^/usr/bin/lorvant-cs1504-emulator ' >/dev/null && fail "lorvant-demo left its emulator running"
+written="$(find /usr \( -newer "$stamp" -o -cnewer "$stamp" \) -print)"
+[ -z "$written" ] || fail "written under /usr: $written"
+
+step "lorvant-cli with the user's files"
+/usr/bin/lorvant-cli --version | grep -qx 'lorvant-cli [0-9]*\.[0-9]*' ||
+  fail "lorvant-cli --version says: $(/usr/bin/lorvant-cli --version 2>&1)"
+/usr/bin/lorvant-cs1504-emulator --fast --data /usr/share/lorvant/sample-barcodes.txt \
+  >"$work/emulator.out" 2>"$work/emulator.log" &
+emulator_pid=$!
+for _ in $(seq 50); do
+  [ -s "$work/emulator.out" ] && break
+  sleep 0.1
+done
+pty="$(head -n 1 "$work/emulator.out")"
+cli() { env -i PATH=/usr/bin:/bin HOME="$home" LANG=C.UTF-8 LORVANT_COM1="$pty" /usr/bin/lorvant-cli "$@"; }
+cli register --id DEMO --name Probe >"$work/cli.out" 2>&1 || { cat "$work/cli.out" >&2; fail "lorvant-cli register"; }
+grep -q ';DEMO;Probe'$'\r''$' "$home/.config/lorvant/LVserial.dat" ||
+  fail "lorvant-cli did not register the scanner in $home/.config/lorvant/LVserial.dat"
+barcodes="$(cli receive --json --no-erase | wc -l)"
+[ "$barcodes" -eq "$(grep -c '^barcode ' /usr/share/lorvant/sample-barcodes.txt)" ] ||
+  fail "lorvant-cli receive --json gave $barcodes lines"
+kill "$emulator_pid"
+wait "$emulator_pid" || true
+emulator_pid=""
 written="$(find /usr \( -newer "$stamp" -o -cnewer "$stamp" \) -print)"
 [ -z "$written" ] || fail "written under /usr: $written"
 

@@ -7,9 +7,7 @@ namespace cs1504 {
 namespace {
 
 constexpr uint8_t kProtocolVersion = 1;
-constexpr uint8_t kSystemOk = 0;
-constexpr uint8_t kSystemLowBattery = 22;
-constexpr uint8_t kRefusedField = 0xFF;
+constexpr uint8_t kRefusedField = kClockFieldInvalid;
 
 // The parameters a unit leaves the factory with: the barcode types and switches the
 // program offers, plus a few the unit keeps for itself.

@@ -17,8 +17,8 @@
 
 #include "core/program_data.h"
 #include "file_helpers.h"
-#include "platform/program_dir.h"
 #include "shell_fakes.h"
+#include "system/program_dir.h"
 #include "testing/message_box_recorder.h"
 #include "transfer_windows.h"
 #include "ui/delimited_list_box.h"

@@ -4,8 +4,8 @@
 #include <algorithm>
 
 #include "emulator_launcher.h"
-#include "platform/serial_transport.h"
 #include "scanner/cs1504_library.h"
+#include "system/serial_transport.h"
 #include "testing/cs1504_unit_file.h"
 
 using namespace cs1504;

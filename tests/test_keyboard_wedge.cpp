@@ -12,11 +12,11 @@
 
 #include "file_helpers.h"
 #include "platform/command_hotkeys.h"
-#include "platform/program_dir.h"
 #include "platform/recording/recording_keyboard.h"
 #include "scanner/cs1504_codec.h"
 #include "scanner/cs1504_library.h"
 #include "shell_fakes.h"
+#include "system/program_dir.h"
 #include "testing/cs1504_device.h"
 #include "testing/memory_transport.h"
 #include "testing/message_box_recorder.h"

@@ -6,7 +6,7 @@
 #include <csignal>
 
 #include "file_helpers.h"
-#include "platform/program_dir.h"
+#include "system/program_dir.h"
 
 class ProgramEndTest : public QObject {
     Q_OBJECT

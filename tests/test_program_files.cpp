@@ -10,8 +10,8 @@
 
 #include "app/program_files.h"
 #include "file_helpers.h"
-#include "platform/program_dir.h"
 #include "shell_fakes.h"
+#include "system/program_dir.h"
 #include "testing/message_box_recorder.h"
 #include "ui/message_box.h"
 #include "windows/application.h"

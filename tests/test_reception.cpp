@@ -5,9 +5,9 @@
 #include <QtTest>
 
 #include "file_helpers.h"
-#include "platform/program_dir.h"
 #include "scanner/cs1504_codec.h"
 #include "scanner/cs1504_library.h"
+#include "system/program_dir.h"
 #include "testing/cs1504_device.h"
 #include "testing/memory_transport.h"
 #include "testing/message_box_recorder.h"

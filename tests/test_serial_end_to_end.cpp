@@ -21,10 +21,10 @@
 
 #include "emulator_launcher.h"
 #include "file_helpers.h"
-#include "platform/program_dir.h"
-#include "platform/serial_transport.h"
 #include "scanner/cs1504_library.h"
 #include "shell_fakes.h"
+#include "system/program_dir.h"
+#include "system/serial_transport.h"
 #include "testing/message_box_recorder.h"
 #include "text/clock.h"
 #include "text/date_time_format.h"

@@ -8,8 +8,8 @@
 #include <memory>
 
 #include "file_helpers.h"
-#include "platform/program_dir.h"
 #include "scanner/cs1504_library.h"
+#include "system/program_dir.h"
 #include "testing/cs1504_device.h"
 #include "testing/memory_transport.h"
 #include "text/clock.h"

@@ -3,8 +3,9 @@
 // The German texts of the program's windows, each written once: every message (message
 // boxes and status lines) and every caption that more than one control shows. A caption
 // that one control alone shows stays with the layout of its window; what the command line
-// alone prints is in app/commands.cpp. UTF-8; the blanks at the start and end of a text are part
-// of it. "%1", "%2" are filled in where the text is shown.
+// alone prints is in app/commands.cpp, what lorvant-cli alone prints in cli/cli_texts.h. UTF-8; the
+// blanks at the start and end of a text are part of it. "%1", "%2" are filled in where the text is
+// shown.
 namespace texts {
 
 // --- Captions shown by several controls
@@ -97,6 +98,13 @@ inline constexpr char kFileNameNotStorable[] =
     "Der Name enthält Zeichen, die Lorvant nicht speichern kann:\n%1\n\n"
     "Bitte einen anderen Namen wählen.";
 inline constexpr char kFileNameNotStorableCaption[] = " Ungültiger Dateiname";
+// %1: the folder, %2: the system's reason.
+inline constexpr char kSettingsFolderNotCreated[] =
+    "Der Ordner für Einstellungen und Scanner-Liste kann nicht angelegt werden:\n%1\nGrund: %2";
+inline constexpr char kStartsWithDefaults[] =
+    "\n\nLorvant startet mit den Standardeinstellungen; was in diesem Lauf eingestellt wird, "
+    "kann nicht gespeichert werden.";
+inline constexpr char kSettingsFolderCaption[] = " Einstellungsordner";
 
 // --- The main window
 inline constexpr char kMainWindowTitle[] = "              Q&Z Lorvant";

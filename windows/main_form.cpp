@@ -8,8 +8,8 @@
 #include <QVBoxLayout>
 
 #include "core/program_data.h"
-#include "platform/serial_transport.h"
 #include "scanner/scanner_library.h"
+#include "system/serial_transport.h"
 #include "text/texts.h"
 #include "ui/message_box.h"
 #include "ui/picture_button.h"

@@ -3,7 +3,7 @@
 #include "core/program_data.h"
 #include "core/transfers.h"
 #include "formats/data_file.h"
-#include "platform/program_dir.h"
+#include "system/program_dir.h"
 #include "text/texts.h"
 #include "ui/message_box.h"
 #include "ui/qt_text.h"

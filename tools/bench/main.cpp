@@ -1,17 +1,22 @@
 // bench-download: how long reading a full CS1504 unit takes through the real serial path,
-// against the time its bytes need on a 9600 baud line. Not a test: it prints figures.
+// against the time its bytes need on a 9600 baud line: through the scanner library in this
+// process, then `lorvant-cli receive` as a whole (its start, the reading, the data file).
+// Not a test: it prints figures.
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QThread>
 #include <algorithm>
 #include <cstdio>
 #include <vector>
 
 #include "emulator_launcher.h"
-#include "platform/serial_transport.h"
 #include "scanner/cs1504_library.h"
+#include "system/serial_transport.h"
 #include "testing/cs1504_unit_file.h"
 
 namespace {
@@ -84,6 +89,71 @@ bool receive(Cs1504Library& library, int expected) {
     return true;
 }
 
+// The bytes the emulator's log shows crossing the line, both ways, from `from` on.
+long loggedBytes(const QString& log, qsizetype from) {
+    static const QRegularExpression line(R"(^(?:->|<-) .*\((\d+) bytes\)$)",
+                                         QRegularExpression::MultilineOption);
+    long bytes = 0;
+    for (auto it = line.globalMatch(log.mid(from)); it.hasNext();)
+        bytes += it.next().captured(1).toLong();
+    return bytes;
+}
+
+double medianOf(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+// lorvant-cli receive of the whole unit into a data file, `runs` times, each timed from the
+// start of the process to its end; the wire time of each run from the emulator's log.
+bool benchCommandLine(const QString& data, int count, int runs) {
+    EmulatorLauncher emulator;
+    QTemporaryDir config;
+    if (!emulator.start({"--data", data, "--log"})) {
+        std::fprintf(stderr, "cannot start the emulator: %s\n", qPrintable(emulator.errorText()));
+        return false;
+    }
+    QFile list(config.filePath("LVserial.dat"));
+    if (!list.open(QIODevice::WriteOnly) || list.write("001aff075c10420b;BEN;Bench\r\n") < 0)
+        return false;
+    list.close();
+    std::vector<double> seconds, ratios;
+    for (int run = 0; run < runs; ++run) {
+        const qsizetype logged = emulator.log().size();
+        QProcess cli;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("LORVANT_COM1", emulator.portPath());
+        cli.setProcessEnvironment(environment);
+        const QString output = config.filePath("Data.txt");
+        QElapsedTimer timer;
+        timer.start();
+        cli.start(LORVANT_CLI,
+                  {"receive", "--no-erase", "--output", output, "--config", config.path()});
+        if (!cli.waitForFinished(60000) || cli.exitCode() != 0) {
+            std::fprintf(stderr, "lorvant-cli run %d failed: %s\n", run + 1,
+                         cli.readAllStandardError().constData());
+            return false;
+        }
+        seconds.push_back(double(timer.nsecsElapsed()) / 1e9);
+        QFile written(output);
+        if (!written.open(QIODevice::ReadOnly) || written.readAll().count('\n') != count) {
+            std::fprintf(stderr, "lorvant-cli run %d: not %d lines in the data file\n", run + 1,
+                         count);
+            return false;
+        }
+        // The emulator logs an exchange once it has answered; the last may follow the exit.
+        QThread::msleep(100);
+        const long bytes = loggedBytes(emulator.log(), logged);
+        const double wire = double(bytes) * 11.0 / 9600.0;
+        ratios.push_back(seconds.back() / wire);
+        std::printf("lorvant-cli run %d: %.3f s, %ld bytes, wire time %.3f s, ratio %.4f\n",
+                    run + 1, seconds.back(), bytes, wire, ratios.back());
+    }
+    std::printf("lorvant-cli: median %.3f s, median ratio to the wire time %.4f\n",
+                medianOf(seconds), medianOf(ratios));
+    return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -128,5 +198,6 @@ int main(int argc, char** argv) {
     const double wire = double(bytesPerRun) * 11.0 / 9600.0;
     std::printf("median %.3f s, wire time %.3f s (%ld bytes at 9600 baud 8O1), ratio %.3f\n",
                 median, wire, bytesPerRun, median / wire);
-    return 0;
+    emulator.stop();
+    return benchCommandLine(data, count, runs) ? 0 : 1;
 }

@@ -19,10 +19,10 @@
 #include <vector>
 
 #include "emulator_launcher.h"
-#include "platform/serial_transport.h"
 #include "platform/wayland/wayland_keyboard_output.h"
 #include "scanner/cs1504_library.h"
 #include "sway_session.h"
+#include "system/serial_transport.h"
 #include "text/cp1252.h"
 
 namespace {

@@ -18,7 +18,7 @@
 #include <QWindow>
 #include <cstdio>
 
-#include "platform/program_dir.h"
+#include "system/program_dir.h"
 #include "testing/message_box_recorder.h"
 #include "ui/delimited_list_box.h"
 #include "ui/message_box.h"

@@ -1,4 +1,4 @@
-#include "platform/serial_transport.h"
+#include "system/serial_transport.h"
 
 #include <QSerialPort>
 #include <thread>
@@ -86,36 +86,43 @@ class SerialTransport final : public Transport {
     QSerialPort port_;
 };
 
+std::unique_ptr<Transport> openSerialDevice(const std::string& name) {
+    if (name.empty()) return nullptr;
+    auto transport = std::make_unique<SerialTransport>();
+    if (!transport->open(QString::fromLocal8Bit(name.c_str()))) return nullptr;
+    return transport;
+}
+
 class SerialPortOpener final : public PortOpener {
   public:
     std::unique_ptr<Transport> open(int portIndex) override {
-        const std::string name = scannerPortDevice(portIndex);
-        if (name.empty()) return nullptr;
-        auto transport = std::make_unique<SerialTransport>();
-        if (!transport->open(QString::fromStdString(name))) return nullptr;
-        return transport;
+        return openSerialDevice(scannerPortDevice(portIndex));
     }
 };
 
-}  // namespace
+class SerialDeviceOpener final : public PortOpener {
+  public:
+    explicit SerialDeviceOpener(std::string device) : device_(std::move(device)) {}
+    std::unique_ptr<Transport> open(int) override { return openSerialDevice(device_); }
 
-std::unique_ptr<PortOpener> serialPortOpener() {
-    return std::make_unique<SerialPortOpener>();
-}
+  private:
+    std::string device_;
+};
 
-QString portOpenFailureText(int portIndex) {
+// "Port kann nicht intialisiert werden" and what is wrong with the device; `port` names the
+// port it stands for (COM1 ...), or is empty for a device named by its path.
+QString openFailureText(const PortProblem& problem, const QString& port) {
     QString text = texts::kPortNotOpened;
-    const PortProblem problem = portProblem(portIndex);
     const QString device = QString::fromLocal8Bit(problem.device.c_str());
-    const QString port = QString("COM%1").arg(portIndex + 1);
     switch (problem.kind) {
         case PortProblem::Kind::None:
             break;
         case PortProblem::Kind::Missing:
             text += QString(texts::kPortMissing).arg(device);
-            text += QString(problem.configured ? texts::kPortNamedByVariable
-                                               : texts::kPortStandsForDevice)
-                        .arg(port, device);
+            if (!port.isEmpty())
+                text += QString(problem.configured ? texts::kPortNamedByVariable
+                                                   : texts::kPortStandsForDevice)
+                            .arg(port, device);
             break;
         case PortProblem::Kind::NotPermitted:
             text += problem.group.empty()
@@ -133,4 +140,22 @@ QString portOpenFailureText(int portIndex) {
             break;
     }
     return text;
+}
+
+}  // namespace
+
+std::unique_ptr<PortOpener> serialPortOpener() {
+    return std::make_unique<SerialPortOpener>();
+}
+
+std::unique_ptr<PortOpener> serialDeviceOpener(std::string device) {
+    return std::make_unique<SerialDeviceOpener>(std::move(device));
+}
+
+QString portOpenFailureText(int portIndex) {
+    return openFailureText(portProblem(portIndex), QString("COM%1").arg(portIndex + 1));
+}
+
+QString deviceOpenFailureText(const std::string& device) {
+    return openFailureText(deviceProblem(device), {});
 }

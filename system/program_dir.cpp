@@ -1,4 +1,4 @@
-#include "platform/program_dir.h"
+#include "system/program_dir.h"
 
 #include <cerrno>
 #include <cstdlib>

@@ -1,0 +1,187 @@
+#include "cli/options.h"
+
+#include <algorithm>
+#include <array>
+#include <set>
+
+namespace {
+
+struct KnownOption {
+    const char* name;
+    bool takesValue;
+};
+
+constexpr std::array kOptions = {
+    KnownOption{"--port", true},      KnownOption{"--config", true},
+    KnownOption{"--output", true},    KnownOption{"--stdout", false},
+    KnownOption{"--json", false},     KnownOption{"--erase", false},
+    KnownOption{"--no-erase", false}, KnownOption{"--yes", false},
+    KnownOption{"--show", false},     KnownOption{"--sync", false},
+    KnownOption{"--set", true},       KnownOption{"--id", true},
+    KnownOption{"--name", true},      KnownOption{"--help", false},
+    KnownOption{"--version", false},
+};
+
+// The commands, each with its synopsis and the options it takes besides --config.
+struct CommandEntry {
+    const char* name;
+    CliCommand command;
+    const char* synopsis;
+    std::vector<std::string> options;
+};
+
+const std::vector<CommandEntry>& commands() {
+    static const std::vector<CommandEntry> table = {
+        {"receive",
+         CliCommand::Receive,
+         "lorvant-cli receive [--port GERÄT] [--output DATEI | --stdout] [--json] "
+         "[--erase | --no-erase]",
+         {"--port", "--output", "--stdout", "--json", "--erase", "--no-erase"}},
+        {"info",
+         CliCommand::Info,
+         "lorvant-cli info [--port GERÄT] [--json]",
+         {"--port", "--json"}},
+        {"erase", CliCommand::Erase, "lorvant-cli erase --yes [--port GERÄT]", {"--port", "--yes"}},
+        {"clock",
+         CliCommand::Clock,
+         "lorvant-cli clock [--port GERÄT] (--show | --sync | --set \"JJJJ-MM-TT hh:mm:ss\")",
+         {"--port", "--show", "--sync", "--set"}},
+        // The scanner parameters (read, write, factory reset) get their command here, on the
+        // core's object for them.
+        {"register",
+         CliCommand::Register,
+         "lorvant-cli register [--port GERÄT] --id ID --name NAME",
+         {"--port", "--id", "--name"}},
+    };
+    return table;
+}
+
+const KnownOption* findOption(const std::string& name) {
+    const auto found = std::find_if(kOptions.begin(), kOptions.end(),
+                                    [&](const KnownOption& known) { return name == known.name; });
+    return found == kOptions.end() ? nullptr : &*found;
+}
+
+const CommandEntry* findCommand(const std::string& name) {
+    for (const CommandEntry& entry : commands())
+        if (name == entry.name) return &entry;
+    return nullptr;
+}
+
+ParsedCommandLine mistake(std::string error, const CommandEntry* command) {
+    ParsedCommandLine parsed;
+    parsed.error = std::move(error);
+    parsed.usage = command ? std::string(command->synopsis) + "\n" : cliUsage();
+    return parsed;
+}
+
+std::string quoted(const std::string& text) {
+    return "„" + text + "“";
+}
+
+}  // namespace
+
+std::string cliUsage() {
+    std::string usage;
+    for (const CommandEntry& entry : commands()) usage += std::string(entry.synopsis) + "\n";
+    usage += "lorvant-cli --help | --version\n";
+    return usage;
+}
+
+ParsedCommandLine parseCliArguments(const std::vector<std::string>& arguments) {
+    const CommandEntry* command = nullptr;
+    std::vector<std::pair<std::string, std::string>> given;  // option, value
+    std::set<std::string> seen;
+    for (size_t i = 0; i < arguments.size(); ++i) {
+        const std::string argument = arguments[i] == "-h" ? "--help" : arguments[i];
+        if (argument.rfind("--", 0) != 0 || argument == "--") {
+            if (command || argument.empty() || argument[0] == '-')
+                return mistake(quoted(argument) + " wird nicht verstanden.", command);
+            command = findCommand(argument);
+            if (!command) return mistake("Unbekannter Befehl " + quoted(argument) + ".", nullptr);
+            continue;
+        }
+        const size_t equals = argument.find('=');
+        const std::string name = argument.substr(0, equals);
+        const KnownOption* option = findOption(name);
+        if (!option) return mistake("Unbekannte Option " + quoted(name) + ".", command);
+        std::string value;
+        if (option->takesValue) {
+            if (equals != std::string::npos) {
+                value = argument.substr(equals + 1);
+            } else if (i + 1 < arguments.size()) {
+                value = arguments[++i];
+            } else {
+                return mistake("Der Option " + quoted(name) + " fehlt ihr Wert.", command);
+            }
+            // A name may be empty, as in the window program; nothing else may.
+            if (value.empty() && name != "--name")
+                return mistake("Der Option " + quoted(name) + " fehlt ihr Wert.", command);
+        } else if (equals != std::string::npos) {
+            return mistake("Die Option " + quoted(name) + " nimmt keinen Wert.", command);
+        }
+        if (!seen.insert(name).second)
+            return mistake("Die Option " + quoted(name) + " ist doppelt angegeben.", command);
+        given.emplace_back(name, value);
+    }
+
+    ParsedCommandLine parsed;
+    CliOptions& options = parsed.options;
+    if (seen.count("--help") || seen.count("--version")) {
+        options.command = seen.count("--help") ? CliCommand::Help : CliCommand::Version;
+        return parsed;
+    }
+    if (!command) return mistake("Es fehlt der Befehl.", nullptr);
+    options.command = command->command;
+    for (const auto& [name, value] : given) {
+        const bool allowed = name == "--config" ||
+                             std::find(command->options.begin(), command->options.end(), name) !=
+                                 command->options.end();
+        if (!allowed)
+            return mistake("Die Option " + quoted(name) + " gehört nicht zum Befehl " +
+                               quoted(command->name) + ".",
+                           command);
+        if (name == "--port") options.port = value;
+        if (name == "--config") options.config = value;
+        if (name == "--output") options.output = value;
+        if (name == "--stdout") options.toStdout = true;
+        if (name == "--json") options.json = true;
+        if (name == "--erase") options.erase = EraseChoice::Erase;
+        if (name == "--no-erase") options.erase = EraseChoice::Keep;
+        if (name == "--yes") options.yes = true;
+        if (name == "--show") options.clock = ClockAction::Show;
+        if (name == "--sync") options.clock = ClockAction::Sync;
+        if (name == "--set") {
+            options.clock = ClockAction::Set;
+            options.clockValue = value;
+        }
+        if (name == "--id") options.id = value;
+        if (name == "--name") options.name = value;
+    }
+    switch (options.command) {
+        case CliCommand::Receive:
+            if (seen.count("--output") && seen.count("--stdout"))
+                return mistake("--output und --stdout schliessen einander aus.", command);
+            if (seen.count("--erase") && seen.count("--no-erase"))
+                return mistake("--erase und --no-erase schliessen einander aus.", command);
+            break;
+        case CliCommand::Erase:
+            if (!options.yes)
+                return mistake(
+                    "erase löscht alle Barcodes des Scanners, auch nicht empfangene; "
+                    "bestätigen Sie es mit --yes.",
+                    command);
+            break;
+        case CliCommand::Clock:
+            if (seen.count("--show") + seen.count("--sync") + seen.count("--set") != 1)
+                return mistake("clock braucht genau eine von --show, --sync und --set.", command);
+            break;
+        case CliCommand::Register:
+            if (!seen.count("--id") || !seen.count("--name"))
+                return mistake("register braucht --id und --name.", command);
+            break;
+        default:
+            break;
+    }
+    return parsed;
+}

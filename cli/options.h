@@ -1,0 +1,51 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+// What the command line of lorvant-cli asks for: one command and its options.
+enum class CliCommand { Receive, Info, Erase, Clock, Register, Help, Version };
+
+enum class EraseChoice {
+    Configured,  // as the settings say (never after --stdout or --json on standard output)
+    Erase,       // --erase
+    Keep,        // --no-erase
+};
+
+enum class ClockAction { Show, Sync, Set };
+
+struct CliOptions {
+    CliCommand command = CliCommand::Help;
+    std::optional<std::string> port;    // --port DEVICE
+    std::optional<std::string> config;  // --config DIR
+    // receive
+    std::optional<std::string> output;  // --output FILE
+    bool toStdout = false;
+    bool json = false;
+    EraseChoice erase = EraseChoice::Configured;
+    // erase
+    bool yes = false;
+    // clock
+    ClockAction clock = ClockAction::Show;
+    std::string clockValue;  // --set, as given
+    // register: as given (the locale's encoding)
+    std::string id;
+    std::string name;
+};
+
+struct ParsedCommandLine {
+    CliOptions options;
+    // A mistake: what is wrong (German, UTF-8) and the command's synopsis (the whole usage
+    // when no command was recognised).
+    std::string error;
+    std::string usage;
+    bool ok() const { return error.empty(); }
+};
+
+// The arguments after the program name. Options take their value as the next argument or
+// after '='; --config and --port may stand before the command too.
+ParsedCommandLine parseCliArguments(const std::vector<std::string>& arguments);
+
+// Every command's synopsis, one a line.
+std::string cliUsage();
