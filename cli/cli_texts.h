@@ -46,6 +46,29 @@ inline constexpr char kClockValueInvalid[] =
     "„%1“ ist keine gültige Zeit; erwartet wird „JJJJ-MM-TT hh:mm:ss“ mit einem Jahr von 2000 "
     "bis 2099.";
 
+// --- Parameters
+inline constexpr char kParametersWritten[] =
+    "Die Einstellungen wurden auf den Scanner geschrieben.";
+inline constexpr char kParametersSavedTo[] =
+    "Die Einstellungen des Scanners sind gespeichert in %1.";
+inline constexpr char kNoParametersInFile[] =
+    "In %1 sind keine Einstellungen gespeichert (die Datei fehlt oder ist leer); "
+    "„lorvant-cli parameters --read“ oder „Konfiguration speichern“ legt sie an.";
+inline constexpr char kParameterFileUnreadable[] = "Die Datei %1 kann nicht gelesen werden (%2).";
+inline constexpr char kParameterFileHeldByLorvant[] =
+    "Die Datei %1 ist von einem laufenden Lorvant geöffnet; lorvant-cli schreibt sie nicht. "
+    "Geben Sie eine andere Datei an oder beenden Sie das Programm.";
+inline constexpr char kParameterFileNotOpened[] = "Die Datei %1 kann nicht geöffnet werden.";
+inline constexpr char kParametersNotReadNothingSaved[] =
+    "Diese Einstellungen konnten nicht vom Scanner gelesen werden:\n\n%1\nEs wurde nichts "
+    "gespeichert.";
+inline constexpr char kFactoryResetRefused[] =
+    "Auf dem Scanner %1 gespeichert; der Reset würde sie löschen. Empfangen Sie sie zuerst "
+    "(„lorvant-cli receive“) oder löschen Sie sie („lorvant-cli erase --yes“). Der Scanner "
+    "wurde nicht zurückgesetzt.";
+inline constexpr char kFactoryResetDone[] =
+    "Der Scanner wurde auf seine Werkseinstellungen zurückgesetzt.";
+
 // --- Register
 inline constexpr char kIdInvalid[] =
     "Die ID „%1“ ist ungültig: 1 bis 4 Zeichen, ohne „;“ und Steuerzeichen.";

@@ -9,6 +9,7 @@
 #include <cstdio>
 
 #include "cli/cli_texts.h"
+#include "cli/command_support.h"
 #include "cli/interruption.h"
 #include "cli/json_lines.h"
 #include "cli/output.h"
@@ -22,42 +23,9 @@
 #include "text/cp1252.h"
 #include "text/texts.h"
 
+using namespace cli;
+
 namespace {
-
-constexpr int kDone = 0;
-constexpr int kScannerProblem = 1;
-constexpr int kUsage = 2;
-constexpr int kNotRegistered = 3;
-constexpr int kNotWritten = 4;
-
-// A text of the window program without the blanks its status lines and captions carry.
-QString trimmed(const char* text) {
-    return QString::fromUtf8(text).trimmed();
-}
-
-QString pathText(const std::string& path) {
-    return QFile::decodeName(path.c_str());
-}
-
-// After a signal: the unit put to sleep, nothing more done.
-int interrupted(ScannerPort& port, const char* message = clitexts::kInterrupted) {
-    port.stopAfterInterruption();
-    printError(message);
-    return interruptedStatus();
-}
-
-// An exchange that failed: because of a signal, or with `message`.
-int scannerFailure(ScannerPort& port, const QString& message) {
-    if (interruptionSignal()) return interrupted(port);
-    printError(message);
-    return kScannerProblem;
-}
-
-int usageMistake(const QString& message, const char* synopsis) {
-    printError(message);
-    std::fprintf(stderr, "%s\n%s\n", synopsis, clitexts::kSeeHelp);
-    return kUsage;
-}
 
 // On a terminal, the barcodes the upload has brought so far, on one line that is rewritten
 // at most ten times a second and cleared at the end.
@@ -413,6 +381,8 @@ int printCliHelp() {
         "  lorvant-cli info    [--port GERÄT] [--json]\n"
         "  lorvant-cli erase   --yes [--port GERÄT]\n"
         "  lorvant-cli clock   [--port GERÄT] (--show | --sync | --set \"JJJJ-MM-TT hh:mm:ss\")\n"
+        "  lorvant-cli parameters [--port GERÄT] (--read [DATEI] | --write [DATEI] |\n"
+        "                         --factory-reset --yes)\n"
         "  lorvant-cli register [--port GERÄT] --id ID --name NAME\n"
         "  lorvant-cli --help | --version\n"
         "Jeder Befehl nimmt auch --config ORDNER.\n"
@@ -437,16 +407,23 @@ int printCliHelp() {
         "  erase     Löscht alle Barcodes des Scanners (mit --yes).\n"
         "  clock     Zeigt die Uhr des Scanners, stellt sie auf die Zeit des PCs oder auf die\n"
         "            angegebene Zeit.\n"
+        "  parameters\n"
+        "            Die Einstellungen des Scanners (Seite \"Einstellungen\"):\n"
+        "            --read liest sie vom Scanner, zeigt sie und speichert sie in DATEI oder\n"
+        "            in Param.dat; --write schreibt DATEI oder Param.dat auf den Scanner;\n"
+        "            --factory-reset --yes stellt die Werkseinstellungen her (nur ohne\n"
+        "            gespeicherte Barcodes, denn der Reset löscht sie).\n"
         "  register  Trägt den angeschlossenen Scanner mit ID (bis 4 Zeichen) und Name in die\n"
         "            Scanner-Liste ein, oder ändert seine Zeile.\n"
         "\n"
         "  --port GERÄT    das Gerät des Scanners (etwa /dev/ttyUSB0) statt des eingestellten\n"
         "                  Ports COM1 ... COM16 (/dev/ttyUSB0 ... oder LORVANT_COMn)\n"
-        "  --config ORDNER LVconfig.ini und LVserial.dat aus ORDNER, statt beim Programm\n"
-        "                  (aus einem eigenen Ordner gestartet) oder in ~/.config/lorvant/\n"
-        "                  (installiert)\n"
+        "  --config ORDNER LVconfig.ini, LVserial.dat und Param.dat aus ORDNER, statt beim\n"
+        "                  Programm (aus einem eigenen Ordner gestartet) oder in\n"
+        "                  ~/.config/lorvant/ (installiert)\n"
         "\n"
-        "Rückgabewert: 0 erledigt; 1 Problem mit Scanner oder Port; 2 falscher Aufruf;\n"
+        "Rückgabewert: 0 erledigt; 1 Problem mit Scanner oder Port (auch ein Reset eines\n"
+        "Scanners mit Barcodes); 2 falscher Aufruf oder keine Parameterdatei zum Schreiben;\n"
         "3 Scanner nicht registriert; 4 Datei nicht geschrieben (nichts gelöscht); 5 der Port\n"
         "ist von einem laufenden Lorvant belegt; 130 nach Strg+C (128 + Signal).\n",
         stdout);

@@ -14,6 +14,8 @@ int runReceive(const CliOptions& options, ProgramData& data);
 int runInfo(const CliOptions& options, ProgramData& data);
 int runErase(const CliOptions& options, ProgramData& data);
 int runClock(const CliOptions& options, ProgramData& data);
+// The scanner parameters: --read into a parameter file, --write from one, --factory-reset.
+int runParameters(const CliOptions& options, ProgramData& data);
 int runRegister(const CliOptions& options, ProgramData& data);
 
 int printCliHelp();

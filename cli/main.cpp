@@ -74,7 +74,9 @@ int main(int argc, char** argv) {
     ProgramData data;
     data.loadSettings(programDirectory(), dataDirectory());
     // A first registration makes the list; a reception without one has nobody to accept.
-    loadScannerList(data, options.command != CliCommand::Register);
+    // The parameters need no list.
+    if (options.command != CliCommand::Parameters)
+        loadScannerList(data, options.command != CliCommand::Register);
 
     switch (options.command) {
         case CliCommand::Receive:
@@ -85,6 +87,8 @@ int main(int argc, char** argv) {
             return runErase(options, data);
         case CliCommand::Clock:
             return runClock(options, data);
+        case CliCommand::Parameters:
+            return runParameters(options, data);
         case CliCommand::Register:
             return runRegister(options, data);
         case CliCommand::Help:

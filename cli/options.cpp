@@ -6,20 +6,23 @@
 
 namespace {
 
+enum class Value { None, Required, Optional };
+
 struct KnownOption {
     const char* name;
-    bool takesValue;
+    Value value;
 };
 
 constexpr std::array kOptions = {
-    KnownOption{"--port", true},      KnownOption{"--config", true},
-    KnownOption{"--output", true},    KnownOption{"--stdout", false},
-    KnownOption{"--json", false},     KnownOption{"--erase", false},
-    KnownOption{"--no-erase", false}, KnownOption{"--yes", false},
-    KnownOption{"--show", false},     KnownOption{"--sync", false},
-    KnownOption{"--set", true},       KnownOption{"--id", true},
-    KnownOption{"--name", true},      KnownOption{"--help", false},
-    KnownOption{"--version", false},
+    KnownOption{"--port", Value::Required},   KnownOption{"--config", Value::Required},
+    KnownOption{"--output", Value::Required}, KnownOption{"--stdout", Value::None},
+    KnownOption{"--json", Value::None},       KnownOption{"--erase", Value::None},
+    KnownOption{"--no-erase", Value::None},   KnownOption{"--yes", Value::None},
+    KnownOption{"--show", Value::None},       KnownOption{"--sync", Value::None},
+    KnownOption{"--set", Value::Required},    KnownOption{"--read", Value::Optional},
+    KnownOption{"--write", Value::Optional},  KnownOption{"--factory-reset", Value::None},
+    KnownOption{"--id", Value::Required},     KnownOption{"--name", Value::Required},
+    KnownOption{"--help", Value::None},       KnownOption{"--version", Value::None},
 };
 
 // The commands, each with its synopsis and the options it takes besides --config.
@@ -46,8 +49,11 @@ const std::vector<CommandEntry>& commands() {
          CliCommand::Clock,
          "lorvant-cli clock [--port GERÄT] (--show | --sync | --set \"JJJJ-MM-TT hh:mm:ss\")",
          {"--port", "--show", "--sync", "--set"}},
-        // The scanner parameters (read, write, factory reset) get their command here, on the
-        // core's object for them.
+        {"parameters",
+         CliCommand::Parameters,
+         "lorvant-cli parameters [--port GERÄT] (--read [DATEI] | --write [DATEI] | "
+         "--factory-reset --yes)",
+         {"--port", "--read", "--write", "--factory-reset", "--yes"}},
         {"register",
          CliCommand::Register,
          "lorvant-cli register [--port GERÄT] --id ID --name NAME",
@@ -106,7 +112,14 @@ ParsedCommandLine parseCliArguments(const std::vector<std::string>& arguments) {
         const KnownOption* option = findOption(name);
         if (!option) return mistake("Unbekannte Option " + quoted(name) + ".", command);
         std::string value;
-        if (option->takesValue) {
+        if (option->value == Value::Optional) {
+            if (equals != std::string::npos) {
+                value = argument.substr(equals + 1);
+            } else if (i + 1 < arguments.size() && !arguments[i + 1].empty() &&
+                       arguments[i + 1][0] != '-') {
+                value = arguments[++i];
+            }
+        } else if (option->value == Value::Required) {
             if (equals != std::string::npos) {
                 value = argument.substr(equals + 1);
             } else if (i + 1 < arguments.size()) {
@@ -155,6 +168,11 @@ ParsedCommandLine parseCliArguments(const std::vector<std::string>& arguments) {
             options.clock = ClockAction::Set;
             options.clockValue = value;
         }
+        if (name == "--read" || name == "--write") {
+            options.parameters = name == "--read" ? ParameterAction::Read : ParameterAction::Write;
+            if (!value.empty()) options.parameterFile = value;
+        }
+        if (name == "--factory-reset") options.parameters = ParameterAction::FactoryReset;
         if (name == "--id") options.id = value;
         if (name == "--name") options.name = value;
     }
@@ -175,6 +193,19 @@ ParsedCommandLine parseCliArguments(const std::vector<std::string>& arguments) {
         case CliCommand::Clock:
             if (seen.count("--show") + seen.count("--sync") + seen.count("--set") != 1)
                 return mistake("clock braucht genau eine von --show, --sync und --set.", command);
+            break;
+        case CliCommand::Parameters:
+            if (seen.count("--read") + seen.count("--write") + seen.count("--factory-reset") != 1)
+                return mistake(
+                    "parameters braucht genau eine von --read, --write und --factory-reset.",
+                    command);
+            if (seen.count("--factory-reset") && !options.yes)
+                return mistake(
+                    "--factory-reset setzt alle Einstellungen des Scanners zurück; bestätigen "
+                    "Sie es mit --yes.",
+                    command);
+            if (options.yes && !seen.count("--factory-reset"))
+                return mistake("--yes gehört hier zu --factory-reset.", command);
             break;
         case CliCommand::Register:
             if (!seen.count("--id") || !seen.count("--name"))

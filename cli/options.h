@@ -5,7 +5,7 @@
 #include <vector>
 
 // What the command line of lorvant-cli asks for: one command and its options.
-enum class CliCommand { Receive, Info, Erase, Clock, Register, Help, Version };
+enum class CliCommand { Receive, Info, Erase, Clock, Parameters, Register, Help, Version };
 
 enum class EraseChoice {
     Configured,  // as the settings say (never after --stdout or --json on standard output)
@@ -14,6 +14,8 @@ enum class EraseChoice {
 };
 
 enum class ClockAction { Show, Sync, Set };
+
+enum class ParameterAction { Read, Write, FactoryReset };
 
 struct CliOptions {
     CliCommand command = CliCommand::Help;
@@ -29,6 +31,10 @@ struct CliOptions {
     // clock
     ClockAction clock = ClockAction::Show;
     std::string clockValue;  // --set, as given
+    // parameters: --read [FILE], --write [FILE] (without FILE the program's Param.dat),
+    // --factory-reset
+    ParameterAction parameters = ParameterAction::Read;
+    std::optional<std::string> parameterFile;
     // register: as given (the locale's encoding)
     std::string id;
     std::string name;
@@ -44,7 +50,8 @@ struct ParsedCommandLine {
 };
 
 // The arguments after the program name. Options take their value as the next argument or
-// after '='; --config and --port may stand before the command too.
+// after '='; --read and --write take one only when the next argument is no option. --config
+// and --port may stand before the command too.
 ParsedCommandLine parseCliArguments(const std::vector<std::string>& arguments);
 
 // Every command's synopsis, one a line.

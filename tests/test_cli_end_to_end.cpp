@@ -9,6 +9,8 @@
 
 #include "emulator_launcher.h"
 #include "file_helpers.h"
+#include "formats/parameter_file.h"
+#include "formats/parameter_table.h"
 #include "testing/cs1504_device.h"
 
 namespace {
@@ -55,6 +57,7 @@ class CliEndToEndTest : public QObject {
     void infoAsJson();
     void registerThenReceive();
     void clockSetAndShow();
+    void parametersReadWriteAndFactoryReset();
     void ctrlCInTheMiddleOfAReading();
     void portOfARunningWindowProgramIsNotOpened();
 
@@ -211,6 +214,10 @@ void CliEndToEndTest::failures_data() {
     QTest::newRow("erase unconfirmed") << QStringList{"erase"} << list << 2 << "--yes";
     QTest::newRow("no such date") << QStringList{"clock", "--set", "2027-02-30 04:05:06"} << list
                                   << 2 << "ist keine gültige Zeit";
+    QTest::newRow("reset unconfirmed") << QStringList{"parameters", "--factory-reset"} << list << 2
+                                       << "bestätigen Sie es mit --yes";
+    QTest::newRow("read and write") << QStringList{"parameters", "--read", "--write"} << list << 2
+                                    << "genau eine von --read, --write und --factory-reset";
     QTest::newRow("long ID") << QStringList{"register", "--id", "ABCDE", "--name", "x"} << list << 2
                              << "Die ID „ABCDE“ ist ungültig";
 }
@@ -294,6 +301,69 @@ void CliEndToEndTest::clockSetAndShow() {
     result = run({"clock", "--show"});
     QCOMPARE(result.status, 0);
     QCOMPARE(result.out, std::string("2027-02-03 04:05:06\n"));
+}
+
+// --read stores what the unit holds in Param.dat (the table's tail kept), --write sends a
+// file back, item by item, and --factory-reset refuses a unit that still holds barcodes.
+void CliEndToEndTest::parametersReadWriteAndFactoryReset() {
+    QVERIFY(
+        startUnit({"--fast"}, (std::string(kUnit) + "parameter 54 1\nparameter 34 15\n").c_str()));
+    ParameterTable before = builtInParameterTable();
+    before[20] = {99, 7};  // beyond the sixteen items: carried through unchanged
+    QVERIFY(putFile(path("Param.dat"), parameterTableImage(before)));
+
+    // A running window program holds Param.dat: nothing is written to it.
+    {
+        ParameterFile held;
+        QVERIFY(held.open(path("Param.dat").toStdString()));
+        const Run refused = run({"parameters", "--read"});
+        QCOMPARE(refused.status, 4);
+        QVERIFY2(refused.err.contains("von einem laufenden Lorvant"), qPrintable(refused.err));
+    }
+    QCOMPARE(fileBytes(path("Param.dat")), parameterTableImage(before));
+
+    Run result = run({"parameters", "--read"});
+    QVERIFY2(result.status == 0, qPrintable(result.err));
+    ParameterTable expected = before;
+    std::string lines;
+    for (int i = 0; i < kParameterItemCount; ++i) {
+        const bool on = parameterChecked(before[i].code, unit().parameter(uint8_t(before[i].code)));
+        expected[i].value = on ? 1 : 0;
+        lines += std::string(on ? "[x] " : "[ ] ") +
+                 QString::fromUtf8(kParameterItemTexts[i]).trimmed().toStdString() + "\n";
+    }
+    QCOMPARE(expected[1].value, 1);   // Code 39 Full ASCII, as the unit has it
+    QCOMPARE(expected[14].value, 0);  // barcodes up to 15 characters
+    QCOMPARE(fileBytes(path("Param.dat")), parameterTableImage(expected));
+    QCOMPARE(result.out, lines);
+
+    // Written back with two changes: the unit holds barcodes, so it keeps its length.
+    ParameterTable changed = expected;
+    changed[2].value = 1;   // Code 39 check digit
+    changed[14].value = 1;  // 30 characters
+    QVERIFY(putFile(path("other.dat"), parameterTableImage(changed)));
+    result = run({"parameters", "--write", path("other.dat")});
+    QCOMPARE(result.status, 1);
+    QVERIFY2(result.err.contains("Max. BC Länge") && result.err.contains("solange keine Barcodes"),
+             qPrintable(result.err));
+    QCOMPARE(unit().parameter(46), uint8_t(1));
+    QCOMPARE(unit().parameter(34), uint8_t(15));
+
+    result = run({"parameters", "--factory-reset", "--yes"});
+    QCOMPARE(result.status, 1);
+    QVERIFY2(result.err.contains("sind noch 2 Barcodes"), qPrintable(result.err));
+    QCOMPARE(unit().barcodes.size(), size_t(2));
+    QCOMPARE(unit().parameter(46), uint8_t(1));
+
+    QCOMPARE(run({"erase", "--yes"}).status, 0);
+    result = run({"parameters", "--factory-reset", "--yes"});
+    QVERIFY2(result.status == 0, qPrintable(result.err));
+    QCOMPARE(unit().parameters(), cs1504::Device().parameters());
+
+    // Nothing saved yet to write from.
+    result = run({"parameters", "--write", path("missing.dat")});
+    QCOMPARE(result.status, 2);
+    QVERIFY(!QFile::exists(path("missing.dat")));
 }
 
 // Ctrl+C while the barcodes come in: status 130, the unit put to sleep, no file, nothing
