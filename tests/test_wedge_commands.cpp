@@ -2,9 +2,17 @@
 // and `--erase` hand their request to the running program over its per-user channel, a
 // second start leaves the first alone, and a copy that crashed does not block the next.
 // The program runs offscreen, without a display to type on, against the emulator.
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <QElapsedTimer>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QtTest>
+#include <cerrno>
 #include <csignal>
+#include <cstring>
 
 #include "emulator_launcher.h"
 #include "file_helpers.h"
@@ -46,6 +54,7 @@ class WedgeCommandsTest : public QObject {
     void commandWithoutRunningProgram();
     void sendWithNothingToTypeOnKeepsTheBarcodes();
     void eraseEmptiesTheScanner();
+    void strayClientsDoNotBlockTheChannel();
     void secondStartLeavesTheFirstAlone();
     void crashedCopyDoesNotBlockTheNext();
     void folderOpenToOthersIsNotUsed();
@@ -212,6 +221,46 @@ void WedgeCommandsTest::sendWithNothingToTypeOnKeepsTheBarcodes() {
 void WedgeCommandsTest::eraseEmptiesTheScanner() {
     QCOMPARE(run({"--erase"}).status, 0);
     QTRY_COMPARE_WITH_TIMEOUT(unit().barcodes.size(), size_t(0), slow);
+}
+
+// Clients that say nothing, too much, or a word the program does not know: the next
+// request still gets through at once.
+void WedgeCommandsTest::strayClientsDoNotBlockTheChannel() {
+    const QString path = runtimeDir_.filePath("lorvant/lorvant.socket");
+    const auto connectRaw = [&path] {
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        const QByteArray native = QFile::encodeName(path);
+        std::memcpy(address.sun_path, native.constData(), size_t(native.size()));
+        return ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 ? fd : -1;
+    };
+    const int silent = connectRaw();
+    const int flood = connectRaw();
+    QVERIFY(silent >= 0 && flood >= 0);
+    const auto closeBoth = qScopeGuard([&] {
+        ::close(silent);
+        ::close(flood);
+    });
+    const std::string endless(200, 'x');
+    QVERIFY(::send(flood, endless.data(), endless.size(), MSG_NOSIGNAL) > 0);
+    // A word the program does not know gets "unknown".
+    const int stranger = connectRaw();
+    QVERIFY(stranger >= 0);
+    QVERIFY(::send(stranger, "bogus\n", 6, MSG_NOSIGNAL) == 6);
+    const timeval wait{5, 0};
+    for (int fd : {stranger, flood}) ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof wait);
+    char answer[16] = {};
+    QCOMPARE(::recv(stranger, answer, sizeof answer - 1, MSG_WAITALL), ssize_t(8));
+    ::close(stranger);
+    QCOMPARE(QByteArray(answer), QByteArray("unknown\n"));
+    QElapsedTimer timer;
+    timer.start();
+    QCOMPARE(run({"--erase"}).status, 0);
+    QVERIFY2(timer.elapsed() < 4000, qPrintable(QString::number(timer.elapsed())));
+    // The flood was cut off without an answer (its unread bytes make that a reset).
+    const ssize_t got = ::recv(flood, answer, sizeof answer, 0);
+    QVERIFY2(got == 0 || (got < 0 && errno == ECONNRESET), qPrintable(QString::number(got)));
 }
 
 void WedgeCommandsTest::secondStartLeavesTheFirstAlone() {
