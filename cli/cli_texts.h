@@ -69,6 +69,15 @@ inline constexpr char kFactoryResetRefused[] =
 inline constexpr char kFactoryResetDone[] =
     "Der Scanner wurde auf seine Werkseinstellungen zurückgesetzt.";
 
+// --- History
+inline constexpr char kNoSuchReception[] = "Im Verlauf gibt es keinen Empfang %1.";
+inline constexpr char kNoHistory[] = "Es gibt keinen Verlauf.";
+inline constexpr char kDeliveredSaved[] = "gespeichert in %1";
+inline constexpr char kDeliveredTyped[] = "gesendet";
+inline constexpr char kDeliveredNone[] = "nicht übergeben";
+inline constexpr char kRepeated[] = "  (wiederholt)";
+inline constexpr char kExported[] = "Empfang %1 (%2 Barcodes) gespeichert in %3.";
+
 // --- Register
 inline constexpr char kIdInvalid[] =
     "Die ID „%1“ ist ungültig: 1 bis 4 Zeichen, ohne „;“ und Steuerzeichen.";

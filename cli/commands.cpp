@@ -16,6 +16,7 @@
 #include "cli/scanner_port.h"
 #include "core/barcode_reception.h"
 #include "core/program_data.h"
+#include "core/reception_history.h"
 #include "core/transfers.h"
 #include "formats/data_file.h"
 #include "formats/reception.h"
@@ -192,6 +193,18 @@ int runReceive(const CliOptions& options, ProgramData& data) {
         data.saveSettings(nullptr);
     }
 
+    // In the history before anything leaves or is erased.
+    const HistoryRecord recorded =
+        recordReception(data.history, reception, data.scanners, currentDateTime());
+    if (!recorded.problem.empty())
+        printError(QString(texts::kNotInHistory).arg(QString::fromStdString(recorded.problem)));
+    const auto noteDelivery = [&](const std::string& file) {
+        std::string error;
+        if (recorded.id &&
+            !data.history->markDelivered(recorded.id, HistoryDelivery::Saved, file, error))
+            printError(QString(texts::kNotInHistory).arg(QString::fromStdString(error)));
+    };
+
     const Settings& settings = data.settings;
     const std::string bytes =
         options.json ? receptionJsonLines(reception, data.scanners.find(reception.serial))
@@ -223,6 +236,7 @@ int runReceive(const CliOptions& options, ProgramData& data) {
                            "\n" + clitexts::kScannerKeepsBarcodes);
                 return kNotWritten;
             }
+            noteDelivery(path);
             summary = QString(clitexts::kSavedTo).arg(reception.rows.size()).arg(pathText(path));
         }
     } else {
@@ -233,6 +247,7 @@ int runReceive(const CliOptions& options, ProgramData& data) {
                        "\n" + clitexts::kScannerKeepsBarcodes);
             return kNotWritten;
         }
+        noteDelivery("-");
         summary = QString(clitexts::kWrittenToOutput).arg(reception.rows.size());
     }
     if (interruptionSignal())

@@ -16,6 +16,8 @@ int runErase(const CliOptions& options, ProgramData& data);
 int runClock(const CliOptions& options, ProgramData& data);
 // The scanner parameters: --read into a parameter file, --write from one, --factory-reset.
 int runParameters(const CliOptions& options, ProgramData& data);
+// The reception history: the list, --show, --export, --search.
+int runHistory(const CliOptions& options, ProgramData& data);
 int runRegister(const CliOptions& options, ProgramData& data);
 
 int printCliHelp();

@@ -13,6 +13,7 @@
 #include "core/program_data.h"
 #include "system/program_dir.h"
 #include "system/program_files.h"
+#include "system/sqlite_history.h"
 #include "text/cp1252.h"
 #include "text/texts.h"
 
@@ -74,9 +75,23 @@ int main(int argc, char** argv) {
     ProgramData data;
     data.loadSettings(programDirectory(), dataDirectory());
     // A first registration makes the list; a reception without one has nobody to accept.
-    // The parameters need no list.
-    if (options.command != CliCommand::Parameters)
+    // The parameters and the history need no list.
+    if (options.command != CliCommand::Parameters && options.command != CliCommand::History)
         loadScannerList(data, options.command != CliCommand::Register);
+
+    // The history the window program keeps too: beside the settings, or the user's data
+    // folder for an installed program.
+    std::unique_ptr<SqliteHistory> history;
+    if (options.command == CliCommand::Receive || options.command == CliCommand::History) {
+        const bool installed =
+            !options.config &&
+            isInstalledProgram(
+                QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString());
+        QString notice;
+        history = SqliteHistory::open(historyPath(programDirectory(), installed), notice);
+        if (!notice.isEmpty()) printError(notice);
+        data.history = history.get();
+    }
 
     switch (options.command) {
         case CliCommand::Receive:
@@ -89,6 +104,8 @@ int main(int argc, char** argv) {
             return runClock(options, data);
         case CliCommand::Parameters:
             return runParameters(options, data);
+        case CliCommand::History:
+            return runHistory(options, data);
         case CliCommand::Register:
             return runRegister(options, data);
         case CliCommand::Help:

@@ -6,7 +6,7 @@
 
 namespace {
 
-enum class Value { None, Required, Optional };
+enum class Value { None, Required, Optional, Two };
 
 struct KnownOption {
     const char* name;
@@ -14,11 +14,12 @@ struct KnownOption {
 };
 
 constexpr std::array kOptions = {
+    KnownOption{"--export", Value::Two},      KnownOption{"--search", Value::Required},
     KnownOption{"--port", Value::Required},   KnownOption{"--config", Value::Required},
     KnownOption{"--output", Value::Required}, KnownOption{"--stdout", Value::None},
     KnownOption{"--json", Value::None},       KnownOption{"--erase", Value::None},
     KnownOption{"--no-erase", Value::None},   KnownOption{"--yes", Value::None},
-    KnownOption{"--show", Value::None},       KnownOption{"--sync", Value::None},
+    KnownOption{"--show", Value::Optional},   KnownOption{"--sync", Value::None},
     KnownOption{"--set", Value::Required},    KnownOption{"--read", Value::Optional},
     KnownOption{"--write", Value::Optional},  KnownOption{"--factory-reset", Value::None},
     KnownOption{"--id", Value::Required},     KnownOption{"--name", Value::Required},
@@ -54,6 +55,10 @@ const std::vector<CommandEntry>& commands() {
          "lorvant-cli parameters [--port GERÄT] (--read [DATEI] | --write [DATEI] | "
          "--factory-reset --yes)",
          {"--port", "--read", "--write", "--factory-reset", "--yes"}},
+        {"history",
+         CliCommand::History,
+         "lorvant-cli history [--json] [--show ID | --export ID DATEI | --search BARCODE]",
+         {"--json", "--show", "--export", "--search"}},
         {"register",
          CliCommand::Register,
          "lorvant-cli register [--port GERÄT] --id ID --name NAME",
@@ -119,6 +124,11 @@ ParsedCommandLine parseCliArguments(const std::vector<std::string>& arguments) {
                        arguments[i + 1][0] != '-') {
                 value = arguments[++i];
             }
+        } else if (option->value == Value::Two) {
+            if (i + 2 >= arguments.size() || arguments[i + 1].empty() || arguments[i + 2].empty())
+                return mistake("Der Option " + quoted(name) + " fehlen ihre zwei Werte.", command);
+            value = arguments[i + 1] + '\n' + arguments[i + 2];
+            i += 2;
         } else if (option->value == Value::Required) {
             if (equals != std::string::npos) {
                 value = argument.substr(equals + 1);
@@ -162,7 +172,19 @@ ParsedCommandLine parseCliArguments(const std::vector<std::string>& arguments) {
         if (name == "--erase") options.erase = EraseChoice::Erase;
         if (name == "--no-erase") options.erase = EraseChoice::Keep;
         if (name == "--yes") options.yes = true;
-        if (name == "--show") options.clock = ClockAction::Show;
+        if (name == "--show" && options.command == CliCommand::History) {
+            if (value.empty()) return mistake("--show braucht die Nummer eines Empfangs.", command);
+            options.showId = value;
+        } else if (name == "--show") {
+            if (!value.empty()) return mistake(quoted(value) + " wird nicht verstanden.", command);
+            options.clock = ClockAction::Show;
+        }
+        if (name == "--export") {
+            const size_t split = value.find('\n');
+            options.exportId = value.substr(0, split);
+            options.exportFile = value.substr(split + 1);
+        }
+        if (name == "--search") options.search = value;
         if (name == "--sync") options.clock = ClockAction::Sync;
         if (name == "--set") {
             options.clock = ClockAction::Set;
@@ -206,6 +228,14 @@ ParsedCommandLine parseCliArguments(const std::vector<std::string>& arguments) {
                     command);
             if (options.yes && !seen.count("--factory-reset"))
                 return mistake("--yes gehört hier zu --factory-reset.", command);
+            break;
+        case CliCommand::History:
+            if (seen.count("--show") + seen.count("--export") + seen.count("--search") > 1)
+                return mistake("history nimmt höchstens eine von --show, --export und --search.",
+                               command);
+            if (seen.count("--export") && seen.count("--json"))
+                return mistake("--export schreibt eine Datendatei; --json gehört nicht dazu.",
+                               command);
             break;
         case CliCommand::Register:
             if (!seen.count("--id") || !seen.count("--name"))

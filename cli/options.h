@@ -5,7 +5,7 @@
 #include <vector>
 
 // What the command line of lorvant-cli asks for: one command and its options.
-enum class CliCommand { Receive, Info, Erase, Clock, Parameters, Register, Help, Version };
+enum class CliCommand { Receive, Info, Erase, Clock, Parameters, History, Register, Help, Version };
 
 enum class EraseChoice {
     Configured,  // as the settings say (never after --stdout or --json on standard output)
@@ -35,6 +35,11 @@ struct CliOptions {
     // --factory-reset
     ParameterAction parameters = ParameterAction::Read;
     std::optional<std::string> parameterFile;
+    // history: --show ID, --export ID FILE, --search TEXT (none: the list)
+    std::optional<std::string> showId;
+    std::optional<std::string> exportId;
+    std::string exportFile;
+    std::optional<std::string> search;
     // register: as given (the locale's encoding)
     std::string id;
     std::string name;

@@ -10,6 +10,7 @@
 #include "core/settings.h"
 
 class ProfileFile;
+class ReceptionHistory;
 
 // What the program keeps for a run: the settings, the registered scanners, and the values a
 // reception leaves for the save and the erase. The windows show and edit it; it is loaded at
@@ -26,6 +27,9 @@ class ProgramData {
     ScannerRegistry scanners;
     // The scanner parameters offered, and the parameter file (Param.dat) they are kept in.
     ScannerParameters parameters;
+    // Where each listed reception is recorded before anything is erased; none when the
+    // history could not be opened.
+    ReceptionHistory* history = nullptr;
     // The serial number text of the scanner identified last, and its scanner record (lines
     // of ID, separator character, name and CR LF, Windows-1252).
     std::string identifiedSerial;

@@ -3,7 +3,7 @@
 # when not root. Does nothing when they are all there.
 set -euo pipefail
 packages=(build-essential cmake pkg-config qt6-base-dev qt6-base-dev-tools
-          qt6-serialport-dev qt6-svg-dev qt6-translations-l10n libgl-dev libx11-dev
+          qt6-serialport-dev qt6-svg-dev libqt6sql6-sqlite qt6-translations-l10n libgl-dev libx11-dev
           libxtst-dev libwayland-dev libxkbcommon-dev xdg-desktop-portal-dev xvfb
           x11-xkb-utils xkb-data fonts-dejavu-core
           # The package check (scripts/package-check.sh): lintian, the desktop entry and

@@ -58,6 +58,7 @@ class CliEndToEndTest : public QObject {
     void registerThenReceive();
     void clockSetAndShow();
     void parametersReadWriteAndFactoryReset();
+    void historyKeepsWhatTheDataFileLost();
     void ctrlCInTheMiddleOfAReading();
     void portOfARunningWindowProgramIsNotOpened();
 
@@ -364,6 +365,47 @@ void CliEndToEndTest::parametersReadWriteAndFactoryReset() {
     result = run({"parameters", "--write", path("missing.dat")});
     QCOMPARE(result.status, 2);
     QVERIFY(!QFile::exists(path("missing.dat")));
+}
+
+// Every reception lands in the history before it is delivered: one whose data file was
+// lost since is written out again byte for byte, one that could not be saved is there too.
+void CliEndToEndTest::historyKeepsWhatTheDataFileLost() {
+    QVERIFY(startUnit());
+    const QString data = path("Daten.txt");
+    QVERIFY(putFile(path("LVconfig.ini"),
+                    "[DataFile]\r\nPathAndName=" + nativePath(data) + "\r\nScanRecToFile=1\r\n"));
+    Run result = run({"receive"});
+    QVERIFY2(result.status == 0, qPrintable(result.err));
+    const std::string saved = fileBytes(data);
+    QVERIFY(QFile::remove(data));
+
+    // A data file that cannot be written: nothing erased, but the reception is recorded.
+    QVERIFY(QDir().mkpath(path("blocked.txt")));
+    QCOMPARE(run({"receive", "--output", path("blocked.txt"), "--erase"}).status, 4);
+    QCOMPARE(unit().barcodes.size(), size_t(2));
+
+    result = run({"history", "--json"});
+    QVERIFY2(result.status == 0, qPrintable(result.err));
+    const QList<QByteArray> lines = QByteArray::fromStdString(result.out).trimmed().split('\n');
+    QCOMPARE(lines.size(), 2);
+    const QJsonObject newest = QJsonDocument::fromJson(lines[0]).object();
+    const QJsonObject first = QJsonDocument::fromJson(lines[1]).object();
+    QCOMPARE(newest["delivered"].toString(), QString("none"));
+    QCOMPARE(first["delivered"].toString(), QString("saved"));
+    QCOMPARE(first["file"].toString(), data);
+    QCOMPARE(first["name"].toString(), QString("Lager Süd"));
+    QCOMPARE(first["count"].toInt(), 2);
+
+    const QString id = QString::number(first["id"].toInteger());
+    result = run({"history", "--export", id, path("again.txt")});
+    QVERIFY2(result.status == 0, qPrintable(result.err));
+    QCOMPARE(fileBytes(path("again.txt")), saved);
+    QVERIFY(saved.find(kRows) != std::string::npos);
+
+    result = run({"history", "--search", "4006381333931"});
+    QCOMPARE(result.status, 0);
+    QCOMPARE(QString::fromStdString(result.out).count("1: 4006381333931;08:14:37;12.03.2026"), 2);
+    QCOMPARE(run({"history", "--show", "99"}).status, 2);
 }
 
 // Ctrl+C while the barcodes come in: status 130, the unit put to sleep, no file, nothing

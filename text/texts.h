@@ -85,6 +85,11 @@ inline constexpr char kSettingsNotWritten[] = "Unable to write to %1";
 inline constexpr char kScannerListNotSaved[] =
     "Die Scanner-Liste wurde nicht gespeichert: %1 konnte beim Start nicht gelesen werden "
     "und wäre sonst überschrieben worden.";
+// --- The reception history
+inline constexpr char kNotInHistory[] =
+    "Diese Lesung steht nicht im Verlauf (%1). Sie wird trotzdem gelistet, gespeichert und "
+    "gesendet wie sonst.";
+
 inline constexpr char kScannerListCut[] =
     "Die Scanner-Liste %1 konnte nicht ganz gelesen werden: Zeile %2 enthält ein NUL-Zeichen, "
     "die Scanner ab dieser Zeile fehlen in der Liste.\n\n"

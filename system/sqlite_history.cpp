@@ -1,0 +1,335 @@
+#include "system/sqlite_history.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QVariant>
+#include <atomic>
+#include <set>
+
+namespace {
+
+// "LVhi" in the file's header: a database of another program is never written into.
+constexpr int kApplicationId = 0x4C566869;
+constexpr int kSchemaVersion = 1;
+
+const char* kSchema[] = {
+    "CREATE TABLE receptions (id INTEGER PRIMARY KEY, read_at TEXT NOT NULL, serial TEXT NOT "
+    "NULL, scanner_id BLOB, name BLOB, count INTEGER NOT NULL, complete INTEGER NOT NULL, "
+    "data_format INTEGER NOT NULL, delivered INTEGER NOT NULL DEFAULT 0, file BLOB)",
+    "CREATE TABLE rows (reception INTEGER NOT NULL REFERENCES receptions(id) ON DELETE "
+    "CASCADE, position INTEGER NOT NULL, barcode BLOB NOT NULL, type INTEGER NOT NULL, stamp "
+    "TEXT, line BLOB NOT NULL, repeated INTEGER NOT NULL, PRIMARY KEY (reception, position)) "
+    "WITHOUT ROWID",
+    "CREATE INDEX rows_by_barcode ON rows (barcode)",
+    "CREATE INDEX receptions_by_serial ON receptions (serial, id)",
+    "CREATE INDEX receptions_by_time ON receptions (read_at)",
+};
+
+QString timeText(const LocalDateTime& t) {
+    return QString::asprintf("%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day, t.hour,
+                             t.minute, t.second);
+}
+
+LocalDateTime parsedTime(const QString& text) {
+    const QDateTime time = QDateTime::fromString(text, "yyyy-MM-dd HH:mm:ss");
+    return {time.date().year(),
+            time.date().month(),
+            time.date().day(),
+            time.time().hour(),
+            time.time().minute(),
+            time.time().second(),
+            0};
+}
+
+QByteArray bytes(const std::string& text) {
+    return QByteArray(text.data(), qsizetype(text.size()));
+}
+
+std::string text(const QVariant& value) {
+    return value.toByteArray().toStdString();
+}
+
+std::string reasonOf(const QSqlQuery& query) {
+    return query.lastError().text().toStdString();
+}
+
+QString newConnectionName() {
+    static std::atomic<int> next{0};
+    return QStringLiteral("lorvant-history-%1").arg(next++);
+}
+
+// 0: ours (or new and empty), 1: damaged, 2: another program's.
+int inspect(QSqlDatabase& db) {
+    QSqlQuery query(db);
+    if (!query.exec("PRAGMA quick_check") || !query.next() || query.value(0).toString() != "ok")
+        return 1;
+    query.exec("PRAGMA application_id");
+    const int id = query.next() ? query.value(0).toInt() : -1;
+    query.exec("SELECT count(*) FROM sqlite_master");
+    const int objects = query.next() ? query.value(0).toInt() : -1;
+    if (objects < 0) return 1;
+    if (objects == 0) return 0;
+    return id == kApplicationId ? 0 : 2;
+}
+
+bool createSchema(QSqlDatabase& db, QString& reason) {
+    QSqlQuery query(db);
+    query.exec("PRAGMA user_version");
+    if (query.next() && query.value(0).toInt() >= kSchemaVersion) return true;
+    db.transaction();
+    for (const char* statement : kSchema) {
+        if (!query.exec(statement)) {
+            reason = query.lastError().text();
+            db.rollback();
+            return false;
+        }
+    }
+    query.exec(QStringLiteral("PRAGMA application_id = %1").arg(kApplicationId));
+    query.exec(QStringLiteral("PRAGMA user_version = %1").arg(kSchemaVersion));
+    if (!db.commit()) {
+        reason = db.lastError().text();
+        return false;
+    }
+    return true;
+}
+
+HistoryEntry entryFrom(const QSqlQuery& query) {
+    HistoryEntry entry;
+    entry.id = query.value(0).toLongLong();
+    entry.readAt = parsedTime(query.value(1).toString());
+    entry.serial = query.value(2).toString().toStdString();
+    entry.scannerId = text(query.value(3));
+    entry.name = text(query.value(4));
+    entry.count = query.value(5).toInt();
+    entry.complete = query.value(6).toBool();
+    entry.dataFormat = DataFormat(query.value(7).toInt());
+    entry.delivered = HistoryDelivery(query.value(8).toInt());
+    entry.file = text(query.value(9));
+    return entry;
+}
+
+constexpr char kEntryColumns[] =
+    "SELECT id, read_at, serial, scanner_id, name, count, complete, data_format, delivered, "
+    "file FROM receptions ";
+
+}  // namespace
+
+std::string historyPath(const std::string& programDirectory, bool installed) {
+    if (!installed) return programDirectory + "history.sqlite";
+    QString base = qEnvironmentVariable("XDG_DATA_HOME");
+    if (base.isEmpty() || !QDir::isAbsolutePath(base)) base = QDir::homePath() + "/.local/share";
+    return QFile::encodeName(base + "/lorvant/history.sqlite").toStdString();
+}
+
+SqliteHistory::SqliteHistory(QString connection) : connection_(std::move(connection)) {}
+
+SqliteHistory::~SqliteHistory() {
+    QSqlDatabase::database(connection_, false).close();
+    QSqlDatabase::removeDatabase(connection_);
+}
+
+std::unique_ptr<SqliteHistory> SqliteHistory::open(const std::string& path, QString& notice) {
+    const QString file = QFile::decodeName(path.c_str());
+    QDir().mkpath(QFileInfo(file).absolutePath());
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        const QString name = newConnectionName();
+        std::unique_ptr<SqliteHistory> history(new SqliteHistory(name));
+        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", name);
+        db.setDatabaseName(file);
+        db.setConnectOptions("QSQLITE_BUSY_TIMEOUT=5000");
+        if (!db.open()) {
+            notice = QStringLiteral("Der Verlauf %1 kann nicht geöffnet werden: %2")
+                         .arg(file, db.lastError().text());
+            return nullptr;
+        }
+        const int state = inspect(db);
+        if (state != 0) {
+            db.close();
+            db = QSqlDatabase();
+            history.reset();
+            const QString aside =
+                file + ".beschaedigt-" + QDateTime::currentDateTime().toString("yyyyMMdd-HHmmss");
+            for (const char* suffix : {"-wal", "-shm"}) QFile::remove(file + suffix);
+            if (!QFile::rename(file, aside)) {
+                notice = QStringLiteral(
+                             "Der Verlauf %1 ist beschädigt und kann nicht "
+                             "beiseite gelegt werden.")
+                             .arg(file);
+                return nullptr;
+            }
+            notice = QStringLiteral(
+                         "Die Datei %1 ist %2; sie liegt jetzt unter %3, und ein neuer Verlauf "
+                         "beginnt.")
+                         .arg(file, state == 1 ? "beschädigt" : "kein Verlauf von Lorvant", aside);
+            continue;
+        }
+        QSqlQuery query(db);
+        query.exec("PRAGMA journal_mode = WAL");
+        query.exec("PRAGMA foreign_keys = ON");
+        QString reason;
+        if (!createSchema(db, reason)) {
+            notice =
+                QStringLiteral("Der Verlauf %1 kann nicht angelegt werden: %2").arg(file, reason);
+            return nullptr;
+        }
+        return history;
+    }
+    return nullptr;
+}
+
+int64_t SqliteHistory::record(const Reception& reception,
+                              const std::optional<ScannerRegistry::Entry>& entry,
+                              const LocalDateTime& readAt, std::string& error) {
+    QSqlDatabase db = QSqlDatabase::database(connection_);
+    // The rows the scanner's previous reception held: read again without a clearing.
+    std::set<std::pair<std::string, QString>> before;
+    QSqlQuery query(db);
+    query.prepare(
+        "SELECT barcode, stamp FROM rows WHERE reception = (SELECT max(id) FROM receptions "
+        "WHERE serial = ?)");
+    query.addBindValue(QString::fromStdString(reception.serial));
+    if (query.exec())
+        while (query.next()) before.insert({text(query.value(0)), query.value(1).toString()});
+
+    if (!db.transaction()) {
+        error = db.lastError().text().toStdString();
+        return 0;
+    }
+    query.prepare(
+        "INSERT INTO receptions (read_at, serial, scanner_id, name, count, complete, "
+        "data_format) VALUES (?, ?, ?, ?, ?, ?, ?)");
+    query.addBindValue(timeText(readAt));
+    query.addBindValue(QString::fromStdString(reception.serial));
+    query.addBindValue(entry ? bytes(entry->id()) : QByteArray());
+    query.addBindValue(entry ? bytes(entry->name()) : QByteArray());
+    query.addBindValue(int(reception.rows.size()));
+    query.addBindValue(reception.complete ? 1 : 0);
+    query.addBindValue(int(reception.dataFormat));
+    if (!query.exec()) {
+        error = reasonOf(query);
+        db.rollback();
+        return 0;
+    }
+    const int64_t id = query.lastInsertId().toLongLong();
+    query.prepare(
+        "INSERT INTO rows (reception, position, barcode, type, stamp, line, repeated) VALUES "
+        "(?, ?, ?, ?, ?, ?, ?)");
+    for (size_t i = 0; i < reception.rows.size(); ++i) {
+        const ReceivedRow& row = reception.rows[i];
+        const std::string barcode = row.fields.empty() ? std::string() : row.fields[0];
+        const QVariant stamp = row.stamped ? QVariant(timeText(row.stamp)) : QVariant();
+        query.addBindValue(qint64(id));
+        query.addBindValue(int(i));
+        query.addBindValue(bytes(barcode));
+        query.addBindValue(row.codeType);
+        query.addBindValue(stamp);
+        query.addBindValue(bytes(row.line));
+        query.addBindValue(before.count({barcode, stamp.toString()}) ? 1 : 0);
+        if (!query.exec()) {
+            error = reasonOf(query);
+            db.rollback();
+            return 0;
+        }
+    }
+    if (!db.commit()) {
+        error = db.lastError().text().toStdString();
+        db.rollback();
+        return 0;
+    }
+    return id;
+}
+
+bool SqliteHistory::markDelivered(int64_t id, HistoryDelivery delivery, const std::string& file,
+                                  std::string& error) {
+    QSqlQuery query(QSqlDatabase::database(connection_));
+    query.prepare("UPDATE receptions SET delivered = ?, file = ? WHERE id = ?");
+    query.addBindValue(int(delivery));
+    query.addBindValue(delivery == HistoryDelivery::Saved ? bytes(file) : QVariant());
+    query.addBindValue(qint64(id));
+    if (query.exec()) return true;
+    error = reasonOf(query);
+    return false;
+}
+
+std::vector<HistoryEntry> SqliteHistory::receptions(int limit, int offset) {
+    QSqlQuery query(QSqlDatabase::database(connection_));
+    query.setForwardOnly(true);
+    query.prepare(QString(kEntryColumns) + "ORDER BY id DESC LIMIT ? OFFSET ?");
+    query.addBindValue(limit);
+    query.addBindValue(offset);
+    std::vector<HistoryEntry> entries;
+    if (query.exec())
+        while (query.next()) entries.push_back(entryFrom(query));
+    return entries;
+}
+
+std::optional<HistoryEntry> SqliteHistory::reception(int64_t id) {
+    QSqlQuery query(QSqlDatabase::database(connection_));
+    query.prepare(QString(kEntryColumns) + "WHERE id = ?");
+    query.addBindValue(qint64(id));
+    if (query.exec() && query.next()) return entryFrom(query);
+    return std::nullopt;
+}
+
+std::vector<HistoryRow> SqliteHistory::rows(int64_t id) {
+    QSqlQuery query(QSqlDatabase::database(connection_));
+    query.setForwardOnly(true);
+    query.prepare(
+        "SELECT barcode, type, stamp, line, repeated FROM rows WHERE reception = ? ORDER BY "
+        "position");
+    query.addBindValue(qint64(id));
+    std::vector<HistoryRow> rows;
+    if (!query.exec()) return rows;
+    while (query.next()) {
+        HistoryRow row;
+        row.barcode = text(query.value(0));
+        row.codeType = query.value(1).toInt();
+        row.stamped = !query.value(2).isNull();
+        if (row.stamped) row.stamp = parsedTime(query.value(2).toString());
+        row.line = text(query.value(3));
+        row.repeated = query.value(4).toBool();
+        rows.push_back(std::move(row));
+    }
+    return rows;
+}
+
+int64_t SqliteHistory::receptionCount() {
+    QSqlQuery query(QSqlDatabase::database(connection_));
+    return query.exec("SELECT count(*) FROM receptions") && query.next()
+               ? query.value(0).toLongLong()
+               : 0;
+}
+
+std::vector<ReceptionHistory::Found> SqliteHistory::search(const std::string& barcode) {
+    QSqlQuery query(QSqlDatabase::database(connection_));
+    query.setForwardOnly(true);
+    query.prepare(
+        "SELECT reception, position FROM rows WHERE barcode = ? ORDER BY reception DESC, "
+        "position");
+    query.addBindValue(bytes(barcode));
+    std::vector<Found> found;
+    if (!query.exec()) return found;
+    while (query.next()) {
+        const int64_t id = query.value(0).toLongLong();
+        if (found.empty() || found.back().entry.id != id) {
+            found.push_back({});
+            found.back().entry.id = id;
+        }
+        found.back().rows.push_back(query.value(1).toInt());
+    }
+    for (Found& each : found)
+        if (auto entry = reception(each.entry.id)) each.entry = *entry;
+    return found;
+}
+
+int SqliteHistory::prune(const LocalDateTime& before) {
+    QSqlQuery query(QSqlDatabase::database(connection_));
+    query.prepare("DELETE FROM receptions WHERE read_at < ?");
+    query.addBindValue(timeText(before));
+    return query.exec() ? query.numRowsAffected() : 0;
+}

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QString>
+#include <memory>
+#include <string>
+
+#include "core/reception_history.h"
+
+// The reception history in an SQLite file (Qt SQL), shared by the window program and
+// lorvant-cli: WAL mode, one transaction per reception, so a process killed while recording
+// leaves the file as it was before or with the whole reception.
+class SqliteHistory : public ReceptionHistory {
+  public:
+    // Opens (or starts) the history at `path`. A file that is damaged or is some other
+    // database is moved aside ("<path>.beschaedigt-<time>") and a new one started; `notice`
+    // then says so, in German. Null (with the reason in `notice`) when no history can be
+    // kept there at all (a read-only folder, a full disk).
+    static std::unique_ptr<SqliteHistory> open(const std::string& path, QString& notice);
+    ~SqliteHistory() override;
+
+    int64_t record(const Reception& reception, const std::optional<ScannerRegistry::Entry>& entry,
+                   const LocalDateTime& readAt, std::string& error) override;
+    bool markDelivered(int64_t id, HistoryDelivery delivery, const std::string& file,
+                       std::string& error) override;
+    std::vector<HistoryEntry> receptions(int limit, int offset) override;
+    std::optional<HistoryEntry> reception(int64_t id) override;
+    std::vector<HistoryRow> rows(int64_t id) override;
+    int64_t receptionCount() override;
+    std::vector<Found> search(const std::string& barcode) override;
+    int prune(const LocalDateTime& before) override;
+
+  private:
+    explicit SqliteHistory(QString connection);
+    QString connection_;
+};
+
+// Where the history lives beside the settings of `programDirectory`: "history.sqlite" there
+// when the program runs from a folder of its own (or --config names one), else in
+// $XDG_DATA_HOME/lorvant/ (~/.local/share/lorvant/).
+std::string historyPath(const std::string& programDirectory, bool installed);
