@@ -180,6 +180,10 @@ grep -q ';DEMO;Probe'$'\r''$' "$home/.config/lorvant/LVserial.dat" ||
 barcodes="$(cli receive --json --no-erase | wc -l)"
 [ "$barcodes" -eq "$(grep -c '^barcode ' /usr/share/lorvant/sample-barcodes.txt)" ] ||
   fail "lorvant-cli receive --json gave $barcodes lines"
+# The reception is in the history, in the user's data folder.
+[ -s "$home/.local/share/lorvant/history.sqlite" ] ||
+  fail "no history in $home/.local/share/lorvant/"
+[ "$(cli history --json | grep -c '"count":')" -eq 1 ] || fail "lorvant-cli history lists no reception"
 kill "$emulator_pid"
 wait "$emulator_pid" || true
 emulator_pid=""

@@ -17,6 +17,7 @@
 #include "scanner/cs1504_library.h"
 #include "shell_fakes.h"
 #include "system/program_dir.h"
+#include "system/sqlite_history.h"
 #include "testing/cs1504_device.h"
 #include "testing/memory_transport.h"
 #include "testing/message_box_recorder.h"
@@ -510,6 +511,17 @@ class KeyboardWedgeTest : public QObject {
         QCOMPARE(clock, clockBytes(kNow));
         QCOMPARE(receive_->ListBoxAll->rowCount(), 0);
         QVERIFY(boxes_->shown().empty());
+        // What left the unit as keystrokes alone stays in the history.
+        QString notice;
+        const auto history =
+            SqliteHistory::open(dir_.filePath("history.sqlite").toStdString(), notice);
+        QVERIFY2(history, qPrintable(notice));
+        const auto receptions = history->receptions(-1, 0);
+        QCOMPARE(receptions.size(), size_t(1));
+        QCOMPARE(receptions[0].delivered, HistoryDelivery::Typed);
+        const auto rows = history->rows(receptions[0].id);
+        QCOMPARE(rows.size(), size_t(2));
+        QCOMPARE(rows[1].barcode, std::string(kSecond.data));
     }
 
     void emptyUnitTypesNothingAndStillSetsTheClockAndClears() {

@@ -19,12 +19,14 @@
 #include <QtTest>
 #include <functional>
 
+#include "core/transfers.h"
 #include "emulator_launcher.h"
 #include "file_helpers.h"
 #include "scanner/cs1504_library.h"
 #include "shell_fakes.h"
 #include "system/program_dir.h"
 #include "system/serial_transport.h"
+#include "system/sqlite_history.h"
 #include "testing/message_box_recorder.h"
 #include "text/clock.h"
 #include "text/date_time_format.h"
@@ -240,6 +242,19 @@ class SerialEndToEndTest : public QObject {
         QCOMPARE(after.clock, kNowOnTheScanner);
         QVERIFY(after.barcodes.empty());
         QVERIFY(!after.sessionOpen());  // every exchange ended with a power down
+        // The history holds the cleared unit's barcodes and gives the saved bytes back.
+        QString notice;
+        const auto history = SqliteHistory::open(path("history.sqlite").toStdString(), notice);
+        QVERIFY2(history, qPrintable(notice));
+        const auto recorded = history->receptions(1, 0);
+        QCOMPARE(recorded.size(), size_t(1));
+        QCOMPARE(recorded[0].delivered, HistoryDelivery::Saved);
+        QCOMPARE(recorded[0].file, path("Data.txt").toStdString());
+        Settings asConfigured;
+        asConfigured.scannerRecordFirst = true;
+        const Reception again =
+            replayedReception(recorded[0], history->rows(recorded[0].id), asConfigured);
+        QCOMPARE(receptionBytes(again, asConfigured), fileBytes(path("Data.txt")));
     }
 
     void aFailedSaveKeepsTheListAndTheScannersBarcodes() {

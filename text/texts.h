@@ -89,6 +89,7 @@ inline constexpr char kScannerListNotSaved[] =
 inline constexpr char kNotInHistory[] =
     "Diese Lesung steht nicht im Verlauf (%1). Sie wird trotzdem gelistet, gespeichert und "
     "gesendet wie sonst.";
+inline constexpr char kHistoryCaption[] = " Verlauf";
 
 inline constexpr char kScannerListCut[] =
     "Die Scanner-Liste %1 konnte nicht ganz gelesen werden: Zeile %2 enthält ein NUL-Zeichen, "

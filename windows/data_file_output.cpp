@@ -44,6 +44,7 @@ void TReceiveForm::ListeSpeichernButtonClick() {
     setStatusText(texts::kStatusSaved);
     ListeSpeichernButton->setEnabled(false);
     ListSaved = true;
+    noteDelivery(HistoryDelivery::Saved, path);
 }
 
 void TReceiveForm::FormClose(bool& keepOpen) {

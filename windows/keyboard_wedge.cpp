@@ -106,20 +106,28 @@ void KeyboardWedge::SendTimerTimer() {
     const auto progress = connect(receive_, &TReceiveForm::receiving, this, [&activity](int n) {
         activity.show(QString(texts::kWedgeReading).arg(n));
     });
+    // A box before the typing would take the focus from the target.
+    receive_->reportHistoryProblems = false;
     receive_->GetScannerData();
+    receive_->reportHistoryProblems = true;
     disconnect(progress);
     const Reception reception = receive_->reception();
+    const HistoryRecord recorded = receive_->recorded();
     // A reception cut short (unknown scanner, lost connection, unreadable time stamp) types
     // nothing: its barcodes stay on the scanner, and typing the rows read before the break
     // would only type them twice once the next transfer reads them all.
     const bool complete = reception.complete;
     const bool typed = complete && typeReceivedRows(reception);
+    if (typed && !reception.rows.empty()) receive_->noteDelivery(HistoryDelivery::Typed, {});
     receive_->clearList();
     // Barcodes leave the scanner only when the reception read them all and every one was typed.
     finishTransfer(data_, afterTransfer(data_.settings, reception, typed));
     // The barcodes are typed, erased or kept by now; the user may clear the scanner again
     // while the message is up.
     wedgeBarcodesInTransit = false;
+    if (!recorded.problem.empty())
+        showWarning(QString(texts::kNotInHistory).arg(QString::fromStdString(recorded.problem)),
+                    texts::kHistoryCaption);
     if (complete && !typed) {
         QString text = texts::kNotAllTyped;
         // Why, where the output knows: a desktop that lets no program type, for one.

@@ -1,9 +1,14 @@
 #include "windows/program_start.h"
 
+#include <QCoreApplication>
+#include <QFile>
+#include <memory>
+
 #include "core/program_data.h"
 #include "core/transfers.h"
 #include "formats/data_file.h"
 #include "system/program_dir.h"
+#include "system/sqlite_history.h"
 #include "text/texts.h"
 #include "ui/message_box.h"
 #include "ui/qt_text.h"
@@ -11,6 +16,19 @@
 #include "windows/main_form.h"
 
 namespace {
+std::unique_ptr<SqliteHistory> history;
+
+// The history beside the settings, or in the user's data folder when installed; a file that
+// is no history of ours is moved aside (and said so), and without one the program runs on.
+void openHistory(ProgramData& data) {
+    const bool installed =
+        isInstalledProgram(QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString());
+    QString notice;
+    history = SqliteHistory::open(historyPath(programDirectory(), installed), notice);
+    data.history = history.get();
+    if (!notice.isEmpty()) showWarning(notice, texts::kHistoryCaption);
+}
+
 // A save to the data file that the end of the last run cut short is taken back, so the
 // file holds what it held before it; with the counter on, that save went to the last
 // number handed out.
@@ -62,6 +80,7 @@ void startRun(ProgramData& data, TMainForm* main) {
     data.loadSettings(programDirectory(), dataDirectory());
     recoverDataFiles(data.settings);
     loadScannerList(data);
+    openHistory(data);
     // A file held by another running copy stays closed: saving then changes nothing on disk
     // and loading only resets the choices to the table.
     data.parameters.openFile(data.parametersPath());
@@ -77,4 +96,6 @@ void endRun(ProgramData& data) {
     if (!data.saveSettings(nullptr))
         showErrorMessage(QString(texts::kSettingsNotWritten).arg(fromCp1252(data.settingsPath())));
     saveScannerList(data);
+    data.history = nullptr;
+    history.reset();
 }

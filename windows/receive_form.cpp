@@ -12,6 +12,7 @@
 
 #include "core/barcode_reception.h"
 #include "scanner/scanner_library.h"
+#include "text/clock.h"
 #include "text/texts.h"
 #include "ui/delimited_list_box.h"
 #include "ui/message_box.h"
@@ -159,6 +160,17 @@ void TReceiveForm::GetScannerData() {
     // the window to act on once the reading is over.
     processEventsDroppingInput();
     if (warning) showWarning(warning->text, warning->caption);
+    if (reportHistoryProblems && !recorded_.problem.empty())
+        showWarning(QString(texts::kNotInHistory).arg(QString::fromStdString(recorded_.problem)),
+                    texts::kHistoryCaption);
+}
+
+void TReceiveForm::noteDelivery(HistoryDelivery delivery, const std::string& file) {
+    std::string error;
+    if (recorded_.id == 0 || data_.history->markDelivered(recorded_.id, delivery, file, error))
+        return;
+    showWarning(QString(texts::kNotInHistory).arg(QString::fromStdString(error)),
+                texts::kHistoryCaption);
 }
 
 std::optional<TReceiveForm::ReadingWarning> TReceiveForm::readBarcodes() {
@@ -168,6 +180,8 @@ std::optional<TReceiveForm::ReadingWarning> TReceiveForm::readBarcodes() {
     ListBoxAll->setDelimiter(separator[0]);
     showCaptions(settings.dataFormat);
     reception_ = receiveBarcodes(scannerLibrary(), settings, data_.scanners);
+    // In the history before anything is saved, typed or erased.
+    recorded_ = recordReception(data_.history, reception_, data_.scanners, currentDateTime());
     showReception(settings);
     return warningFor(reception_);
 }
@@ -216,6 +230,7 @@ std::optional<TReceiveForm::ReadingWarning> TReceiveForm::warningFor(const Recep
 void TReceiveForm::clearList() {
     ListBoxAll->clearRows();
     reception_ = Reception{};
+    recorded_ = HistoryRecord{};
 }
 
 void TReceiveForm::done(int result) {

@@ -7,6 +7,7 @@
 
 #include "core/barcode_reception.h"
 #include "core/program_data.h"
+#include "core/reception_history.h"
 
 class QLabel;
 class QProgressBar;
@@ -42,6 +43,12 @@ class TReceiveForm : public QDialog {
     bool ListSaved = false;
     // The last reception, which the list shows.
     const Reception& reception() const { return reception_; }
+    // How recording the last reception in the history went.
+    const HistoryRecord& recorded() const { return recorded_; }
+    // A reading reports a reception it could not record (the wedge does, after typing).
+    bool reportHistoryProblems = true;
+    // Notes in the history how the last reception was delivered; a failure is reported.
+    void noteDelivery(HistoryDelivery delivery, const std::string& file);
     // Empties the list and forgets its reception.
     void clearList();
 
@@ -85,4 +92,5 @@ class TReceiveForm : public QDialog {
     bool reading_ = false;
     QElapsedTimer lastRepaint_;
     Reception reception_;
+    HistoryRecord recorded_;
 };
