@@ -145,6 +145,9 @@ class KeyboardWedgeTest : public QObject {
         QVERIFY(dir_.isValid());
         unit_.setUp(dir_, {}, kNow, kSerial);
         QVERIFY(putFile(dir_.filePath("LVconfig.ini"), kSettings));
+        // Each test starts a history of its own.
+        for (const char* file : {"history.sqlite", "history.sqlite-wal", "history.sqlite-shm"})
+            QFile::remove(dir_.filePath(file));
         unit_.device.barcodes = {kFirst.stored(), kSecond.stored()};
         unit_.device.clock = {1, 2, 3, 4, 5, 6};
         keyboard_ = std::make_unique<TypingKeyboard>(unit_.device);

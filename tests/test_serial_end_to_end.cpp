@@ -183,7 +183,8 @@ class SerialEndToEndTest : public QObject {
   private slots:
     void init() {
         QVERIFY(dir_.isValid());
-        for (const char* name : {"LVconfig.ini", "LVserial.dat", "Param.dat", "Data.txt"})
+        for (const char* name : {"LVconfig.ini", "LVserial.dat", "Param.dat", "Data.txt",
+                                 "history.sqlite", "history.sqlite-wal", "history.sqlite-shm"})
             QFile::remove(path(name));
         setProgramDirectory(nativePath(dir_.path()));
         setClock([] { return kNow; });
@@ -246,7 +247,7 @@ class SerialEndToEndTest : public QObject {
         QString notice;
         const auto history = SqliteHistory::open(path("history.sqlite").toStdString(), notice);
         QVERIFY2(history, qPrintable(notice));
-        const auto recorded = history->receptions(1, 0);
+        const auto recorded = history->receptions(-1, 0);
         QCOMPARE(recorded.size(), size_t(1));
         QCOMPARE(recorded[0].delivered, HistoryDelivery::Saved);
         QCOMPARE(recorded[0].file, path("Data.txt").toStdString());
