@@ -63,18 +63,22 @@ QString newConnectionName() {
     return QStringLiteral("lorvant-history-%1").arg(next++);
 }
 
-// 0: ours (or new and empty), 1: damaged, 2: another program's.
+// 0: ours (or new and empty), 1: damaged, 2: another program's. Only the header and the
+// schema are read: a whole-file check would take seconds on a long history at every start.
 int inspect(QSqlDatabase& db) {
     QSqlQuery query(db);
-    if (!query.exec("PRAGMA quick_check") || !query.next() || query.value(0).toString() != "ok")
-        return 1;
-    query.exec("PRAGMA application_id");
-    const int id = query.next() ? query.value(0).toInt() : -1;
-    query.exec("SELECT count(*) FROM sqlite_master");
-    const int objects = query.next() ? query.value(0).toInt() : -1;
-    if (objects < 0) return 1;
+    if (!query.exec("SELECT count(*) FROM sqlite_master") || !query.next()) return 1;
+    const int objects = query.value(0).toInt();
+    if (!query.exec("PRAGMA application_id") || !query.next()) return 1;
+    const int id = query.value(0).toInt();
     if (objects == 0) return 0;
-    return id == kApplicationId ? 0 : 2;
+    if (id != kApplicationId) return 2;
+    // Ours: its tables must be there.
+    if (!query.exec("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name IN "
+                    "('receptions', 'rows')") ||
+        !query.next())
+        return 1;
+    return query.value(0).toInt() == 2 ? 0 : 1;
 }
 
 bool createSchema(QSqlDatabase& db, QString& reason) {
@@ -135,7 +139,10 @@ SqliteHistory::~SqliteHistory() {
 
 std::unique_ptr<SqliteHistory> SqliteHistory::open(const std::string& path, QString& notice) {
     const QString file = QFile::decodeName(path.c_str());
-    QDir().mkpath(QFileInfo(file).absolutePath());
+    // The barcodes are the user's business: a folder made here is the user's alone.
+    const QString folder = QFileInfo(file).absolutePath();
+    if (!QFileInfo::exists(folder) && QDir().mkpath(folder))
+        QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     for (int attempt = 0; attempt < 2; ++attempt) {
         const QString name = newConnectionName();
         std::unique_ptr<SqliteHistory> history(new SqliteHistory(name));
