@@ -83,12 +83,8 @@ int main(int argc, char** argv) {
     // folder for an installed program.
     std::unique_ptr<SqliteHistory> history;
     if (options.command == CliCommand::Receive || options.command == CliCommand::History) {
-        const bool installed =
-            !options.config &&
-            isInstalledProgram(
-                QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString());
         QString notice;
-        history = SqliteHistory::open(historyPath(programDirectory(), installed), notice);
+        history = SqliteHistory::open(historyPath(), notice);
         if (!notice.isEmpty()) printError(notice);
         data.history = history.get();
     }

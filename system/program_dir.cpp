@@ -22,6 +22,11 @@ std::string& storedDirectory() {
     static std::string directory = "./";
     return directory;
 }
+std::string& storedHistoryDirectory() {
+    static std::string directory;
+    return directory;
+}
+
 std::string& storedDataDirectory() {
     static std::string directory = "./";
     return directory;
@@ -54,6 +59,12 @@ std::string configHome() {
     return withSlash(homeDirectory()) + ".config";
 }
 
+std::string dataHome() {
+    const char* configured = std::getenv("XDG_DATA_HOME");
+    if (configured && configured[0] == '/') return configured;
+    return withSlash(homeDirectory()) + ".local/share";
+}
+
 // Creates `directory` and any missing level above it, each for the user alone (0700, as
 // the XDG base directories ask for the configuration folder). Returns the system's reason
 // when a level cannot be made, or something that is not a folder stands in the way.
@@ -80,9 +91,14 @@ const std::string& dataDirectory() {
     return storedDataDirectory();
 }
 
+const std::string& historyDirectory() {
+    return storedHistoryDirectory();
+}
+
 void setProgramDirectory(std::string directory) {
     storedDirectory() = withSlash(std::move(directory));
     storedDataDirectory() = storedDirectory();
+    storedHistoryDirectory() = storedDirectory();
 }
 
 bool isInstalledProgram(const std::string& executableDirectory) {
@@ -105,6 +121,7 @@ std::string locateProgramFiles(const std::string& executableDirectory,
         storedDirectory() = withSlash(withSlash(configHome()) + "lorvant");
         storedDataDirectory() =
             withSlash(isDirectory(documentsDirectory) ? documentsDirectory : homeDirectory());
+        storedHistoryDirectory() = withSlash(withSlash(dataHome()) + "lorvant");
         return createDirectory(storedDirectory());
     }
 #else

@@ -14,8 +14,11 @@
 // or the home folder when there is no documents folder.
 const std::string& programDirectory();
 const std::string& dataDirectory();
+// The folder of the reception history: the program directory, or for an installed program
+// $XDG_DATA_HOME/lorvant/ (~/.local/share/lorvant/). Made when the history is first written.
+const std::string& historyDirectory();
 
-// Points both at `directory` (tests, tools).
+// Points all three at `directory` (tests, tools, lorvant-cli --config).
 void setProgramDirectory(std::string directory);
 
 // Decides where the files of the executable in `executableDirectory` live, as above, and

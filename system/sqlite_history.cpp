@@ -11,6 +11,8 @@
 #include <atomic>
 #include <set>
 
+#include "system/program_dir.h"
+
 namespace {
 
 // "LVhi" in the file's header: a database of another program is never written into.
@@ -123,11 +125,8 @@ constexpr char kEntryColumns[] =
 
 }  // namespace
 
-std::string historyPath(const std::string& programDirectory, bool installed) {
-    if (!installed) return programDirectory + "history.sqlite";
-    QString base = qEnvironmentVariable("XDG_DATA_HOME");
-    if (base.isEmpty() || !QDir::isAbsolutePath(base)) base = QDir::homePath() + "/.local/share";
-    return QFile::encodeName(base + "/lorvant/history.sqlite").toStdString();
+std::string historyPath() {
+    return historyDirectory() + "history.sqlite";
 }
 
 SqliteHistory::SqliteHistory(QString connection) : connection_(std::move(connection)) {}

@@ -34,7 +34,5 @@ class SqliteHistory : public ReceptionHistory {
     QString connection_;
 };
 
-// Where the history lives beside the settings of `programDirectory`: "history.sqlite" there
-// when the program runs from a folder of its own (or --config names one), else in
-// $XDG_DATA_HOME/lorvant/ (~/.local/share/lorvant/).
-std::string historyPath(const std::string& programDirectory, bool installed);
+// The history file, "history.sqlite" in the program's history folder (system/program_dir.h).
+std::string historyPath();

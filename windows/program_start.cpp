@@ -1,7 +1,5 @@
 #include "windows/program_start.h"
 
-#include <QCoreApplication>
-#include <QFile>
 #include <memory>
 
 #include "core/program_data.h"
@@ -21,10 +19,8 @@ std::unique_ptr<SqliteHistory> history;
 // The history beside the settings, or in the user's data folder when installed; a file that
 // is no history of ours is moved aside (and said so), and without one the program runs on.
 void openHistory(ProgramData& data) {
-    const bool installed =
-        isInstalledProgram(QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString());
     QString notice;
-    history = SqliteHistory::open(historyPath(programDirectory(), installed), notice);
+    history = SqliteHistory::open(historyPath(), notice);
     data.history = history.get();
     if (!notice.isEmpty()) showWarning(notice, texts::kHistoryCaption);
 }
