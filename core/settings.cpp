@@ -75,6 +75,23 @@ SettingsKey numberKey(const char* section, const char* name) {
             }};
 }
 
+// A key the program's files did not always have: written only once it is set (not 0), or
+// when the file holds it already.
+template <auto Field>
+SettingsKey addedNumberKey(const char* section, const char* name) {
+    return {section, name,
+            [](const ProfileFile& file, const SettingsKey& key, Settings& settings) {
+                int32_t& field = fieldOf<Field>(settings);
+                const int32_t value = file.readInteger(key.section, key.name, field);
+                field = value < 0 ? 0 : value;
+            },
+            [](const Settings& settings, const SettingsKey& key, ProfileFile& file) {
+                const int32_t value = fieldOf<Field>(settings);
+                if (value == 0 && file.readString(key.section, key.name, "").empty()) return true;
+                return file.writeInteger(key.section, key.name, value);
+            }};
+}
+
 int32_t& sendModifiers(Settings& settings) {
     return settings.sendHotkey.modifiers;
 }
@@ -96,9 +113,9 @@ std::string& clearText(Settings& settings) {
 
 // Every key once, in the order the program writes them. The key is "V_Key" in SendOptions
 // but "V_key" in ClrOptions; "Mod" stands in both.
-const std::array<SettingsKey, 19>& settingsKeys() {
+const std::array<SettingsKey, 20>& settingsKeys() {
     using S = Settings;
-    static const std::array<SettingsKey, 19> keys = {
+    static const std::array<SettingsKey, 20> keys = {
         textKey<&S::dataFile>("DataFile", "PathAndName"),
         numberKey<&S::saveOption, Range::RadioGroup, 2>("DataFile", "SaveOption"),
         boolKey<&S::counterActive>("DataFile", "CounterActive"),
@@ -120,6 +137,7 @@ const std::array<SettingsKey, 19>& settingsKeys() {
         textKey<clearText>("ClrOptions", "ClrHot"),
         numberKey<clearModifiers>("ClrOptions", "Mod"),
         numberKey<clearKey>("ClrOptions", "V_key"),
+        addedNumberKey<&S::historyKeepDays>("History", "KeepDays"),
     };
     return keys;
 }

@@ -44,6 +44,9 @@ struct Settings {
     WedgeTerminator wedgeTerminator = WedgeTerminator::CR;
     StoredHotkey sendHotkey;
     StoredHotkey clearHotkey;
+    // [History] KeepDays: receptions older than this many days leave the history at the
+    // start of a run; 0 keeps every one.
+    int32_t historyKeepDays = 0;
 
     bool operator==(const Settings&) const = default;
 };
@@ -53,6 +56,8 @@ struct Settings {
 // number beyond its last choice selects the last, as the window shows it.
 Settings readSettingsFrom(const ProfileFile& file, const Settings& defaults);
 
-// Writes all nineteen keys into `file`'s lines (not yet to disk), in the order the program
-// has always written them, each even when unchanged. False when one could not be stored.
+// Writes the nineteen keys the program has always written into `file`'s lines (not yet to
+// disk), in their order, each even when unchanged; then [History] KeepDays, but only when it
+// is set or the file has it, so a file of a user who never set it stays as it was. False
+// when one could not be stored.
 bool writeSettingsTo(const Settings& settings, ProfileFile& file);

@@ -50,6 +50,26 @@ class SettingsTest : public QObject {
         QCOMPARE(fileBytes(QString::fromStdString(path())), std::string(kAllKeys));
     }
 
+    // The history's keeping is a key the program's files did not always have: a file that
+    // never set it gets none, one that set it keeps it, also when set back to 0.
+    void keepDaysIsWrittenOnlyOnceSet() {
+        const QString file = QString::fromStdString(path());
+        putFile(file, kAllKeys);
+        Settings settings = readSettingsFrom(ProfileFile(path()), Settings{});
+        QCOMPARE(settings.historyKeepDays, 0);
+        for (const int days : {30, 0}) {
+            settings.historyKeepDays = days;
+            ProfileFile profile(path());
+            QVERIFY(writeSettingsTo(settings, profile));
+            QVERIFY(profile.save());
+            QCOMPARE(fileBytes(file), std::string(kAllKeys) +
+                                          "[History]\r\nKeepDays=" + std::to_string(days) + "\r\n");
+            QCOMPARE(readSettingsFrom(ProfileFile(path()), Settings{}).historyKeepDays, days);
+        }
+        putFile(file, "[History]\r\nKeepDays=-5\r\n");
+        QCOMPARE(readSettingsFrom(ProfileFile(path()), Settings{}).historyKeepDays, 0);
+    }
+
     void missingKeysTakeTheDefaultsGiven() {
         Settings defaults;
         defaults.dataFile = "/home/lager/Data.txt";
