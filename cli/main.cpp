@@ -14,6 +14,7 @@
 #include "system/program_dir.h"
 #include "system/program_files.h"
 #include "system/sqlite_history.h"
+#include "text/clock.h"
 #include "text/cp1252.h"
 #include "text/texts.h"
 
@@ -87,6 +88,8 @@ int main(int argc, char** argv) {
         history = SqliteHistory::open(historyPath(), notice);
         if (!notice.isEmpty()) printError(notice);
         data.history = history.get();
+        // Keeping N days: what is older goes before anything else is read or recorded.
+        pruneHistory(data.history, data.settings.historyKeepDays, currentDateTime());
     }
 
     switch (options.command) {

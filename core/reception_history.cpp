@@ -1,5 +1,7 @@
 #include "core/reception_history.h"
 
+#include <chrono>
+
 #include "formats/reception.h"
 #include "text/delimited_text.h"
 
@@ -8,7 +10,22 @@ HistoryRecord recordReception(ReceptionHistory* history, const Reception& recept
     HistoryRecord record;
     if (!history || !reception.listed || reception.rows.empty()) return record;
     record.id = history->record(reception, registry.find(reception.serial), readAt, record.problem);
+    if (record.id > 0)
+        for (const HistoryRow& row : history->rows(record.id))
+            record.repeated.push_back(row.repeated);
     return record;
+}
+
+int pruneHistory(ReceptionHistory* history, int32_t keepDays, const LocalDateTime& now) {
+    if (!history || keepDays <= 0) return 0;
+    using namespace std::chrono;
+    const sys_days today{year{now.year} / month{unsigned(now.month)} / day{unsigned(now.day)}};
+    const year_month_day first{today - days{keepDays}};
+    LocalDateTime before = now;
+    before.year = int(first.year());
+    before.month = int(unsigned(first.month()));
+    before.day = int(unsigned(first.day()));
+    return history->prune(before);
 }
 
 Reception replayedReception(const HistoryEntry& entry, const std::vector<HistoryRow>& rows,

@@ -75,11 +75,17 @@ class ReceptionHistory {
 struct HistoryRecord {
     int64_t id = 0;
     std::string problem;
+    // Per row: the scanner's previous reception held it too (see HistoryRow::repeated).
+    std::vector<bool> repeated;
 };
 // Records a reception that lists barcodes. Nothing to record (no history, no rows): id 0
 // and no problem.
 HistoryRecord recordReception(ReceptionHistory* history, const Reception& reception,
                               const ScannerRegistry& registry, const LocalDateTime& readAt);
+
+// Keeping: the receptions read more than `keepDays` days before `now` leave the history;
+// with 0 every one stays. How many went.
+int pruneHistory(ReceptionHistory* history, int32_t keepDays, const LocalDateTime& now);
 
 // A recorded reception as rows under `settings` (data format, field separator, the scanner
 // record), as saving and typing take them: with the settings it was read with, the bytes

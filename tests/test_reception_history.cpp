@@ -95,11 +95,15 @@ class ReceptionHistoryTest : public QObject {
             {0x0B, "9780201379624", cs1504::packTimeStamp(2026, 12, 7, 9, 0, 0)});
         LocalDateTime later = kReadAt;
         later.day = 8;
-        const int64_t second = recordReception(history.get(), read(settings), registry_, later).id;
+        const HistoryRecord again =
+            recordReception(history.get(), read(settings), registry_, later);
+        const int64_t second = again.id;
         QVERIFY(first > 0 && second > first);
         std::vector<bool> repeated;
         for (const HistoryRow& row : history->rows(second)) repeated.push_back(row.repeated);
         QCOMPARE(repeated, (std::vector<bool>{true, true, false}));
+        // What the receive window marks.
+        QCOMPARE(again.repeated, repeated);
         QVERIFY(!history->rows(first)[0].repeated);
 
         const auto found = history->search("4006381333931");
@@ -110,10 +114,16 @@ class ReceptionHistoryTest : public QObject {
         QVERIFY(history->search("400638133393").empty());
 
         QCOMPARE(history->receptions(1, 0).front().id, second);
-        // Keeping: what was read before the 8th goes.
-        QCOMPARE(history->prune(later), 1);
+        // Keeping 7 days, at the start of a run on 14 December, 10:00:01: the reception of the
+        // 7th, 10:00, is more than 7 days old and goes, with its rows; 0 keeps everything.
+        const LocalDateTime start{2026, 12, 14, 10, 0, 1, 0};
+        QCOMPARE(pruneHistory(history.get(), 0, start), 0);
+        QCOMPARE(pruneHistory(history.get(), 7, start), 1);
         QCOMPARE(history->receptionCount(), int64_t(1));
         QVERIFY(history->rows(first).empty());
+        // Across a year's end: on 3 January, 40 days back is 24 November.
+        QCOMPARE(pruneHistory(history.get(), 40, {2027, 1, 3, 0, 0, 0, 0}), 0);
+        QCOMPARE(pruneHistory(history.get(), 25, {2027, 1, 3, 0, 0, 0, 0}), 1);
     }
 
     // A damaged file and another program's database are moved aside, whole, and a new

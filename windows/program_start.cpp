@@ -7,6 +7,7 @@
 #include "formats/data_file.h"
 #include "system/program_dir.h"
 #include "system/sqlite_history.h"
+#include "text/clock.h"
 #include "text/texts.h"
 #include "ui/message_box.h"
 #include "ui/qt_text.h"
@@ -23,6 +24,8 @@ void openHistory(ProgramData& data) {
     history = SqliteHistory::open(historyPath(), notice);
     data.history = history.get();
     if (!notice.isEmpty()) showWarning(notice, texts::kHistoryCaption);
+    // Keeping N days: what is older goes at the start.
+    pruneHistory(data.history, data.settings.historyKeepDays, currentDateTime());
 }
 
 // A save to the data file that the end of the last run cut short is taken back, so the
