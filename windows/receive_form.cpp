@@ -85,6 +85,10 @@ TReceiveForm::TReceiveForm(ProgramData& data, QWidget* parent) : QDialog(parent)
     ReceiveProgress->setAlignment(Qt::AlignCenter);
     ReceiveStatusBar->addPermanentWidget(ReceiveProgress);
     ReceiveProgress->hide();
+    RepeatedText = new QLabel(ReceiveStatusBar);
+    RepeatedText->setToolTip(texts::kRepeatedHint);
+    ReceiveStatusBar->addPermanentWidget(RepeatedText);
+    RepeatedText->hide();
     connect(ListeSpeichernButton, &QPushButton::clicked, this,
             &TReceiveForm::ListeSpeichernButtonClick);
     connect(CloseButton, &QPushButton::clicked, this, &QDialog::close);
@@ -196,6 +200,7 @@ void TReceiveForm::showReception(const Settings& settings) {
     }
     ListBoxAll->clearRows();
     for (const ReceivedRow& row : reception_.rows) ListBoxAll->addRow(row.line, row.fields);
+    showRepeatedRows();
     // A reception that ends before the first row leaves nothing to save: saving the empty
     // list would only overwrite the data file with nothing.
     ListeSpeichernButton->setEnabled(reception_.listed);
@@ -227,7 +232,26 @@ std::optional<TReceiveForm::ReadingWarning> TReceiveForm::warningFor(const Recep
     return std::nullopt;
 }
 
+// Rows the unit's previous reception held too (it was not cleared since) are greyed, with
+// their count beside the status: an appending user sees them before saving them twice.
+void TReceiveForm::showRepeatedRows() {
+    int repeated = 0;
+    const QColor grey = palette().color(QPalette::Disabled, QPalette::Text);
+    for (size_t i = 0; i < recorded_.repeated.size(); ++i) {
+        QTreeWidgetItem* item = ListBoxAll->topLevelItem(int(i));
+        if (!recorded_.repeated[i] || !item) continue;
+        ++repeated;
+        for (int k = 0; k < ListBoxAll->columnCount(); ++k) {
+            item->setForeground(k, grey);
+            item->setToolTip(k, texts::kRepeatedHint);
+        }
+    }
+    RepeatedText->setText(QString(texts::kRepeatedCount).arg(repeated));
+    RepeatedText->setVisible(repeated > 0);
+}
+
 void TReceiveForm::clearList() {
+    RepeatedText->hide();
     ListBoxAll->clearRows();
     reception_ = Reception{};
     recorded_ = HistoryRecord{};

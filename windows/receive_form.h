@@ -37,6 +37,8 @@ class TReceiveForm : public QDialog {
     QLabel* ReceiveStatusText = nullptr;
     // Shown while the barcodes arrive.
     QProgressBar* ReceiveProgress = nullptr;
+    // How many rows the unit's previous reception held too; hidden when none.
+    QLabel* RepeatedText = nullptr;
     QPushButton* ListeSpeichernButton = nullptr;
     QPushButton* CloseButton = nullptr;
     // The current list has been saved.
@@ -84,6 +86,7 @@ class TReceiveForm : public QDialog {
     void showCaptions(DataFormat option);
     std::optional<ReadingWarning> readBarcodes();
     void showReception(const Settings& settings);
+    void showRepeatedRows();
     static std::optional<ReadingWarning> warningFor(const Reception& reception);
     void showOnScreen();
     void showProgress(const UploadProgress& progress);
