@@ -72,10 +72,6 @@ inline constexpr char kFactoryResetDone[] =
 // --- History
 inline constexpr char kNoSuchReception[] = "Im Verlauf gibt es keinen Empfang %1.";
 inline constexpr char kNoHistory[] = "Es gibt keinen Verlauf.";
-inline constexpr char kDeliveredSaved[] = "gespeichert in %1";
-inline constexpr char kDeliveredTyped[] = "gesendet";
-inline constexpr char kDeliveredNone[] = "nicht übergeben";
-inline constexpr char kRepeated[] = "  (wiederholt)";
 inline constexpr char kExported[] = "Empfang %1 (%2 Barcodes) gespeichert in %3.";
 
 // --- Register

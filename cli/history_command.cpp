@@ -33,14 +33,14 @@ const char* deliveryWord(HistoryDelivery delivery) {
 QString deliveryText(const HistoryEntry& entry) {
     switch (entry.delivered) {
         case HistoryDelivery::Saved:
-            return QString(clitexts::kDeliveredSaved)
+            return QString(texts::kDeliveredSaved)
                 .arg(entry.file == "-" ? QString("die Standardausgabe") : pathText(entry.file));
         case HistoryDelivery::Typed:
-            return clitexts::kDeliveredTyped;
+            return texts::kDeliveredTyped;
         case HistoryDelivery::None:
             break;
     }
-    return clitexts::kDeliveredNone;
+    return texts::kDeliveredNone;
 }
 
 QJsonObject entryObject(const HistoryEntry& entry) {
@@ -94,7 +94,7 @@ int show(ReceptionHistory& history, const std::string& id, bool json) {
         if (json)
             printJson(rowObject(row));
         else
-            printLine(fromCp1252Text(row.line) + (row.repeated ? clitexts::kRepeated : ""));
+            printLine(fromCp1252Text(row.line) + (row.repeated ? texts::kRepeated : ""));
     }
     return kDone;
 }

@@ -25,6 +25,7 @@
 #include "windows/application.h"
 #include "windows/clock_dialog.h"
 #include "windows/config_form.h"
+#include "windows/history_form.h"
 #include "windows/info_form.h"
 #include "windows/main_form.h"
 #include "windows/pass_form.h"
@@ -142,19 +143,20 @@ class MainWindowTest : public QObject {
         QCOMPARE(boxes.shown().size(), size_t(1));
     }
 
-    void sixWindowsInTheirOrder() {
+    void windowsInTheirOrder() {
         InstalledHotkeys hotkeys;
         startWith("0010000000000000\r\n",
                   "[SendOptions]\r\nMod=3\r\nV_Key=83\r\n[ClrOptions]\r\nMod=6\r\nV_key=68\r\n");
-        for (QWidget* window : std::initializer_list<QWidget*>{MainForm, ConfigForm, InfoForm,
-                                                               ReceiveForm, dlgTime, PassForm})
+        for (QWidget* window : std::initializer_list<QWidget*>{
+                 MainForm, ConfigForm, InfoForm, ReceiveForm, dlgTime, PassForm, HistoryForm})
             QVERIFY(window != nullptr);
         // The main window is the one top-level window; the others are its dialogs, kept in
         // the order they were created: the receive window with the main window (the wedge
         // reads through it), the others once the main window is up.
         QVERIFY(MainForm->parentWidget() == nullptr);
         const auto dialogs = MainForm->findChildren<QDialog*>(Qt::FindDirectChildrenOnly);
-        const QList<QDialog*> expected{ReceiveForm, ConfigForm, InfoForm, dlgTime, PassForm};
+        const QList<QDialog*> expected{ReceiveForm, ConfigForm, InfoForm,
+                                       dlgTime,     PassForm,   HistoryForm};
         QCOMPARE(dialogs, expected);
         for (QDialog* dialog : dialogs) QVERIFY(dialog->isHidden());
         // The start of the run ran the status rule and registered the hotkeys.
@@ -237,11 +239,13 @@ class MainWindowTest : public QObject {
         QCOMPARE(top[1]->menu(), nullptr);
         QCOMPARE(top[2]->menu(), nullptr);
         const QList<QAction*> file = top[0]->menu()->actions();
-        QCOMPARE(file.size(), 3);
+        QCOMPARE(file.size(), 4);
         QCOMPARE(file[0]->text(), QString("Empfangen"));
-        QVERIFY(file[1]->isSeparator());
-        QCOMPARE(file[2]->text(), QString("Schliessen"));
-        for (QAction* action : {top[0], top[1], top[2], file[0], file[2]}) {
+        // The reception history, after the reception.
+        QCOMPARE(file[1]->text(), QString("Verlauf"));
+        QVERIFY(file[2]->isSeparator());
+        QCOMPARE(file[3]->text(), QString("Schliessen"));
+        for (QAction* action : {top[0], top[1], top[2], file[0], file[1], file[3]}) {
             QVERIFY(action->shortcut().isEmpty());
             QVERIFY(!action->text().contains('&'));
         }

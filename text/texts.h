@@ -90,6 +90,35 @@ inline constexpr char kNotInHistory[] =
     "Diese Lesung steht nicht im Verlauf (%1). Sie wird trotzdem gelistet, gespeichert und "
     "gesendet wie sonst.";
 inline constexpr char kHistoryCaption[] = " Verlauf";
+// How a reception left the program, and the mark of a row read before.
+inline constexpr char kDeliveredSaved[] = "gespeichert in %1";
+inline constexpr char kDeliveredTyped[] = "gesendet";
+inline constexpr char kDeliveredNone[] = "nicht übergeben";
+inline constexpr char kRepeated[] = "  (wiederholt)";
+// The receive window: rows the unit's previous reception held too.
+inline constexpr char kRepeatedCount[] = "%1 wiederholt";
+inline constexpr char kRepeatedHint[] =
+    "Schon beim letzten Empfang dieses Scanners gelesen: der Scanner wurde seitdem nicht "
+    "gelöscht.";
+// The history window.
+inline constexpr char kHistoryWindowTitle[] = "Verlauf";
+inline constexpr char kHistoryMenu[] = "Verlauf";
+inline constexpr char kHistorySearch[] = "Barcode suchen:";
+inline constexpr char kHistoryFind[] = "Suchen";
+inline constexpr char kHistoryShowAll[] = "Alle";
+inline constexpr char kHistorySaveAs[] = "Speichern unter …";
+inline constexpr char kHistoryResend[] = "Erneut senden";
+inline constexpr char kHistoryCopy[] = "Kopieren";
+inline constexpr char kHistoryKeep[] = "Behalten (Tage, 0 = alle):";
+inline constexpr char kHistoryColumns[] = "Gelesen am|Scanner|Barcodes|Übergeben";
+inline constexpr char kHistoryRowColumns[] = "Nr.|Zeile";
+inline constexpr char kHistoryCount[] = "%1 Empfänge";
+inline constexpr char kHistoryFound[] = "%1 in %2 Empfängen gefunden";
+inline constexpr char kHistoryUnavailable[] =
+    "Es gibt keinen Verlauf: er konnte beim Start nicht geöffnet werden.";
+inline constexpr char kHistorySaved[] = "Empfang vom %1 (%2 Barcodes) gespeichert in %3.";
+inline constexpr char kHistoryResendArmed[] =
+    "Erneut senden: %1 Barcodes – die Sende-Taste im Zielprogramm drücken";
 
 inline constexpr char kScannerListCut[] =
     "Die Scanner-Liste %1 konnte nicht ganz gelesen werden: Zeile %2 enthält ein NUL-Zeichen, "

@@ -12,6 +12,7 @@
 #include "ui/message_box.h"
 #include "windows/clock_dialog.h"
 #include "windows/config_form.h"
+#include "windows/history_form.h"
 #include "windows/info_form.h"
 #include "windows/keyboard_wedge.h"
 #include "windows/main_form.h"
@@ -61,6 +62,7 @@ TReceiveForm* ReceiveForm = nullptr;
 TdlgTime* dlgTime = nullptr;
 TPassForm* PassForm = nullptr;
 KeyboardWedge* Wedge = nullptr;
+THistoryForm* HistoryForm = nullptr;
 
 namespace {
 // What the windows show and edit; it outlives them and is saved at the end of the run.
@@ -82,8 +84,10 @@ void createDialogs() {
     InfoForm = new TInfoForm(MainForm);
     dlgTime = new TdlgTime(MainForm);
     PassForm = new TPassForm(MainForm);
+    HistoryForm = new THistoryForm(*programData, Wedge, MainForm);
     ConfigForm->setClockDialog(dlgTime);
     MainForm->setDialogs(ConfigForm, ReceiveForm, PassForm, InfoForm);
+    MainForm->setHistoryWindow(HistoryForm);
 }
 
 void createApplicationWindows() {
@@ -93,6 +97,8 @@ void createApplicationWindows() {
 
 void destroyApplicationWindows() {
     if (programData) endRun(*programData);
+    delete HistoryForm;
+    HistoryForm = nullptr;
     delete PassForm;
     PassForm = nullptr;
     delete dlgTime;

@@ -16,14 +16,15 @@ bool installGermanTranslation(QCoreApplication& application);
 
 class TMainForm;
 class TConfigForm;
+class THistoryForm;
 class TInfoForm;
 class TReceiveForm;
 class TdlgTime;
 class TPassForm;
 class KeyboardWedge;
 
-// The six windows of the run and the keyboard wedge, one instance each. Only the code that
-// creates them reaches them here; each window gets the others it needs passed in.
+// The six windows of the run, the history window and the keyboard wedge, one instance each. Only
+// the code that creates them reaches them here; each window gets the others it needs passed in.
 extern TMainForm* MainForm;
 extern TConfigForm* ConfigForm;
 extern TInfoForm* InfoForm;
@@ -31,6 +32,7 @@ extern TReceiveForm* ReceiveForm;
 extern TdlgTime* dlgTime;
 extern TPassForm* PassForm;
 extern KeyboardWedge* Wedge;
+extern THistoryForm* HistoryForm;
 
 // What the run needs before its main window shows: the program data, loaded (startRun), the
 // main window with its status, the receive window and the keyboard wedge.

@@ -5,6 +5,7 @@
 #include <QStatusBar>
 
 #include "core/program_data.h"
+#include "core/reception_history.h"
 #include "core/transfers.h"
 #include "core/vocabulary.h"
 #include "platform/global_hotkeys.h"
@@ -89,6 +90,7 @@ void KeyboardWedge::SendTimerTimer() {
     SendTimer.stop();
     // A press taken just before the receive window opened.
     if (!receive_ || receiveWindowOpen(receive_)) return;
+    if (resend_) return typeResend();
     wedgeTransferRunning = true;
     const auto done = qScopeGuard([this] { wedgeTransferRunning = false; });
     ScannerLibrary& scanner = scannerLibrary();
@@ -128,13 +130,33 @@ void KeyboardWedge::SendTimerTimer() {
     if (!recorded.problem.empty())
         showWarning(QString(texts::kNotInHistory).arg(QString::fromStdString(recorded.problem)),
                     texts::kHistoryCaption);
-    if (complete && !typed) {
-        QString text = texts::kNotAllTyped;
-        // Why, where the output knows: a desktop that lets no program type, for one.
-        if (const std::string why = keyboardOutput().problem(); !why.empty())
-            text += "\n\n" + fromCp1252(why);
-        showWarning(text, texts::kTransferError);
-    }
+    if (complete && !typed) reportNotAllTyped();
+}
+
+void KeyboardWedge::reportNotAllTyped() {
+    QString text = texts::kNotAllTyped;
+    // Why, where the output knows: a desktop that lets no program type, for one.
+    if (const std::string why = keyboardOutput().problem(); !why.empty())
+        text += "\n\n" + fromCp1252(why);
+    showWarning(text, texts::kTransferError);
+}
+
+void KeyboardWedge::resendOnHotkey(Reception reception, int64_t id, bool deliveredBefore) {
+    const int rows = int(reception.rows.size());
+    resend_ = Resend{std::move(reception), id, deliveredBefore};
+    if (main_) main_->showWedgeActivity(QString(texts::kHistoryResendArmed).arg(rows));
+}
+
+void KeyboardWedge::typeResend() {
+    wedgeTransferRunning = true;
+    const auto done = qScopeGuard([this] { wedgeTransferRunning = false; });
+    const Resend resend = std::move(*resend_);
+    resend_.reset();
+    WedgeActivity activity(main_);
+    if (!typeReceivedRows(resend.reception)) return reportNotAllTyped();
+    std::string error;
+    if (!resend.deliveredBefore && data_.history)
+        data_.history->markDelivered(resend.id, HistoryDelivery::Typed, {}, error);
 }
 
 bool KeyboardWedge::typeReceivedRows(const Reception& reception) {

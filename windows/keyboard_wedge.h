@@ -2,8 +2,11 @@
 
 #include <QObject>
 #include <QTimer>
+#include <cstdint>
+#include <optional>
 
-struct Reception;
+#include "core/barcode_reception.h"
+
 struct Settings;
 class ProgramData;
 class TMainForm;
@@ -33,10 +36,25 @@ class KeyboardWedge : public QObject {
     // The transfer: read, type every row, then the clock and the erase as configured.
     void SendTimerTimer();
 
+    // "Erneut senden" from the history: the next press of the send hotkey types `reception`
+    // (history entry `id`) instead of reading the scanner, and leaves the scanner alone. The
+    // main window says so until then. A reception not delivered before counts as typed.
+    void resendOnHotkey(Reception reception, int64_t id, bool deliveredBefore);
+    bool resendPending() const { return resend_.has_value(); }
+
   private:
     // Types every row of a reception, each closed by the terminator key. False when not
     // every key went out.
     bool typeReceivedRows(const Reception& reception);
+    void typeResend();
+    void reportNotAllTyped();
+
+    struct Resend {
+        Reception reception;
+        int64_t id = 0;
+        bool deliveredBefore = false;
+    };
+    std::optional<Resend> resend_;
 
     ProgramData& data_;
     TMainForm* main_;

@@ -15,6 +15,7 @@
 #include "ui/picture_button.h"
 #include "ui/window_placement.h"
 #include "windows/config_form.h"
+#include "windows/history_form.h"
 #include "windows/info_form.h"
 #include "windows/pass_form.h"
 #include "windows/receive_form.h"
@@ -116,6 +117,7 @@ void TMainForm::createStatusBar() {
 void TMainForm::createMenu() {
     QMenu* file = menuBar()->addMenu("Datei");
     Empfangen1 = file->addAction("Empfangen", this, &TMainForm::Empfangen1Click);
+    Verlauf1 = file->addAction(texts::kHistoryMenu, this, &TMainForm::Verlauf1Click);
     file->addSeparator();
     Ende1 = file->addAction(texts::kClose, this, &TMainForm::Ende1Click);
     Konfiguration1 =
@@ -161,6 +163,15 @@ void TMainForm::Empfangen1Click() {
         return;
     }
     showModal(receive_);
+}
+
+void TMainForm::Verlauf1Click() {
+    if (!history_) return;
+    if (!history_->reload()) {
+        showWarning(texts::kHistoryUnavailable, texts::kHistoryCaption);
+        return;
+    }
+    showModal(history_);
 }
 
 void TMainForm::ScanChangeButtonClick() {

@@ -5,6 +5,7 @@
 class ProgramData;
 class QFrame;
 class TConfigForm;
+class THistoryForm;
 class TInfoForm;
 class TPassForm;
 class TReceiveForm;
@@ -23,6 +24,7 @@ class TMainForm : public QMainWindow {
     // The windows its commands open.
     void setDialogs(TConfigForm* config, TReceiveForm* receive, TPassForm* password,
                     TInfoForm* info);
+    void setHistoryWindow(THistoryForm* history) { history_ = history; }
     ~TMainForm() override;
 
     QFrame* Panel1 = nullptr;
@@ -33,6 +35,7 @@ class TMainForm : public QMainWindow {
     QLabel* KeyStatusText = nullptr;
     PictureList* ButtonLMDBitmapList = nullptr;
     QAction* Empfangen1 = nullptr;
+    QAction* Verlauf1 = nullptr;
     QAction* Ende1 = nullptr;
     QAction* Konfiguration1 = nullptr;
     QAction* Info1 = nullptr;
@@ -52,6 +55,8 @@ class TMainForm : public QMainWindow {
     void endWedgeActivity();
 
     void Empfangen1Click();
+    // The history window; without a history (it could not be opened at the start) a message.
+    void Verlauf1Click();
     void ScanChangeButtonClick();
     void Ende1Click();
     void Konfiguration1Click();
@@ -67,6 +72,7 @@ class TMainForm : public QMainWindow {
     TReceiveForm* receive_ = nullptr;
     TPassForm* password_ = nullptr;
     TInfoForm* info_ = nullptr;
+    THistoryForm* history_ = nullptr;
 };
 
 // The main window status: whether a scanner is registered, and of which kind the first one
