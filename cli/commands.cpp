@@ -196,6 +196,7 @@ int runReceive(const CliOptions& options, ProgramData& data) {
     // In the history before anything leaves or is erased.
     const HistoryRecord recorded =
         recordReception(data.history, reception, data.scanners, currentDateTime());
+    if (!recorded.notice.empty()) printError(QString::fromStdString(recorded.notice));
     if (!recorded.problem.empty())
         printError(QString(texts::kNotInHistory).arg(QString::fromStdString(recorded.problem)));
     const auto noteDelivery = [&](const std::string& file) {

@@ -47,7 +47,8 @@ class ProgramData {
     // missing key takes its default, the data file "Data.txt" in `dataDirectory`. The
     // scanner list is read from there too.
     void loadSettings(const std::string& directory, const std::string& dataDirectory);
-    // Every key written back (see writeSettingsTo); false (with the reason) when the file could not be.
+    // Every key written back (see writeSettingsTo); false (with the reason) when the file
+    // could not be.
     bool saveSettings(std::string* error);
     std::string settingsPath() const;
 

@@ -10,6 +10,7 @@ HistoryRecord recordReception(ReceptionHistory* history, const Reception& recept
     HistoryRecord record;
     if (!history || !reception.listed || reception.rows.empty()) return record;
     record.id = history->record(reception, registry.find(reception.serial), readAt, record.problem);
+    record.notice = history->takeNotice();
     if (record.id > 0)
         for (const HistoryRow& row : history->rows(record.id))
             record.repeated.push_back(row.repeated);

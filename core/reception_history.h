@@ -69,6 +69,9 @@ class ReceptionHistory {
     virtual std::vector<Found> search(const std::string& barcode) = 0;
     // Removes the receptions read before `time`; how many.
     virtual int prune(const LocalDateTime& before) = 0;
+    // What happened to the history that the user must hear of (a damaged file moved aside
+    // and a new one begun), once; UTF-8, empty when nothing.
+    virtual std::string takeNotice() { return {}; }
 };
 
 // What recording a reception gave: its id, or the reason it is not in the history.
@@ -77,6 +80,9 @@ struct HistoryRecord {
     std::string problem;
     // Per row: the scanner's previous reception held it too (see HistoryRow::repeated).
     std::vector<bool> repeated;
+    // What the history has to tell the user besides (UTF-8): the reception was recorded, in
+    // a new history, the old file being damaged.
+    std::string notice;
 };
 // Records a reception that lists barcodes. Nothing to record (no history, no rows): id 0
 // and no problem.

@@ -10,6 +10,7 @@
 #include <QVariant>
 #include <atomic>
 #include <set>
+#include <utility>
 
 #include "system/program_dir.h"
 
@@ -58,6 +59,13 @@ std::string text(const QVariant& value) {
 
 std::string reasonOf(const QSqlQuery& query) {
     return query.lastError().text().toStdString();
+}
+
+// SQLite's codes for a file that is damaged or is no database (the extended codes share
+// the low byte).
+bool isDamage(const QSqlError& error) {
+    const int code = error.nativeErrorCode().toInt() & 0xff;
+    return code == 11 || code == 26;
 }
 
 QString newConnectionName() {
@@ -129,11 +137,10 @@ std::string historyPath() {
     return historyDirectory() + "history.sqlite";
 }
 
-SqliteHistory::SqliteHistory(QString connection) : connection_(std::move(connection)) {}
+SqliteHistory::SqliteHistory(QString file) : file_(std::move(file)) {}
 
 SqliteHistory::~SqliteHistory() {
-    QSqlDatabase::database(connection_, false).close();
-    QSqlDatabase::removeDatabase(connection_);
+    disconnect();
 }
 
 std::unique_ptr<SqliteHistory> SqliteHistory::open(const std::string& path, QString& notice) {
@@ -142,36 +149,57 @@ std::unique_ptr<SqliteHistory> SqliteHistory::open(const std::string& path, QStr
     const QString folder = QFileInfo(file).absolutePath();
     if (!QFileInfo::exists(folder) && QDir().mkpath(folder))
         QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    std::unique_ptr<SqliteHistory> history(new SqliteHistory(file));
+    if (!history->connect(notice)) return nullptr;
+    return history;
+}
+
+// Moves the file aside whole, with what its journal holds; `why` names what it is. False
+// (with the notice) when it cannot be.
+bool SqliteHistory::moveAside(const QString& why, QString& notice) {
+    const QString aside =
+        file_ + ".beschaedigt-" + QDateTime::currentDateTime().toString("yyyyMMdd-HHmmss");
+    for (const char* suffix : {"-wal", "-shm"}) QFile::remove(file_ + suffix);
+    if (!QFile::rename(file_, aside)) {
+        notice = QStringLiteral(
+                     "Der Verlauf %1 ist beschädigt und kann nicht "
+                     "beiseite gelegt werden.")
+                     .arg(file_);
+        return false;
+    }
+    notice = QStringLiteral(
+                 "Die Datei %1 ist %2; sie liegt jetzt unter %3, und ein neuer Verlauf "
+                 "beginnt.")
+                 .arg(file_, why, aside);
+    return true;
+}
+
+void SqliteHistory::disconnect() {
+    if (connection_.isEmpty()) return;
+    QSqlDatabase::database(connection_, false).close();
+    QSqlDatabase::removeDatabase(connection_);
+    connection_.clear();
+}
+
+bool SqliteHistory::connect(QString& notice) {
     for (int attempt = 0; attempt < 2; ++attempt) {
-        const QString name = newConnectionName();
-        std::unique_ptr<SqliteHistory> history(new SqliteHistory(name));
-        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", name);
-        db.setDatabaseName(file);
+        disconnect();
+        connection_ = newConnectionName();
+        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", connection_);
+        db.setDatabaseName(file_);
         db.setConnectOptions("QSQLITE_BUSY_TIMEOUT=5000");
         if (!db.open()) {
             notice = QStringLiteral("Der Verlauf %1 kann nicht geöffnet werden: %2")
-                         .arg(file, db.lastError().text());
-            return nullptr;
+                         .arg(file_, db.lastError().text());
+            return false;
         }
         const int state = inspect(db);
         if (state != 0) {
             db.close();
             db = QSqlDatabase();
-            history.reset();
-            const QString aside =
-                file + ".beschaedigt-" + QDateTime::currentDateTime().toString("yyyyMMdd-HHmmss");
-            for (const char* suffix : {"-wal", "-shm"}) QFile::remove(file + suffix);
-            if (!QFile::rename(file, aside)) {
-                notice = QStringLiteral(
-                             "Der Verlauf %1 ist beschädigt und kann nicht "
-                             "beiseite gelegt werden.")
-                             .arg(file);
-                return nullptr;
-            }
-            notice = QStringLiteral(
-                         "Die Datei %1 ist %2; sie liegt jetzt unter %3, und ein neuer Verlauf "
-                         "beginnt.")
-                         .arg(file, state == 1 ? "beschädigt" : "kein Verlauf von Lorvant", aside);
+            disconnect();
+            if (!moveAside(state == 1 ? "beschädigt" : "kein Verlauf von Lorvant", notice))
+                return false;
             continue;
         }
         QSqlQuery query(db);
@@ -180,18 +208,45 @@ std::unique_ptr<SqliteHistory> SqliteHistory::open(const std::string& path, QStr
         QString reason;
         if (!createSchema(db, reason)) {
             notice =
-                QStringLiteral("Der Verlauf %1 kann nicht angelegt werden: %2").arg(file, reason);
-            return nullptr;
+                QStringLiteral("Der Verlauf %1 kann nicht angelegt werden: %2").arg(file_, reason);
+            return false;
         }
-        return history;
+        return true;
     }
-    return nullptr;
+    return false;
+}
+
+std::string SqliteHistory::takeNotice() {
+    return std::exchange(notice_, {});
 }
 
 int64_t SqliteHistory::record(const Reception& reception,
                               const std::optional<ScannerRegistry::Entry>& entry,
                               const LocalDateTime& readAt, std::string& error) {
+    damaged_ = false;
+    const int64_t id = recordOnce(reception, entry, readAt, error);
+    if (id != 0 || !damaged_) return id;
+    // The file is damaged inside (its start looked sound): it is moved aside and the
+    // reception goes into a new history, never lost for it.
+    QString notice;
+    disconnect();
+    const bool anew = moveAside("beschädigt", notice) && connect(notice);
+    notice_ = notice.toStdString();
+    if (!anew) return 0;
+    error.clear();
+    return recordOnce(reception, entry, readAt, error);
+}
+
+int64_t SqliteHistory::recordOnce(const Reception& reception,
+                                  const std::optional<ScannerRegistry::Entry>& entry,
+                                  const LocalDateTime& readAt, std::string& error) {
     QSqlDatabase db = QSqlDatabase::database(connection_);
+    const auto fail = [&](const QSqlError& why) {
+        error = why.text().toStdString();
+        damaged_ = isDamage(why);
+        db.rollback();
+        return int64_t(0);
+    };
     // The rows the scanner's previous reception held: read again without a clearing.
     std::set<std::pair<std::string, QString>> before;
     QSqlQuery query(db);
@@ -199,13 +254,11 @@ int64_t SqliteHistory::record(const Reception& reception,
         "SELECT barcode, stamp FROM rows WHERE reception = (SELECT max(id) FROM receptions "
         "WHERE serial = ?)");
     query.addBindValue(QString::fromStdString(reception.serial));
-    if (query.exec())
-        while (query.next()) before.insert({text(query.value(0)), query.value(1).toString()});
+    if (!query.exec()) return fail(query.lastError());
+    while (query.next()) before.insert({text(query.value(0)), query.value(1).toString()});
+    if (query.lastError().isValid()) return fail(query.lastError());
 
-    if (!db.transaction()) {
-        error = db.lastError().text().toStdString();
-        return 0;
-    }
+    if (!db.transaction()) return fail(db.lastError());
     query.prepare(
         "INSERT INTO receptions (read_at, serial, scanner_id, name, count, complete, "
         "data_format) VALUES (?, ?, ?, ?, ?, ?, ?)");
@@ -216,11 +269,7 @@ int64_t SqliteHistory::record(const Reception& reception,
     query.addBindValue(int(reception.rows.size()));
     query.addBindValue(reception.complete ? 1 : 0);
     query.addBindValue(int(reception.dataFormat));
-    if (!query.exec()) {
-        error = reasonOf(query);
-        db.rollback();
-        return 0;
-    }
+    if (!query.exec()) return fail(query.lastError());
     const int64_t id = query.lastInsertId().toLongLong();
     query.prepare(
         "INSERT INTO rows (reception, position, barcode, type, stamp, line, repeated) VALUES "
@@ -236,17 +285,9 @@ int64_t SqliteHistory::record(const Reception& reception,
         query.addBindValue(stamp);
         query.addBindValue(bytes(row.line));
         query.addBindValue(before.count({barcode, stamp.toString()}) ? 1 : 0);
-        if (!query.exec()) {
-            error = reasonOf(query);
-            db.rollback();
-            return 0;
-        }
+        if (!query.exec()) return fail(query.lastError());
     }
-    if (!db.commit()) {
-        error = db.lastError().text().toStdString();
-        db.rollback();
-        return 0;
-    }
+    if (!db.commit()) return fail(db.lastError());
     return id;
 }
 

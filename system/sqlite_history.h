@@ -18,8 +18,11 @@ class SqliteHistory : public ReceptionHistory {
     static std::unique_ptr<SqliteHistory> open(const std::string& path, QString& notice);
     ~SqliteHistory() override;
 
+    // A file found damaged inside while recording is moved aside too, and the reception
+    // recorded in a new one; takeNotice() then says so.
     int64_t record(const Reception& reception, const std::optional<ScannerRegistry::Entry>& entry,
                    const LocalDateTime& readAt, std::string& error) override;
+    std::string takeNotice() override;
     bool markDelivered(int64_t id, HistoryDelivery delivery, const std::string& file,
                        std::string& error) override;
     std::vector<HistoryEntry> receptions(int limit, int offset) override;
@@ -30,8 +33,17 @@ class SqliteHistory : public ReceptionHistory {
     int prune(const LocalDateTime& before) override;
 
   private:
-    explicit SqliteHistory(QString connection);
+    explicit SqliteHistory(QString file);
+    bool connect(QString& notice);
+    void disconnect();
+    bool moveAside(const QString& why, QString& notice);
+    int64_t recordOnce(const Reception& reception,
+                       const std::optional<ScannerRegistry::Entry>& entry,
+                       const LocalDateTime& readAt, std::string& error);
+    QString file_;
     QString connection_;
+    bool damaged_ = false;  // the last recording failed on a damaged file
+    std::string notice_;    // UTF-8, for the user
 };
 
 // The history file, "history.sqlite" in the program's history folder (system/program_dir.h).

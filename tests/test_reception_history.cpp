@@ -127,7 +127,8 @@ class ReceptionHistoryTest : public QObject {
     }
 
     // A damaged file and another program's database are moved aside, whole, and a new
-    // history starts; where no file can be made, there is none, with a reason.
+    // history starts, at the start or when a recording finds the damage; where no file can
+    // be made, there is none, with a reason.
     void filesThatAreNoHistoryOfOursAreMovedAside() {
         const QString file = QString::fromStdString(path());
         const std::string garbage(5000, '\x5a');
@@ -155,6 +156,35 @@ class ReceptionHistoryTest : public QObject {
             QCOMPARE(aside.size(), 1);
             QCOMPARE(fileBytes(dir_.filePath(aside[0])), before);
             QVERIFY(recordReception(history.get(), read(Settings()), registry_, kReadAt).id > 0);
+        }
+        // Damaged behind a sound start: found when a reception is recorded, which then goes
+        // into a new history, the damaged file moved aside and the user told.
+        QDir(dir_.path()).removeRecursively();
+        QVERIFY(QDir().mkpath(dir_.path()));
+        {
+            QString notice;
+            auto history = SqliteHistory::open(path(), notice);
+            for (int i = 0; i < 40; ++i)
+                QVERIFY(recordReception(history.get(), read(Settings()), registry_, kReadAt).id);
+        }
+        std::string damaged = fileBytes(file);
+        QVERIFY(damaged.size() > 3 * 4096);
+        for (size_t i = 4096; i < damaged.size(); ++i) damaged[i] = char(i * 7);
+        QVERIFY(putFile(file, damaged));
+        {
+            QString notice;
+            auto history = SqliteHistory::open(path(), notice);
+            QVERIFY(history && notice.isEmpty());
+            const HistoryRecord record =
+                recordReception(history.get(), read(Settings()), registry_, kReadAt);
+            QVERIFY2(record.id > 0, record.problem.c_str());
+            QVERIFY2(record.notice.find("beschädigt") != std::string::npos, record.notice.c_str());
+            QCOMPARE(history->receptionCount(), int64_t(1));
+            QCOMPARE(history->rows(record.id).size(), size_t(2));
+            const QStringList aside =
+                QDir(dir_.path()).entryList({"history.sqlite.beschaedigt-*"}, QDir::Files);
+            QCOMPARE(aside.size(), 1);
+            QCOMPARE(fileBytes(dir_.filePath(aside[0])), damaged);
         }
         // No folder can be made where a file stands.
         QVERIFY(putFile(dir_.filePath("plain"), "x"));

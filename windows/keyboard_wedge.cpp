@@ -127,9 +127,7 @@ void KeyboardWedge::SendTimerTimer() {
     // The barcodes are typed, erased or kept by now; the user may clear the scanner again
     // while the message is up.
     wedgeBarcodesInTransit = false;
-    if (!recorded.problem.empty())
-        showWarning(QString(texts::kNotInHistory).arg(QString::fromStdString(recorded.problem)),
-                    texts::kHistoryCaption);
+    reportRecording(recorded);
     if (complete && !typed) reportNotAllTyped();
 }
 

@@ -164,8 +164,14 @@ void TReceiveForm::GetScannerData() {
     // the window to act on once the reading is over.
     processEventsDroppingInput();
     if (warning) showWarning(warning->text, warning->caption);
-    if (reportHistoryProblems && !recorded_.problem.empty())
-        showWarning(QString(texts::kNotInHistory).arg(QString::fromStdString(recorded_.problem)),
+    if (reportHistoryProblems) reportRecording(recorded_);
+}
+
+void reportRecording(const HistoryRecord& recorded) {
+    if (!recorded.notice.empty())
+        showWarning(QString::fromStdString(recorded.notice), texts::kHistoryCaption);
+    if (!recorded.problem.empty())
+        showWarning(QString(texts::kNotInHistory).arg(QString::fromStdString(recorded.problem)),
                     texts::kHistoryCaption);
 }
 

@@ -47,7 +47,8 @@ class TReceiveForm : public QDialog {
     const Reception& reception() const { return reception_; }
     // How recording the last reception in the history went.
     const HistoryRecord& recorded() const { return recorded_; }
-    // A reading reports a reception it could not record (the wedge does, after typing).
+    // A reading reports a reception it could not record, or a history it had to begin anew
+    // (the wedge does, after typing).
     bool reportHistoryProblems = true;
     // Notes in the history how the last reception was delivered; a failure is reported.
     void noteDelivery(HistoryDelivery delivery, const std::string& file);
@@ -97,3 +98,7 @@ class TReceiveForm : public QDialog {
     Reception reception_;
     HistoryRecord recorded_;
 };
+
+// Tells the user what recording a reception in the history gave: that it is not in the
+// history, or that the history had to begin anew.
+void reportRecording(const HistoryRecord& recorded);
