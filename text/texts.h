@@ -188,6 +188,12 @@ inline constexpr char kTransferError[] = " Übertragungsfehler";
 inline constexpr char kWedgeReading[] = " Scanner wird gelesen, Barcodes: %1";
 inline constexpr char kWedgeTyping[] = " Barcodes werden getippt: %1";
 inline constexpr char kWedgeTitle[] = "%1 - Lorvant";
+// How a transfer ended, in the main window's status bar.
+inline constexpr char kWedgeTyped[] = " %1 Barcodes getippt";
+inline constexpr char kWedgeNoBarcodes[] = " Keine Barcodes auf dem Scanner";
+inline constexpr char kWedgeNothingTyped[] =
+    " Nichts getippt: der Scanner wurde nicht ganz gelesen";
+inline constexpr char kWedgeNotAllTyped[] = " Nicht alle Barcodes getippt";
 // The configuration page of the keyboard wedge, as its tab shows it and messages name it.
 inline constexpr char kWedgePage[] = "KB-Wedge";
 

@@ -29,20 +29,31 @@ bool receiveWindowOpen(const TReceiveForm* receive) {
     return receive && (receive->isVisible() || receive->isReading());
 }
 
-// While a wedge transfer runs, the main window says so.
+// While a wedge transfer runs, the main window says so; once it ends, how it ended.
 class WedgeActivity {
   public:
     explicit WedgeActivity(TMainForm* main) : main_(main) {}
     void show(const QString& text) {
-        if (main_) main_->showWedgeActivity(text);
+        if (main_ && !finished_) main_->showWedgeActivity(text);
     }
-    ~WedgeActivity() {
-        if (main_) main_->endWedgeActivity();
+    void finish(const QString& outcome) {
+        if (main_ && !finished_) main_->endWedgeActivity(outcome);
+        finished_ = true;
     }
+    ~WedgeActivity() { finish({}); }
 
   private:
     TMainForm* main_;
+    bool finished_ = false;
 };
+
+// How a transfer ended, for the main window's status bar.
+QString outcomeText(const Reception& reception, bool typed) {
+    if (!reception.complete) return texts::kWedgeNothingTyped;
+    if (!typed) return texts::kWedgeNotAllTyped;
+    if (reception.rows.empty()) return texts::kWedgeNoBarcodes;
+    return QString(texts::kWedgeTyped).arg(reception.rows.size());
+}
 }  // namespace
 
 void registerHotkeys(const Settings& settings) {
@@ -109,12 +120,13 @@ void KeyboardWedge::SendTimerTimer() {
         activity.show(QString(texts::kWedgeReading).arg(n));
     });
     // A box before the typing would take the focus from the target.
-    receive_->reportHistoryProblems = false;
+    receive_->reportAfterReading = false;
     receive_->GetScannerData();
-    receive_->reportHistoryProblems = true;
+    receive_->reportAfterReading = true;
     disconnect(progress);
     const Reception reception = receive_->reception();
     const HistoryRecord recorded = receive_->recorded();
+    const auto readingWarning = receive_->readingWarning();
     // A reception cut short (unknown scanner, lost connection, unreadable time stamp) types
     // nothing: its barcodes stay on the scanner, and typing the rows read before the break
     // would only type them twice once the next transfer reads them all.
@@ -122,11 +134,14 @@ void KeyboardWedge::SendTimerTimer() {
     const bool typed = complete && typeReceivedRows(reception);
     if (typed && !reception.rows.empty()) receive_->noteDelivery(HistoryDelivery::Typed, {});
     receive_->clearList();
+    // From here on the main window tells how the transfer ended, also under its messages.
+    activity.finish(outcomeText(reception, typed));
     // Barcodes leave the scanner only when the reception read them all and every one was typed.
     finishTransfer(data_, afterTransfer(data_.settings, reception, typed));
     // The barcodes are typed, erased or kept by now; the user may clear the scanner again
     // while the message is up.
     wedgeBarcodesInTransit = false;
+    reportReadingWarning(readingWarning);
     reportRecording(recorded);
     if (complete && !typed) reportNotAllTyped();
 }
@@ -151,7 +166,9 @@ void KeyboardWedge::typeResend() {
     const Resend resend = std::move(*resend_);
     resend_.reset();
     WedgeActivity activity(main_);
-    if (!typeReceivedRows(resend.reception)) return reportNotAllTyped();
+    const bool typed = typeReceivedRows(resend.reception);
+    activity.finish(outcomeText(resend.reception, typed));
+    if (!typed) return reportNotAllTyped();
     std::string error;
     if (!resend.deliveredBefore && data_.history)
         data_.history->markDelivered(resend.id, HistoryDelivery::Typed, {}, error);

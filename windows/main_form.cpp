@@ -143,8 +143,11 @@ void TMainForm::showWedgeActivity(const QString& text) {
     setWindowTitle(QString(texts::kWedgeTitle).arg(text.trimmed()));
 }
 
-void TMainForm::endWedgeActivity() {
-    KeyStatus->clearMessage();
+void TMainForm::endWedgeActivity(const QString& outcome) {
+    if (outcome.isEmpty())
+        KeyStatus->clearMessage();
+    else
+        KeyStatus->showMessage(outcome, 60000);
     setWindowTitle(texts::kMainWindowTitle);
 }
 

@@ -50,9 +50,11 @@ class TMainForm : public QMainWindow {
 
     // While the keyboard wedge works: `text` in the status bar and, so that the taskbar shows
     // it while the window is minimised, in the title. Neither takes the keyboard focus from
-    // the application the barcodes go to. The end gives the main window status back.
+    // the application the barcodes go to. The end gives the title back and leaves the
+    // transfer's `outcome` in the status bar (the main window status when empty), until the
+    // next transfer or a minute has passed.
     void showWedgeActivity(const QString& text);
-    void endWedgeActivity();
+    void endWedgeActivity(const QString& outcome = {});
 
     void Empfangen1Click();
     // The history window; without a history (it could not be opened at the start) a message.

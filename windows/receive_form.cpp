@@ -157,14 +157,19 @@ void TReceiveForm::GetScannerData() {
     ReceiveProgress->show();
     lastRepaint_.invalidate();
     if (isVisible()) showOnScreen();
-    const std::optional<ReadingWarning> warning = readBarcodes();
+    warning_ = readBarcodes();
     scanner.setUploadProgressHandler({});
     ReceiveProgress->hide();
     // What the user clicked or typed while waiting is dropped, not left for the message or
     // the window to act on once the reading is over.
     processEventsDroppingInput();
+    if (!reportAfterReading) return;
+    reportReadingWarning(warning_);
+    reportRecording(recorded_);
+}
+
+void reportReadingWarning(const std::optional<TReceiveForm::ReadingWarning>& warning) {
     if (warning) showWarning(warning->text, warning->caption);
-    if (reportHistoryProblems) reportRecording(recorded_);
 }
 
 void reportRecording(const HistoryRecord& recorded) {

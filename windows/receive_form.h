@@ -47,9 +47,16 @@ class TReceiveForm : public QDialog {
     const Reception& reception() const { return reception_; }
     // How recording the last reception in the history went.
     const HistoryRecord& recorded() const { return recorded_; }
-    // A reading reports a reception it could not record, or a history it had to begin anew
-    // (the wedge does, after typing).
-    bool reportHistoryProblems = true;
+    // A message for the user once the reading is over.
+    struct ReadingWarning {
+        QString text;
+        QString caption;
+    };
+    // What the last reading has to tell the user: why it read less than all, what recording
+    // it in the history gave. The window shows it at the end of the reading; the wedge, which
+    // must not take the focus from the target before the typing, shows it itself after.
+    bool reportAfterReading = true;
+    const std::optional<ReadingWarning>& readingWarning() const { return warning_; }
     // Notes in the history how the last reception was delivered; a failure is reported.
     void noteDelivery(HistoryDelivery delivery, const std::string& file);
     // Empties the list and forgets its reception.
@@ -79,11 +86,6 @@ class TReceiveForm : public QDialog {
     void done(int result) override;
 
   private:
-    // A message for the user once the reading is over.
-    struct ReadingWarning {
-        QString text;
-        QString caption;
-    };
     void showCaptions(DataFormat option);
     std::optional<ReadingWarning> readBarcodes();
     void showReception(const Settings& settings);
@@ -97,8 +99,11 @@ class TReceiveForm : public QDialog {
     QElapsedTimer lastRepaint_;
     Reception reception_;
     HistoryRecord recorded_;
+    std::optional<ReadingWarning> warning_;
 };
 
 // Tells the user what recording a reception in the history gave: that it is not in the
 // history, or that the history had to begin anew.
 void reportRecording(const HistoryRecord& recorded);
+// Shows the warning of a reading, if it has one.
+void reportReadingWarning(const std::optional<TReceiveForm::ReadingWarning>& warning);
