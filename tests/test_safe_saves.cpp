@@ -9,27 +9,19 @@
 // of the save's system calls in turn: every point at which a process can end with respect
 // to the files. Then it saves again and again and is killed at random moments, with blocks
 // large enough that the kernel's copying of a single write can itself be cut short.
-#include <fcntl.h>
-#include <poll.h>
-#include <sys/ptrace.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <QDir>
 #include <QElapsedTimer>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <algorithm>
-#include <csignal>
 #include <optional>
 
 #include "file_helpers.h"
 #include "formats/parameter_table.h"
+#include "kill_support.h"
 
 namespace {
-
-constexpr int kHelperTimeoutMs = 20000;
 
 struct SaveCase {
     QString kind;
@@ -143,119 +135,6 @@ class Scene {
     QTemporaryDir dir_;
     QString file_, next_, other_;
 };
-
-std::vector<char*> argv(std::vector<std::string>& arguments) {
-    std::vector<char*> pointers;
-    for (std::string& argument : arguments) pointers.push_back(argument.data());
-    pointers.push_back(nullptr);
-    return pointers;
-}
-
-// The sanitizers' leak check cannot run in a traced process; it would fail the helper.
-void leaveOutLeakCheck() {
-    const char* options = std::getenv("ASAN_OPTIONS");
-    const std::string extended = std::string(options ? options : "") + ":detect_leaks=0";
-    setenv("ASAN_OPTIONS", extended.c_str(), 1);
-}
-
-// Starts the helper (its output thrown away); its process id.
-pid_t startHelper(std::vector<std::string> arguments) {
-    const pid_t pid = fork();
-    if (pid == 0) {
-        const int null = open("/dev/null", O_WRONLY);
-        dup2(null, STDOUT_FILENO);
-        auto pointers = argv(arguments);
-        execv(pointers[0], pointers.data());
-        _exit(127);
-    }
-    return pid;
-}
-
-// Runs the helper to its end; true when it succeeded.
-bool runToEnd(std::vector<std::string> arguments) {
-    const pid_t pid = startHelper(std::move(arguments));
-    int status = 0;
-    return pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status) &&
-           WEXITSTATUS(status) == 0;
-}
-
-enum class TracedEnd { Killed, Finished, Failed, NoTracing };
-constexpr int kNoTracing = 126;
-
-// Runs the helper under ptrace and kills it at the entry of the `point`-th system call of
-// its save (counted from 0).
-TracedEnd runKilledAt(std::vector<std::string> arguments, int point) {
-    const pid_t pid = fork();
-    if (pid == 0) {
-        if (ptrace(PTRACE_TRACEME, 0, nullptr, nullptr) != 0) _exit(kNoTracing);
-        const int null = open("/dev/null", O_WRONLY);
-        dup2(null, STDOUT_FILENO);
-        setenv("LORVANT_STOP_BEFORE_SAVE", "1", 1);
-        leaveOutLeakCheck();
-        auto pointers = argv(arguments);
-        execv(pointers[0], pointers.data());
-        _exit(127);
-    }
-    if (pid < 0) return TracedEnd::Failed;
-    int status = 0;
-    // Stopped after exec; let it run to the stop it makes right before the save.
-    if (waitpid(pid, &status, 0) != pid) return TracedEnd::Failed;
-    if (WIFEXITED(status) && WEXITSTATUS(status) == kNoTracing) return TracedEnd::NoTracing;
-    if (!WIFSTOPPED(status)) return TracedEnd::Failed;
-    ptrace(PTRACE_SETOPTIONS, pid, nullptr,
-           reinterpret_cast<void*>(PTRACE_O_TRACESYSGOOD | PTRACE_O_EXITKILL));
-    ptrace(PTRACE_CONT, pid, nullptr, nullptr);
-    for (;;) {
-        if (waitpid(pid, &status, 0) != pid || !WIFSTOPPED(status)) return TracedEnd::Failed;
-        if (WSTOPSIG(status) == SIGSTOP) break;
-        ptrace(PTRACE_CONT, pid, nullptr, reinterpret_cast<void*>(intptr_t(WSTOPSIG(status))));
-    }
-    int entries = 0;
-    bool inCall = false;
-    long signal = 0;
-    for (;;) {
-        ptrace(PTRACE_SYSCALL, pid, nullptr, reinterpret_cast<void*>(signal));
-        signal = 0;
-        if (waitpid(pid, &status, 0) != pid) return TracedEnd::Failed;
-        if (WIFEXITED(status))
-            return WEXITSTATUS(status) == 0 ? TracedEnd::Finished : TracedEnd::Failed;
-        if (WIFSIGNALED(status)) return TracedEnd::Failed;
-        if (WSTOPSIG(status) != (SIGTRAP | 0x80)) {
-            signal = WSTOPSIG(status);
-            continue;
-        }
-        if (!inCall && entries++ == point) {
-            kill(pid, SIGKILL);
-            waitpid(pid, &status, 0);
-            return TracedEnd::Killed;
-        }
-        inCall = !inCall;
-    }
-}
-
-// Starts the helper saving again and again, and kills it `delayUs` after it began.
-bool runKilledAfter(std::vector<std::string> arguments, int delayUs) {
-    int pipeEnds[2];
-    if (pipe(pipeEnds) != 0) return false;
-    const pid_t pid = fork();
-    if (pid == 0) {
-        dup2(pipeEnds[1], STDOUT_FILENO);
-        close(pipeEnds[0]);
-        auto pointers = argv(arguments);
-        execv(pointers[0], pointers.data());
-        _exit(127);
-    }
-    close(pipeEnds[1]);
-    pollfd started{pipeEnds[0], POLLIN, 0};
-    char byte = 0;
-    const bool began = poll(&started, 1, kHelperTimeoutMs) == 1 && read(pipeEnds[0], &byte, 1) == 1;
-    if (began) usleep(static_cast<useconds_t>(delayUs));
-    kill(pid, SIGKILL);
-    int status = 0;
-    waitpid(pid, &status, 0);
-    close(pipeEnds[0]);
-    return began && WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
-}
 
 QString describe(const std::optional<std::string>& content) {
     if (!content) return "missing";
