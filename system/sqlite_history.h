@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QObject>
 #include <QString>
 #include <memory>
 #include <string>
@@ -23,6 +24,9 @@ class SqliteHistory : public ReceptionHistory {
     int64_t record(const Reception& reception, const std::optional<ScannerRegistry::Entry>& entry,
                    const LocalDateTime& readAt, std::string& error) override;
     std::string takeNotice() override;
+    // Copies the log into the file. A recording asks for it two seconds later, when the
+    // program's event loop runs.
+    void checkpoint();
     bool markDelivered(int64_t id, HistoryDelivery delivery, const std::string& file,
                        std::string& error) override;
     std::vector<HistoryEntry> receptions(int limit, int offset) override;
@@ -40,8 +44,11 @@ class SqliteHistory : public ReceptionHistory {
     int64_t recordOnce(const Reception& reception,
                        const std::optional<ScannerRegistry::Entry>& entry,
                        const LocalDateTime& readAt, std::string& error);
+    void checkpointWhenIdle();
     QString file_;
     QString connection_;
+    std::unique_ptr<QObject> idle_;  // the context of the checkpoint's timer
+    bool checkpointDue_ = false;
     bool damaged_ = false;  // the last recording failed on a damaged file
     std::string notice_;    // UTF-8, for the user
 };
