@@ -24,6 +24,7 @@
 #include "ui/message_box.h"
 #include "unit_fixture.h"
 #include "windows/history_form.h"
+#include "windows/main_form.h"
 
 namespace {
 const std::array<uint8_t, 8> kSerial = {0x00, 0x1A, 0xFF, 0x07, 0x10, 0x20, 0x30, 0x4B};
@@ -150,6 +151,28 @@ class HistoryWindowTest : public QObject {
         // Keeping is a setting of the run, written at its end.
         history_->KeepDaysEdit->setValue(30);
         QCOMPARE(data().settings.historyKeepDays, 30);
+    }
+
+    // "Datei" > "Verlauf" opens the window listed anew; without a history, a message.
+    void theMainWindowOpensIt() {
+        start();
+        receive_->GetScannerData();
+        TMainForm main(data());
+        main.setHistoryWindow(history_.get());
+        QList<QDialog*> shown;
+        setModalHandler([&](QDialog* dialog) {
+            shown << dialog;
+            return int(QDialog::Rejected);
+        });
+        main.Verlauf1->trigger();
+        QCOMPARE(shown, QList<QDialog*>{history_.get()});
+        QCOMPARE(history_->browser()->entries().size(), size_t(1));
+        ReceptionHistory* kept = std::exchange(data().history, nullptr);
+        main.Verlauf1->trigger();
+        data().history = kept;
+        QCOMPARE(shown.size(), 1);
+        QCOMPARE(boxes_->shown().size(), size_t(1));
+        QVERIFY(boxes_->shown()[0].text.startsWith("Es gibt keinen Verlauf"));
     }
 
     // A file that cannot be written: the message, the file as it was.
