@@ -114,11 +114,14 @@ int finishReception(ScannerPort& port, const ProgramData& data, const Reception&
     rule.eraseAfterTransfer = erase;
     const AfterTransfer after = afterTransfer(rule, reception, true);
     int status = kDone;
-    if (after.synchroniseClock &&
-        !setScannerClock(port.scanner(), port.portIndex(), currentDateTime())) {
-        if (interruptionSignal()) return interrupted(port, clitexts::kInterruptedAfterSave);
-        printError(clitexts::kClockNotSet);
-        status = kScannerProblem;
+    if (after.synchroniseClock) {
+        if (!setScannerClock(port.scanner(), port.portIndex(), currentDateTime())) {
+            if (interruptionSignal()) return interrupted(port, clitexts::kInterruptedAfterSave);
+            printError(clitexts::kClockNotSet);
+            status = kScannerProblem;
+        } else if (after.clockWasLost) {
+            printError(texts::kClockNowRight);
+        }
     }
     if (interruptionSignal()) return interrupted(port, clitexts::kInterruptedAfterSave);
     if (!after.erase) return status;
@@ -192,6 +195,10 @@ int runReceive(const CliOptions& options, ProgramData& data) {
         data.changeDataFormat(reception.dataFormat);
         data.saveSettings(nullptr);
     }
+
+    // What the unit said of itself, on the error stream: standard output may be the data.
+    if (reception.health.lowBattery) printError(texts::kLowBattery);
+    if (reception.health.clockLost) printError(texts::kClockLost);
 
     // In the history before anything leaves or is erased.
     const HistoryRecord recorded =

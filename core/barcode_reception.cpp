@@ -91,6 +91,8 @@ Reception receiveBarcodes(ScannerLibrary& scanner, const Settings& settings,
         if (!readRow(scanner, i, stampFlag != 0, separator, reception, unread)) return reception;
     }
     reception.count = count;
+    // A low battery, and a clock that lost power (its stamps on these rows mean nothing).
+    reception.health = scanner.ReadUnitHealth();
     // Barcodes that did not reach the rows keep the scanner from being cleared.
     reception.complete = unread == 0;
     if (unread > 0) {

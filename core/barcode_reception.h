@@ -6,6 +6,7 @@
 
 #include "core/scanner_registry.h"
 #include "core/settings.h"
+#include "scanner/scanner_library.h"
 #include "text/local_date_time.h"
 
 class ScannerLibrary;
@@ -52,6 +53,8 @@ struct Reception {
     // ID, the separator's first character, name, CR LF.
     std::string serial;
     std::string scannerRecord;
+    // What the unit said of itself after the rows (a listed reception).
+    UnitHealth health;
 };
 
 // Reads every stored barcode of the scanner on the open port into rows, with the settings'

@@ -62,8 +62,10 @@ bool typeReception(const Reception& reception, const Settings& settings, Keyboar
 }
 
 AfterTransfer afterTransfer(const Settings& settings, const Reception& reception, bool delivered) {
-    return {settings.synchroniseClock, settings.eraseAfterTransfer && reception.complete &&
-                                           (delivered || reception.count == 0)};
+    return {
+        settings.synchroniseClock,
+        settings.eraseAfterTransfer && reception.complete && (delivered || reception.count == 0),
+        reception.health.clockLost};
 }
 
 bool setScannerClock(ScannerLibrary& scanner, int32_t port, const LocalDateTime& time) {

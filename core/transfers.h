@@ -41,6 +41,8 @@ bool typeReception(const Reception& reception, const Settings& settings, Keyboar
 struct AfterTransfer {
     bool synchroniseClock = false;
     bool erase = false;
+    // The unit's clock had lost power: once set, the user hears that it runs right again.
+    bool clockWasLost = false;
 };
 AfterTransfer afterTransfer(const Settings& settings, const Reception& reception, bool delivered);
 

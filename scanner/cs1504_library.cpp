@@ -249,6 +249,17 @@ int32_t Cs1504Library::readScannerClock(uint8_t* clock) {
     return Ok;
 }
 
+UnitHealth Cs1504Library::ReadUnitHealth() {
+    UnitHealth health;
+    cs1504::UnitInfo unit;
+    std::array<uint8_t, kClockSize> clock{};
+    if (readUnitInfo(unit) != Ok || readScannerClock(clock.data()) != Ok) return health;
+    health.known = true;
+    health.lowBattery = unit.systemStatus == cs1504::kSystemLowBattery;
+    health.clockLost = clock[0] == cs1504::kClockFieldInvalid;
+    return health;
+}
+
 int32_t Cs1504Library::failure(const Reply& reply) const {
     return reply.outcome == Outcome::Unsupported ? Refused : NoUnit;
 }

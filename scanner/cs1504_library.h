@@ -42,6 +42,8 @@ class Cs1504Library final : public ScannerLibrary {
     int32_t RestoreFactoryDefaults() override;
     int32_t WriteScannerClock(const uint8_t* clock) override;
     int32_t FormatTimeStamp(const uint8_t* stamp, char* text, int32_t capacity) override;
+    // From the Interrogate answer the session has, and one Get time.
+    UnitHealth ReadUnitHealth() override;
 
     // Beyond the thirteen operations, for what a unit tells of itself: the answer to
     // Interrogate (serial number, battery state in the system status), and its clock as the

@@ -13,6 +13,15 @@ struct UploadProgress {
 };
 using UploadProgressHandler = std::function<void(const UploadProgress&)>;
 
+// What a unit tells of itself besides its barcodes.
+struct UnitHealth {
+    bool known = false;  // the unit said it
+    bool lowBattery = false;
+    // Its clock lost power: it runs again from a reset value, and every time stamp it gave
+    // since means nothing.
+    bool clockLost = false;
+};
+
 // The scanner library: the thirteen operations through which the program talks to the
 // scanner. Each takes 32-bit integers or byte buffers, returns a 32-bit result and blocks
 // until done. The program uses one process-wide instance (scannerLibrary()); tests may
@@ -47,6 +56,10 @@ class ScannerLibrary {
     // Writes a NUL-terminated text for a 4-byte stamp: characters 1-12 the time of day
     // "hh:mm:ss" padded with blanks, characters 13-20 the date "MM/DD/YY".
     virtual int32_t FormatTimeStamp(const uint8_t* stamp, char* text, int32_t capacity) = 0;
+
+    // Beyond the thirteen operations: the battery state and whether the clock lost power,
+    // of the unit on the open port. Unknown from a library that cannot tell.
+    virtual UnitHealth ReadUnitHealth() { return {}; }
 
     // Sees the progress of an upload (within CountStoredBarcodes, or a FetchBarcode that has
     // to upload); none when empty. The handler may let the windows repaint, but the operation

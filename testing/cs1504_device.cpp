@@ -214,6 +214,11 @@ uint32_t Device::clockStamp() const {
     return packTimeStamp(2000 + clock[5], clock[4], clock[3], clock[2], clock[1], clock[0]);
 }
 
+void Device::loseClock() {
+    clock = {0, 0, 0, 1, 1, 0};
+    clockLost = true;
+}
+
 bool Device::scan(uint8_t codeType, const std::string& data) {
     StoredBarcode barcode{codeType, data.substr(0, maxBarcodeLength()), clockStamp()};
     if (uploadResponseSize() + 1 + barcodeRecord(barcode).size() > kMaxResponseBytes) return false;

@@ -64,6 +64,9 @@ class Device {
     size_t uploadResponseSize() const;
     Bytes barcodeRecord(const StoredBarcode& barcode) const;
     uint32_t clockStamp() const;
+    // The clock loses power: it runs again from 01.01.2000 00:00:00, and Get time says so
+    // until the clock is set.
+    void loseClock();
 
   private:
     Bytes answer(const Frame& command);

@@ -241,6 +241,44 @@ class FileTransferTest : public QObject {
         QCOMPARE(receive_->statusText(), QString(" Daten auf Scanner werden gelöscht"));
     }
 
+    // A low battery and a clock that lost power: beside the count and in one message after
+    // the reading; the rows keep what the unit stored; the clock set at the close says it
+    // runs right again.
+    void theUnitsHealthIsShownAndTheClockSetAgain() {
+        unit_.device.lowBattery = true;
+        unit_.device.loseClock();
+        putFile(dir_.filePath("LVserial.dat"), kListRow);
+        createTransferWindows(config_, receive_, clock_);
+        config_->FileNamePathEdit->setText(dataPath());
+        config_->SynchDateTimeCheckBox->setChecked(true);
+        QCOMPARE(unit_.library->OpenScannerPort(0), 0);
+        {
+            MessageBoxRecorder boxes;
+            receive_->GetScannerData();
+            QCOMPARE(boxes.shown().size(), size_t(1));
+            QCOMPARE(boxes.shown()[0].text,
+                     QString("Batterie des Scanners schwach.\nDie Uhr des Scanners hatte keinen "
+                             "Strom: die Zeiten dieser Barcodes sind nicht gültig."));
+        }
+        QCOMPARE(receive_->statusText(), QString(" Anzahl empfangene Scanner Daten = 2 – Batterie "
+                                                 "schwach – Uhr ohne Strom, Zeiten ungültig"));
+        receive_->ListeSpeichernButtonClick();
+        QCOMPARE(fileBytes(dataPath()), std::string("4006381333931;14:05:09;06.12.2026\r\n"
+                                                    "K\xC4SE-7;14:06:00;06.12.2026\r\n"));
+        MessageBoxRecorder boxes;
+        QVERIFY(closeWindow());
+        QCOMPARE(boxes.shown().size(), size_t(1));
+        QCOMPARE(boxes.shown()[0].text,
+                 QString("Die Uhr des Scanners ist gestellt und geht jetzt richtig."));
+        QVERIFY(!unit_.device.clockLost);
+        // A sound unit: no message, the count alone.
+        unit_.device.lowBattery = false;
+        boxes.clear();
+        receive_->GetScannerData();
+        QVERIFY(boxes.shown().empty());
+        QCOMPARE(receive_->statusText(), QString(" Anzahl empfangene Scanner Daten = 2"));
+    }
+
     void anotherScannerPutOnTheCableIsNotCleared() {
         receive();
         config_->TransDelCheckBox->setChecked(true);

@@ -500,6 +500,22 @@ class KeyboardWedgeTest : public QObject {
                                                 '\t', 13));
     }
 
+    // What the unit says of itself comes after the keys, never before: a box would take the
+    // focus from the target.
+    void theUnitsHealthIsToldAfterTheTyping() {
+        unit_.device.lowBattery = true;
+        createWindows();
+        std::vector<size_t> keysBefore;
+        setMessageBoxHandler([&](const MessageBoxRequest&) {
+            keysBefore.push_back(keyboard_->events().size());
+            return QMessageBox::Ok;
+        });
+        Wedge->SendTimerTimer();
+        QCOMPARE(keysBefore.size(), size_t(1));
+        QVERIFY(keysBefore[0] > 0);
+        QCOMPARE(keysBefore[0], keyboard_->events().size());
+    }
+
     void clockSynchronisedAndUnitClearedAfterTheTyping() {
         createWindows();
         config_->SynchDateTimeCheckBox->setChecked(true);

@@ -85,6 +85,16 @@ inline constexpr char kSettingsNotWritten[] = "Unable to write to %1";
 inline constexpr char kScannerListNotSaved[] =
     "Die Scanner-Liste wurde nicht gespeichert: %1 konnte beim Start nicht gelesen werden "
     "und wäre sonst überschrieben worden.";
+// --- What the unit tells of itself
+inline constexpr char kLowBattery[] = "Batterie des Scanners schwach.";
+inline constexpr char kClockLost[] =
+    "Die Uhr des Scanners hatte keinen Strom: die Zeiten dieser Barcodes sind nicht gültig.";
+inline constexpr char kClockNowRight[] =
+    "Die Uhr des Scanners ist gestellt und geht jetzt richtig.";
+inline constexpr char kUnitHealthCaption[] = " Scanner";
+// Beside the receive window's count.
+inline constexpr char kStatusLowBattery[] = " – Batterie schwach";
+inline constexpr char kStatusClockLost[] = " – Uhr ohne Strom, Zeiten ungültig";
 // --- The reception history
 inline constexpr char kNotInHistory[] =
     "Diese Lesung steht nicht im Verlauf (%1). Sie wird trotzdem gelistet, gespeichert und "

@@ -12,7 +12,9 @@ void finishTransfer(const ProgramData& data, const AfterTransfer& after,
     ScannerLibrary& scanner = scannerLibrary();
     if (after.synchroniseClock) {
         if (status) status(texts::kStatusSettingClock);
-        setScannerClock(scanner, data.settings.port, currentDateTime());
+        if (setScannerClock(scanner, data.settings.port, currentDateTime()) && after.clockWasLost)
+            showMessageBox({texts::kClockNowRight, texts::kUnitHealthCaption,
+                            QMessageBox::Information, QMessageBox::Ok, QMessageBox::Ok});
     }
     if (!after.erase) return;
     if (status) status(texts::kStatusErasing);

@@ -142,6 +142,7 @@ void KeyboardWedge::SendTimerTimer() {
     // while the message is up.
     wedgeBarcodesInTransit = false;
     reportReadingWarning(readingWarning);
+    reportUnitHealth(reception.health);
     reportRecording(recorded);
     if (complete && !typed) reportNotAllTyped();
 }

@@ -165,7 +165,15 @@ void TReceiveForm::GetScannerData() {
     processEventsDroppingInput();
     if (!reportAfterReading) return;
     reportReadingWarning(warning_);
+    reportUnitHealth(reception_.health);
     reportRecording(recorded_);
+}
+
+void reportUnitHealth(const UnitHealth& health) {
+    QStringList said;
+    if (health.lowBattery) said << texts::kLowBattery;
+    if (health.clockLost) said << texts::kClockLost;
+    if (!said.isEmpty()) showWarning(said.join("\n"), texts::kUnitHealthCaption);
 }
 
 void reportReadingWarning(const std::optional<TReceiveForm::ReadingWarning>& warning) {
@@ -216,7 +224,9 @@ void TReceiveForm::showReception(const Settings& settings) {
     // list would only overwrite the data file with nothing.
     ListeSpeichernButton->setEnabled(reception_.listed);
     if (reception_.listed && reception_.problem != ReceptionProblem::InvalidTimeStamp)
-        setStatusText(QString(texts::kStatusReceived).arg(reception_.count));
+        setStatusText(QString(texts::kStatusReceived).arg(reception_.count) +
+                      (reception_.health.lowBattery ? texts::kStatusLowBattery : "") +
+                      (reception_.health.clockLost ? texts::kStatusClockLost : ""));
 }
 
 std::optional<TReceiveForm::ReadingWarning> TReceiveForm::warningFor(const Reception& reception) {

@@ -105,5 +105,7 @@ class TReceiveForm : public QDialog {
 // Tells the user what recording a reception in the history gave: that it is not in the
 // history, or that the history had to begin anew.
 void reportRecording(const HistoryRecord& recorded);
+// One message for a low battery and a clock that lost power, when the unit said so.
+void reportUnitHealth(const UnitHealth& health);
 // Shows the warning of a reading, if it has one.
 void reportReadingWarning(const std::optional<TReceiveForm::ReadingWarning>& warning);

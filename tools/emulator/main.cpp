@@ -65,6 +65,8 @@ bool applyOptions(const EmulatorOptions& options, cs1504::Device& device, std::s
     for (const auto& [code, value] : options.parameters)
         entries += "parameter " + std::to_string(code) + " " + std::to_string(value) + "\n";
     if (!cs1504::readUnitFile(entries, device, error)) return false;
+    // A unit whose clock lost power stamps what it scans from the clock it has since.
+    if (options.clockLost) device.loseClock();
     for (const auto& [type, data] : options.barcodes) {
         const auto code = cs1504::codeTypeFromName(type);
         if (!code || data.size() > cs1504::kMaxStoredBarcode) {
@@ -79,7 +81,6 @@ bool applyOptions(const EmulatorOptions& options, cs1504::Device& device, std::s
     }
     if (options.silent) device.connected = false;
     if (options.lowBattery) device.lowBattery = true;
-    if (options.clockLost) device.clockLost = true;
     return true;
 }
 
@@ -100,9 +101,13 @@ int main(int argc, char** argv) {
     const EmulatorOptions& options = *parsed.options;
     cs1504::Device device;
     setClockToNow(device);
+    const auto setToNow = device.clock;
     std::string error;
     if (!options.dataFile.empty() && !loadDataFile(options.dataFile, device, error))
         return fail(error);
+    // A data file that says the clock lost power, and gives it no time of its own: the
+    // clock runs from its reset value, not from the PC's time.
+    if (device.clockLost && device.clock == setToNow) device.loseClock();
     if (!applyOptions(options, device, error)) return fail(error);
 
     installStopHandlers();
