@@ -29,6 +29,12 @@ class KeyboardOutput {
     // Presses and releases one key given by its Windows virtual-key code, without
     // modifiers and without layout lookup: 13 Enter, 9 Tab, 10 Linefeed, 11 vertical tab.
     virtual void pressVirtualKey(VirtualKey virtualKey) = 0;
+    // Before a pause of a paced transfer: hands every key typed so far to the system now,
+    // so that the pause falls between them and the next ones where the focused window reads
+    // them too, not in a buffer of the program's. False when this transfer types nothing
+    // more anyway (no way to type, a session the desktop refused or ended): there is nothing
+    // to wait for then.
+    virtual bool flush() { return true; }
     // After the last key of a transfer; undoes any temporary keyboard changes. False when
     // not every key went out (no way to type at all, a key the system refused).
     virtual bool endTransfer() { return true; }

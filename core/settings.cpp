@@ -1,6 +1,8 @@
 #include "core/settings.h"
 
+#include <algorithm>
 #include <array>
+#include <limits>
 #include <type_traits>
 
 #include "formats/profile_file.h"
@@ -76,14 +78,13 @@ SettingsKey numberKey(const char* section, const char* name) {
 }
 
 // A key the program's files did not always have: written only once it is set (not 0), or
-// when the file holds it already.
-template <auto Field>
+// when the file holds it already. A number outside 0 to `Max` reads as the nearer end.
+template <auto Field, int32_t Max = std::numeric_limits<int32_t>::max()>
 SettingsKey addedNumberKey(const char* section, const char* name) {
     return {section, name,
             [](const ProfileFile& file, const SettingsKey& key, Settings& settings) {
                 int32_t& field = fieldOf<Field>(settings);
-                const int32_t value = file.readInteger(key.section, key.name, field);
-                field = value < 0 ? 0 : value;
+                field = std::clamp(file.readInteger(key.section, key.name, field), 0, Max);
             },
             [](const Settings& settings, const SettingsKey& key, ProfileFile& file) {
                 const int32_t value = fieldOf<Field>(settings);
@@ -113,9 +114,9 @@ std::string& clearText(Settings& settings) {
 
 // Every key once, in the order the program writes them. The key is "V_Key" in SendOptions
 // but "V_key" in ClrOptions; "Mod" stands in both.
-const std::array<SettingsKey, 20>& settingsKeys() {
+const std::array<SettingsKey, 22>& settingsKeys() {
     using S = Settings;
-    static const std::array<SettingsKey, 20> keys = {
+    static const std::array<SettingsKey, 22> keys = {
         textKey<&S::dataFile>("DataFile", "PathAndName"),
         numberKey<&S::saveOption, Range::RadioGroup, 2>("DataFile", "SaveOption"),
         boolKey<&S::counterActive>("DataFile", "CounterActive"),
@@ -134,6 +135,8 @@ const std::array<SettingsKey, 20>& settingsKeys() {
         textKey<sendText>("SendOptions", "SendHot"),
         numberKey<sendModifiers>("SendOptions", "Mod"),
         numberKey<sendKey>("SendOptions", "V_Key"),
+        addedNumberKey<&S::linePauseMs, kMaxLinePauseMs>("SendOptions", "LinePause"),
+        addedNumberKey<&S::keyPauseMs, kMaxKeyPauseMs>("SendOptions", "KeyPause"),
         textKey<clearText>("ClrOptions", "ClrHot"),
         numberKey<clearModifiers>("ClrOptions", "Mod"),
         numberKey<clearKey>("ClrOptions", "V_key"),

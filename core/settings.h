@@ -44,6 +44,11 @@ struct Settings {
     WedgeTerminator wedgeTerminator = WedgeTerminator::CR;
     StoredHotkey sendHotkey;
     StoredHotkey clearHotkey;
+    // [SendOptions] LinePause, KeyPause: milliseconds the wedge waits after each row's
+    // terminator and after each character, for targets that lose keys typed at full speed
+    // (web forms with type-ahead, terminal programs); 0 types without a pause.
+    int32_t linePauseMs = 0;
+    int32_t keyPauseMs = 0;
     // [History] KeepDays: receptions older than this many days leave the history at the
     // start of a run; 0 keeps every one.
     int32_t historyKeepDays = 0;
@@ -51,13 +56,18 @@ struct Settings {
     bool operator==(const Settings&) const = default;
 };
 
+// The longest pauses the wedge takes; a larger number in the file reads as these.
+inline constexpr int32_t kMaxLinePauseMs = 2000;
+inline constexpr int32_t kMaxKeyPauseMs = 100;
+
 // The settings in `file`; a key that is missing or unreadable takes its value from
 // `defaults`. A number that names no choice selects the default choice; a radio group's
 // number beyond its last choice selects the last, as the window shows it.
 Settings readSettingsFrom(const ProfileFile& file, const Settings& defaults);
 
 // Writes the nineteen keys the program has always written into `file`'s lines (not yet to
-// disk), in their order, each even when unchanged; then [History] KeepDays, but only when it
-// is set or the file has it, so a file of a user who never set it stays as it was. False
-// when one could not be stored.
+// disk), in their order, each even when unchanged; the keys added since ([SendOptions]
+// LinePause and KeyPause, [History] KeepDays) only when they are set or the file has them,
+// so a file of a user who never set them stays as it was. False when one could not be
+// stored.
 bool writeSettingsTo(const Settings& settings, ProfileFile& file);

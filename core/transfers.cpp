@@ -1,5 +1,8 @@
 #include "core/transfers.h"
 
+#include <chrono>
+#include <thread>
+
 #include "core/keyboard_output.h"
 #include "core/wedge_keys.h"
 #include "formats/data_file.h"
@@ -54,9 +57,25 @@ bool typeReception(const Reception& reception, const Settings& settings, Keyboar
         characters += lines.back();
     }
     keyboard.beginTransfer(characters, {terminator});
+    // A pace for slow targets: each pause is taken in front of the next key, so none follows
+    // the last one, and only once the keys before it have gone out. The event loop does not
+    // run meanwhile, as during the whole transfer.
+    const std::chrono::milliseconds keyPause(settings.keyPauseMs);
+    const std::chrono::milliseconds linePause(settings.linePauseMs);
+    std::chrono::milliseconds pause(0);
+    const auto beforeKey = [&keyboard, &pause] {
+        if (pause.count() > 0 && keyboard.flush()) std::this_thread::sleep_for(pause);
+        pause = {};
+    };
     for (const std::string& line : lines) {
-        for (const char c : line) keyboard.typeCharacter(c);
+        for (const char c : line) {
+            beforeKey();
+            keyboard.typeCharacter(c);
+            pause = keyPause;
+        }
+        beforeKey();
         keyboard.pressVirtualKey(terminator);
+        pause = linePause;
     }
     return keyboard.endTransfer();
 }

@@ -32,7 +32,9 @@ bool saveReception(const Reception& reception, const Settings& settings, const s
                    std::string& reason);
 
 // Types every row through `keyboard`: the barcode, time and date joined by the wedge's
-// separator, then the terminator key. False when not every key went out.
+// separator, then the terminator key; waits the settings' pause after each character and
+// after each terminator (not after the last key), without running the event loop. False
+// when not every key went out.
 bool typeReception(const Reception& reception, const Settings& settings, KeyboardOutput& keyboard);
 
 // What follows a transfer: the clock set as configured, and the scanner cleared only when

@@ -61,6 +61,7 @@ class UnavailableKeyboard : public KeyboardOutput {
     explicit UnavailableKeyboard(std::string_view reason) : reason_(cp1252::fromUtf8(reason)) {}
     void typeCharacter(char) override {}
     void pressVirtualKey(VirtualKey) override {}
+    bool flush() override { return false; }
     bool endTransfer() override { return false; }
     std::string problem() const override { return reason_; }
 

@@ -11,6 +11,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QTabWidget>
 #include <QtTest>
 #include <set>
@@ -270,6 +271,29 @@ class ConfigWindowTest : public QObject {
             inWindow(form.FieldSepCombo).top(), inWindow(form.StringTermCombo).top()};
         QVERIFY(rows[0] < rows[1] && rows[1] < rows[2] && rows[2] < rows[3]);
         QVERIFY(rows[2] - rows[1] > rows[1] - rows[0] + 10);
+
+        // The pace, in milliseconds, below the terminator; a change counts at once.
+        QCOMPARE(form.LinePauseLabel->text(), QString("Pause nach Zeilenende"));
+        QCOMPARE(form.KeyPauseLabel->text(), QString("Pause je Zeichen"));
+        QVERIFY(isLeftOf(form.LinePauseLabel, form.LinePauseSpin));
+        QVERIFY(isLeftOf(form.KeyPauseLabel, form.KeyPauseSpin));
+        QVERIFY(rows[3] < inWindow(form.LinePauseSpin).top());
+        QVERIFY(inWindow(form.LinePauseSpin).top() < inWindow(form.KeyPauseSpin).top());
+        const std::pair<QSpinBox*, int> pauses[] = {{form.LinePauseSpin, 2000},
+                                                    {form.KeyPauseSpin, 100}};
+        for (const auto& [spin, maximum] : pauses) {
+            QCOMPARE(spin->minimum(), 0);
+            QCOMPARE(spin->maximum(), maximum);
+            QCOMPARE(spin->value(), 0);
+            QCOMPARE(spin->suffix(), QString(" ms"));
+        }
+        form.LinePauseSpin->setValue(350);
+        QCOMPARE(form.settings().linePauseMs, 350);
+        form.KeyPauseSpin->setFocus();
+        form.KeyPauseSpin->selectAll();
+        QTest::keyClicks(form.KeyPauseSpin, "250");
+        QCOMPARE(form.settings().keyPauseMs, 25);
+        QCOMPARE(form.settings().linePauseMs, 350);
     }
 
     void everyChoiceIsReadByName() {
@@ -384,7 +408,8 @@ class ConfigWindowTest : public QObject {
             if (!widget->toolTip().isEmpty()) hinted.insert(widget->objectName());
         const std::set<QString> expected{
             "FileNamePathEdit", "SendHotkeyEdit",       "ClearHotkeyEdit",  "LoadScannerButton",
-            "ReadParaButton",   "FactoryDefaultButton", "OpenConfigButton", "SaveConfigButton"};
+            "ReadParaButton",   "FactoryDefaultButton", "OpenConfigButton", "SaveConfigButton",
+            "LinePauseSpin",    "KeyPauseSpin"};
         QCOMPARE(hinted, expected);
         QCOMPARE(form.FileNamePathEdit->toolTip(), path("Data.txt"));
     }
@@ -398,9 +423,9 @@ class ConfigWindowTest : public QObject {
         QCOMPARE(tabStops(form.ConfigPages->widget(1)),
                  (QStringList{"FileSaveOptionRadioGroup", "FileCountCheckBox", "FileNamePathEdit",
                               "BrowseButton", "FieldSepEdit", "ScanRecToFileBox"}));
-        QCOMPARE(
-            tabStops(form.ConfigPages->widget(2)),
-            (QStringList{"SendHotkeyEdit", "ClearHotkeyEdit", "FieldSepCombo", "StringTermCombo"}));
+        QCOMPARE(tabStops(form.ConfigPages->widget(2)),
+                 (QStringList{"SendHotkeyEdit", "ClearHotkeyEdit", "FieldSepCombo",
+                              "StringTermCombo", "LinePauseSpin", "KeyPauseSpin"}));
         QCOMPARE(tabStops(form.ConfigPages->widget(3)),
                  (QStringList{"Memo1", "ParamCheckListBox", "LoadScannerButton", "ReadParaButton",
                               "FactoryDefaultButton", "OpenConfigButton", "SaveConfigButton"}));

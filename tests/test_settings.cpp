@@ -70,6 +70,52 @@ class SettingsTest : public QObject {
         QCOMPARE(readSettingsFrom(ProfileFile(path()), Settings{}).historyKeepDays, 0);
     }
 
+    // So are the wedge's pauses: in [SendOptions] once set, none in a file that never set
+    // them, a number out of range read as the nearer end.
+    void pausesAreWrittenOnlyOnceSetAndReadWithinTheirRange() {
+        const QString file = QString::fromStdString(path());
+        const auto withPauses = [](const std::string& keys) {
+            std::string bytes = kAllKeys;
+            const std::string after = "V_Key=116\r\n";
+            return bytes.insert(bytes.find(after) + after.size(), keys);
+        };
+        const auto writeBack = [this](const Settings& settings) {
+            ProfileFile profile(path());
+            return writeSettingsTo(settings, profile) && profile.save();
+        };
+        putFile(file, kAllKeys);
+        Settings settings = readSettingsFrom(ProfileFile(path()), Settings{});
+        QCOMPARE(settings.linePauseMs, 0);
+        QCOMPARE(settings.keyPauseMs, 0);
+        QVERIFY(writeBack(settings));
+        QCOMPARE(fileBytes(file), std::string(kAllKeys));
+
+        settings.linePauseMs = 250;
+        QVERIFY(writeBack(settings));
+        QCOMPARE(fileBytes(file), withPauses("LinePause=250\r\n"));
+        settings.keyPauseMs = 15;
+        QVERIFY(writeBack(settings));
+        QCOMPARE(fileBytes(file), withPauses("LinePause=250\r\nKeyPause=15\r\n"));
+        const Settings read = readSettingsFrom(ProfileFile(path()), Settings{});
+        QCOMPARE(read.linePauseMs, 250);
+        QCOMPARE(read.keyPauseMs, 15);
+        settings.linePauseMs = settings.keyPauseMs = 0;
+        QVERIFY(writeBack(settings));
+        QCOMPARE(fileBytes(file), withPauses("LinePause=0\r\nKeyPause=0\r\n"));
+
+        const std::pair<const char*, std::pair<int, int>> ranges[] = {
+            {"LinePause=2001\r\nKeyPause=-3\r\n", {2000, 0}},
+            {"LinePause=-1\r\nKeyPause=101\r\n", {0, 100}},
+            {"LinePause=2000\r\nKeyPause=100\r\n", {2000, 100}},
+        };
+        for (const auto& [keys, pauses] : ranges) {
+            putFile(file, std::string("[SendOptions]\r\n") + keys);
+            const Settings clamped = readSettingsFrom(ProfileFile(path()), Settings{});
+            QCOMPARE(clamped.linePauseMs, pauses.first);
+            QCOMPARE(clamped.keyPauseMs, pauses.second);
+        }
+    }
+
     void missingKeysTakeTheDefaultsGiven() {
         Settings defaults;
         defaults.dataFile = "/home/lager/Data.txt";

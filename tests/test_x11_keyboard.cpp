@@ -4,6 +4,8 @@
 #include <chrono>
 #include <thread>
 
+#include "core/settings.h"
+#include "core/transfers.h"
 #include "platform/x11/x11_global_hotkeys.h"
 #include "platform/x11/x11_keyboard_output.h"
 #include "x11_test_support.h"
@@ -35,6 +37,8 @@ class X11KeyboardTest : public QObject {
     void typesEachCharacterAsTheLayoutProducesIt();
     void capsLockLeavesTheTextAlone_data();
     void capsLockLeavesTheTextAlone();
+    void pacedTransferLeavesItsGapsBetweenTheKeys_data();
+    void pacedTransferLeavesItsGapsBetweenTheKeys();
     void waitsUntilTheHotkeyModifiersAreUp();
     void waitsUntilTheHotkeyKeyIsUp();
     void reportsPressedHotkeysWhateverTheLockKeys();
@@ -155,6 +159,51 @@ void X11KeyboardTest::capsLockLeavesTheTextAlone() {
     QVERIFY(xlibPressKeys(display(), {"Caps_Lock"}));
 
     QTRY_COMPARE_WITH_TIMEOUT(recorder_.text(), QString::fromUtf8("aB1ü"), slowX);
+}
+
+void X11KeyboardTest::pacedTransferLeavesItsGapsBetweenTheKeys_data() {
+    QTest::addColumn<int>("keyPause");
+    QTest::addColumn<int>("linePause");
+    QTest::newRow("paced") << 30 << 200;
+    QTest::newRow("at full speed") << 0 << 0;
+}
+
+// The gaps as the focused window sees them, by the server's time of each press: a pause
+// taken while the keys before it still waited in the program's buffer would not show.
+void X11KeyboardTest::pacedTransferLeavesItsGapsBetweenTheKeys() {
+    QFETCH(int, keyPause);
+    QFETCH(int, linePause);
+    QVERIFY(server_.setLayout("de"));
+    auto output = X11KeyboardOutput::open(display().constData());
+    QVERIFY(output);
+    Settings settings;
+    settings.keyPauseMs = keyPause;
+    settings.linePauseMs = linePause;
+    Reception reception;
+    for (const std::vector<std::string>& fields :
+         std::vector<std::vector<std::string>>{{"4006381"}, {"A-17", "12:30"}, {"x9"}}) {
+        ReceivedRow row;
+        row.fields = fields;
+        reception.rows.push_back(row);
+    }
+
+    QVERIFY(typeReception(reception, settings, *output));
+    QTRY_COMPARE_WITH_TIMEOUT(recorder_.text(), QString("4006381\rA-17,12:30\rx9\r"), slowX);
+    const std::vector<RecordedKey> keys = recorder_.keys();
+    for (size_t i = 1; i < keys.size(); ++i) {
+        const uint32_t gap = keys[i].time - keys[i - 1].time;
+        const int wanted = keys[i - 1].text == "\r" ? linePause : keyPause;
+        QVERIFY2(gap >= uint32_t(wanted), qPrintable(QString("%1 ms before key %2 (%3), %4 wanted")
+                                                         .arg(gap)
+                                                         .arg(i)
+                                                         .arg(keys[i].text)
+                                                         .arg(wanted)));
+    }
+    // Without a pace nothing waits: the whole transfer takes less than one line pause.
+    if (linePause == 0) {
+        const uint32_t span = keys.back().time - keys.front().time;
+        QVERIFY2(span < 200, qPrintable(QString("%1 ms from first to last key").arg(span)));
+    }
 }
 
 void X11KeyboardTest::waitsUntilTheHotkeyModifiersAreUp() {

@@ -1,6 +1,6 @@
 // A small X client for the keystroke tests: it opens a window, takes the keyboard focus,
 // prints "ready" and then one line per key press that yields text, as an xterm would
-// translate it: "<state> <keycode> <text as hex bytes of UTF-8>".
+// translate it: "<state> <keycode> <text as hex bytes of UTF-8> <server time in ms>".
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
@@ -27,7 +27,7 @@ void waitFor(Display* display, int type) {
 void report(const XKeyEvent& event, const char* text, int length) {
     std::printf("%x %u ", event.state, event.keycode);
     for (int i = 0; i < length; ++i) std::printf("%02x", static_cast<unsigned char>(text[i]));
-    std::printf("\n");
+    std::printf(" %lu\n", static_cast<unsigned long>(event.time));
     std::fflush(stdout);
 }
 

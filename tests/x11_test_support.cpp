@@ -71,9 +71,10 @@ const std::vector<RecordedKey>& KeyRecorder::keys() {
     for (int end = pending_.indexOf('\n'); end >= 0; end = pending_.indexOf('\n')) {
         const QList<QByteArray> fields = pending_.left(end).split(' ');
         pending_.remove(0, end + 1);
-        if (fields.size() != 3) continue;
+        if (fields.size() != 4) continue;
         keys_.push_back({fields[0].toUInt(nullptr, 16), fields[1].toUInt(),
-                         QString::fromUtf8(QByteArray::fromHex(fields[2]))});
+                         QString::fromUtf8(QByteArray::fromHex(fields[2])),
+                         static_cast<uint32_t>(fields[3].toULong())});
     }
     return keys_;
 }

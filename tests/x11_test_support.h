@@ -4,6 +4,7 @@
 #include <QProcess>
 #include <QString>
 #include <QStringList>
+#include <cstdint>
 #include <vector>
 
 #include "x11_test_xlib.h"
@@ -34,6 +35,8 @@ struct RecordedKey {
     unsigned int state = 0;  // modifier state of the press
     unsigned int keycode = 0;
     QString text;
+    // When the server took the press, in milliseconds of its clock (the event's time).
+    uint32_t time = 0;
 };
 
 // The x11_key_recorder client: a focused window that reports every key press.

@@ -206,6 +206,13 @@ inline constexpr char kWedgeNothingTyped[] =
 inline constexpr char kWedgeNotAllTyped[] = " Nicht alle Barcodes getippt";
 // The configuration page of the keyboard wedge, as its tab shows it and messages name it.
 inline constexpr char kWedgePage[] = "KB-Wedge";
+// Its pace for slow targets.
+inline constexpr char kLinePause[] = "Pause nach Zeilenende";
+inline constexpr char kKeyPause[] = "Pause je Zeichen";
+inline constexpr char kPauseUnit[] = " ms";
+inline constexpr char kPauseHint[] =
+    "Für Web-Formulare und Terminalprogramme, denen beim schnellen Tippen Zeichen oder "
+    "Zeilenenden verloren gehen. 0 tippt ohne Pause.";
 
 // --- The wedge commands, where no program may grab keys: bound to shortcuts of the
 // desktop's own (the command line's help, the page "KB-Wedge", the portal's messages)

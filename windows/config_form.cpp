@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTreeWidget>
 #include <algorithm>
 
@@ -79,6 +80,9 @@ void TConfigForm::bindControls() {
             setting = static_cast<std::remove_reference_t<decltype(setting)>>(value);
         });
     };
+    const auto number = [](QSpinBox* spin, int32_t& setting) {
+        connect(spin, &QSpinBox::valueChanged, [&setting](int value) { setting = value; });
+    };
     const auto listChoice = [](QComboBox* combo, auto& setting) {
         connect(combo, &QComboBox::currentIndexChanged, [combo, &setting] {
             setting = static_cast<std::remove_reference_t<decltype(setting)>>(comboValue(combo));
@@ -96,6 +100,8 @@ void TConfigForm::bindControls() {
     check(SynchDateTimeCheckBox, s.synchroniseClock);
     listChoice(FieldSepCombo, s.wedgeSeparator);
     listChoice(StringTermCombo, s.wedgeTerminator);
+    number(LinePauseSpin, s.linePauseMs);
+    number(KeyPauseSpin, s.keyPauseMs);
     text(SendHotkeyEdit, s.sendHotkey.text);
     text(ClearHotkeyEdit, s.clearHotkey.text);
 }
@@ -129,6 +135,8 @@ void TConfigForm::showSettings(const Settings& settings) {
     SynchDateTimeCheckBox->setChecked(settings.synchroniseClock);
     setComboValue(FieldSepCombo, int(settings.wedgeSeparator));
     setComboValue(StringTermCombo, int(settings.wedgeTerminator));
+    LinePauseSpin->setValue(settings.linePauseMs);
+    KeyPauseSpin->setValue(settings.keyPauseMs);
     SendHotkeyEdit->setText(fromCp1252(settings.sendHotkey.text));
     ClearHotkeyEdit->setText(fromCp1252(settings.clearHotkey.text));
 }

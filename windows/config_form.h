@@ -24,6 +24,7 @@ class QLineEdit;
 class QListWidget;
 class QPlainTextEdit;
 class QPushButton;
+class QSpinBox;
 class QTabWidget;
 class DelimitedListBox;
 class ProfileFile;
@@ -75,6 +76,11 @@ class TConfigForm : public QDialog {
     QComboBox* FieldSepCombo = nullptr;
     QLabel* Label15 = nullptr;
     QComboBox* StringTermCombo = nullptr;
+    // The pace for slow targets, in milliseconds.
+    QLabel* LinePauseLabel = nullptr;
+    QSpinBox* LinePauseSpin = nullptr;
+    QLabel* KeyPauseLabel = nullptr;
+    QSpinBox* KeyPauseSpin = nullptr;
     // Where no hotkey can be grabbed: how to bind the wedge commands instead.
     QLabel* WedgeCommandsNote = nullptr;
     // --- Page "Einstellungen"

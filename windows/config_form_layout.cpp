@@ -12,6 +12,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QStyle>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -62,6 +63,17 @@ QLabel* heading(const QString& text, QWidget* parent, const char* name) {
     font.setItalic(true);
     label->setFont(font);
     return label;
+}
+
+// A pause of the wedge in milliseconds, 0 to `maximum`.
+QSpinBox* pauseSpin(int maximum, int step, const char* name, QWidget* parent) {
+    auto* spin = named(new QSpinBox(parent), name);
+    spin->setRange(0, maximum);
+    spin->setSingleStep(step);
+    spin->setSuffix(texts::kPauseUnit);
+    spin->setToolTip(texts::kPauseHint);
+    spin->setFixedWidth(90);
+    return spin;
 }
 
 void setBase(QWidget* widget, QPalette::ColorRole role) {
@@ -250,6 +262,10 @@ QWidget* TConfigForm::createWedgePage() {
     for (const auto& choice : kWedgeTerminators)
         StringTermCombo->addItem(choice.item, static_cast<int>(choice.value));
     setComboValue(StringTermCombo, static_cast<int>(WedgeTerminator::CR));
+    LinePauseLabel = named(new QLabel(texts::kLinePause, page), "LinePauseLabel");
+    LinePauseSpin = pauseSpin(kMaxLinePauseMs, 10, "LinePauseSpin", page);
+    KeyPauseLabel = named(new QLabel(texts::kKeyPause, page), "KeyPauseLabel");
+    KeyPauseSpin = pauseSpin(kMaxKeyPauseMs, 1, "KeyPauseSpin", page);
     for (QWidget* control :
          {static_cast<QWidget*>(SendHotkeyEdit), static_cast<QWidget*>(ClearHotkeyEdit)})
         control->setFixedWidth(160);
@@ -273,15 +289,20 @@ QWidget* TConfigForm::createWedgePage() {
     grid->addWidget(FieldSepCombo, 3, 1, Qt::AlignLeft);
     grid->addWidget(Label15, 4, 0);
     grid->addWidget(StringTermCombo, 4, 1, Qt::AlignLeft);
+    grid->addWidget(LinePauseLabel, 5, 0);
+    grid->addWidget(LinePauseSpin, 5, 1, Qt::AlignLeft);
+    grid->addWidget(KeyPauseLabel, 6, 0);
+    grid->addWidget(KeyPauseSpin, 6, 1, Qt::AlignLeft);
     WedgeCommandsNote = named(new QLabel(wedgeCommandsNote(), page), "WedgeCommandsNote");
     WedgeCommandsNote->setWordWrap(true);
     WedgeCommandsNote->setTextInteractionFlags(Qt::TextSelectableByMouse);
     WedgeCommandsNote->setVisible(!globalHotkeys().grabsKeys());
-    grid->setRowMinimumHeight(5, 12);
-    grid->addWidget(WedgeCommandsNote, 6, 0, 1, 4);
+    grid->setRowMinimumHeight(7, 12);
+    grid->addWidget(WedgeCommandsNote, 8, 0, 1, 4);
     grid->setColumnStretch(3, 1);
-    grid->setRowStretch(7, 1);
-    setTabChain({SendHotkeyEdit, ClearHotkeyEdit, FieldSepCombo, StringTermCombo});
+    grid->setRowStretch(9, 1);
+    setTabChain({SendHotkeyEdit, ClearHotkeyEdit, FieldSepCombo, StringTermCombo, LinePauseSpin,
+                 KeyPauseSpin});
     return page;
 }
 

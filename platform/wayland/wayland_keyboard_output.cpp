@@ -1,5 +1,7 @@
 #include "platform/wayland/wayland_keyboard_output.h"
 
+#include <utility>
+
 #include "platform/wayland/wayland_virtual_keyboard.h"
 #include "text/cp1252.h"
 #include "text/texts.h"
@@ -28,9 +30,14 @@ std::string reasonFor(WaylandVirtualKeyboard::Status status) {
 WaylandKeyboardOutput::WaylandKeyboardOutput() = default;
 WaylandKeyboardOutput::~WaylandKeyboardOutput() = default;
 
-void WaylandKeyboardOutput::beginTransfer(std::string_view, const std::vector<VirtualKey>&) {
+void WaylandKeyboardOutput::beginTransfer(std::string_view cp1252Characters,
+                                          const std::vector<VirtualKey>& virtualKeys) {
     keys_ = {};
     problem_.clear();
+    failure_.clear();
+    characters_ = cp1252Characters;
+    virtualKeys_ = virtualKeys;
+    checkedWhole_ = false;
 }
 
 void WaylandKeyboardOutput::typeCharacter(char cp1252Byte) {
@@ -41,9 +48,28 @@ void WaylandKeyboardOutput::pressVirtualKey(VirtualKey virtualKey) {
     keys_.addVirtualKey(virtualKey);
 }
 
-bool WaylandKeyboardOutput::endTransfer() {
-    const std::string why = !keys_.problem().empty() ? keys_.problem() : type();
+bool WaylandKeyboardOutput::flush() {
+    // Before the first part every key of the transfer is checked, not only this part's.
+    if (!std::exchange(checkedWhole_, true)) {
+        virtualkeys::TransferKeys all;
+        for (const char c : characters_) all.addCharacter(c);
+        for (const VirtualKey virtualKey : virtualKeys_) all.addVirtualKey(virtualKey);
+        failure_ = all.problem();
+    }
+    if (failure_.empty()) failure_ = keys_.problem();
+    if (failure_.empty()) failure_ = type();
     keys_ = {};
+    return failure_.empty();
+}
+
+bool WaylandKeyboardOutput::endTransfer() {
+    // A key that cannot be typed is named first (the first in typing order); else what the
+    // check before the first part or a part typed before a pause found.
+    std::string why = keys_.problem();
+    if (why.empty()) why = failure_;
+    if (why.empty()) why = type();
+    keys_ = {};
+    failure_.clear();
     problem_ = cp1252::fromUtf8(why);
     return why.empty();
 }

@@ -18,6 +18,10 @@ class WaylandVirtualKeyboard;
 // keyboard, and it need not. The compositor hands the focused window the virtual
 // keyboard's own modifier state (none) with its keys, so a Ctrl or Alt the user still
 // holds does not turn them into shortcuts.
+//
+// A paced transfer types its keys in parts, each before a pause; every character of the
+// transfer is checked before the first part, so such a transfer too types all or nothing
+// (short of a compositor that goes away in the middle).
 class WaylandKeyboardOutput : public KeyboardOutput {
   public:
     WaylandKeyboardOutput();
@@ -27,6 +31,8 @@ class WaylandKeyboardOutput : public KeyboardOutput {
                        const std::vector<VirtualKey>& virtualKeys) override;
     void typeCharacter(char cp1252Byte) override;
     void pressVirtualKey(VirtualKey virtualKey) override;
+    // Types the keys collected so far; each has reached the compositor when it returns.
+    bool flush() override;
     bool endTransfer() override;
     std::string problem() const override { return problem_; }
 
@@ -36,6 +42,11 @@ class WaylandKeyboardOutput : public KeyboardOutput {
     std::string type();
 
     std::unique_ptr<WaylandVirtualKeyboard> keyboard_;
-    virtualkeys::TransferKeys keys_;
-    std::string problem_;  // Windows-1252
+    // The transfer's characters and plain keys, as beginTransfer was told them.
+    std::string characters_;
+    std::vector<VirtualKey> virtualKeys_;
+    bool checkedWhole_ = false;       // every key checked, at the first pause
+    virtualkeys::TransferKeys keys_;  // not yet typed
+    std::string failure_;             // UTF-8: why this transfer types nothing (more)
+    std::string problem_;             // Windows-1252
 };

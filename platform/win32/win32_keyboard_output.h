@@ -3,7 +3,8 @@
 #include "platform/keyboard_output.h"
 
 // Keystrokes through keybd_event, each character looked up in the active layout with
-// VkKeyScanA; a character without a key goes out as a Unicode key event.
+// VkKeyScanA; a character without a key goes out as a Unicode key event. Both put each key
+// into the system's input stream at once, so a pause needs no flush before it.
 class Win32KeyboardOutput : public KeyboardOutput {
   public:
     void beginTransfer(std::string_view cp1252Characters,

@@ -40,6 +40,11 @@ void X11KeyboardOutput::pressVirtualKey(VirtualKey virtualKey) {
     typist_->pressVirtualKey(virtualKey);
 }
 
+bool X11KeyboardOutput::flush() {
+    typist_->sync();
+    return true;
+}
+
 bool X11KeyboardOutput::endTransfer() {
     const bool allTyped = typist_->finish();
     if (!typist_->hasTemporaryBindings()) return allTyped;

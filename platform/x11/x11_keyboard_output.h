@@ -19,6 +19,9 @@ class X11KeyboardOutput : public KeyboardOutput {
                        const std::vector<VirtualKey>& virtualKeys) override;
     void typeCharacter(char cp1252Byte) override;
     void pressVirtualKey(VirtualKey virtualKey) override;
+    // Each key is flushed to the server as it is typed; before a pause the server has
+    // also handled them, so the client has them and the pause falls before the next.
+    bool flush() override;
     bool endTransfer() override;
 
     // True while spare keycodes are still bound to characters the layout lacks.

@@ -33,6 +33,9 @@ class X11Typist {
     void typeCharacter(char cp1252Byte);
     // A key by its keysym at its plain level; Return, Tab, Linefeed, Clear.
     void pressVirtualKey(VirtualKey virtualKey);
+    // Waits until the server has handled every key event sent so far: they are then in the
+    // focused client's queue.
+    void sync() { XSync(display_, False); }
     // Waits until the server has taken every key event sent so far. False when a key of
     // this transfer could not be typed: no spare keycode for it, or the server refused one.
     bool finish();
