@@ -89,6 +89,12 @@ int receptionFailure(const Reception& reception, ScannerPort& port, const Progra
                 QString(texts::kBarcodesUnread).arg(reception.problemBarcode).arg(reception.count) +
                 "\n" + clitexts::kNothingSaved);
             return kScannerProblem;
+        case ReceptionProblem::Cancelled:
+            // Only Ctrl+C cancels here; it is handled before.
+            return kScannerProblem;
+        case ReceptionProblem::Stalled:
+            printError(QString(texts::kReadingStalled) + "\n" + clitexts::kNothingSaved);
+            return kScannerProblem;
     }
     return kScannerProblem;
 }

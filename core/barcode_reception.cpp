@@ -71,13 +71,17 @@ std::string effectiveFieldSeparator(const Settings& settings) {
     return settings.fieldSeparator.empty() ? ";" : settings.fieldSeparator;
 }
 
-Reception receiveBarcodes(ScannerLibrary& scanner, const Settings& settings,
-                          const ScannerRegistry& registry) {
+namespace {
+Reception readBarcodes(ScannerLibrary& scanner, const Settings& settings,
+                       const ScannerRegistry& registry) {
     Reception reception;
     reception.dataFormat = settings.dataFormat;
     const std::string separator = effectiveFieldSeparator(settings);
     uint8_t stampFlag = 0;
     const bool stampFlagRead = scanner.ReadParameter(kTimeStampParameter, &stampFlag, 1) == 0;
+    // While the unit is awake (the upload then sends it to sleep): a low battery, and a
+    // clock that lost power (the stamps of these rows then mean nothing).
+    if (stampFlagRead) reception.health = scanner.ReadUnitHealth();
     const int32_t count = scanner.CountStoredBarcodes();
     // A scanner that does not answer is not an unknown one; say which it is.
     if (count < 0) return stopped(std::move(reception), ReceptionProblem::NoConnection, false);
@@ -91,13 +95,30 @@ Reception receiveBarcodes(ScannerLibrary& scanner, const Settings& settings,
         if (!readRow(scanner, i, stampFlag != 0, separator, reception, unread)) return reception;
     }
     reception.count = count;
-    // A low battery, and a clock that lost power (its stamps on these rows mean nothing).
-    reception.health = scanner.ReadUnitHealth();
     // Barcodes that did not reach the rows keep the scanner from being cleared.
     reception.complete = unread == 0;
     if (unread > 0) {
         reception.problem = ReceptionProblem::BarcodesUnread;
         reception.problemBarcode = unread;
     }
+    return reception;
+}
+}  // namespace
+
+Reception receiveBarcodes(ScannerLibrary& scanner, const Settings& settings,
+                          const ScannerRegistry& registry) {
+    scanner.WatchReading(kReadingStallLimit);
+    Reception reception = readBarcodes(scanner, settings, registry);
+    const ScannerLibrary::ReadingStop stop = scanner.readingStop();
+    scanner.EndWatch();
+    if (stop == ScannerLibrary::ReadingStop::None) return reception;
+    // Whatever was read before is no reading to save or to clear the unit after.
+    reception.rows.clear();
+    reception.listed = false;
+    reception.complete = false;
+    reception.count = 0;
+    reception.health = {};
+    reception.problem = stop == ScannerLibrary::ReadingStop::Cancelled ? ReceptionProblem::Cancelled
+                                                                       : ReceptionProblem::Stalled;
     return reception;
 }

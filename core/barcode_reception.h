@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -30,7 +31,12 @@ enum class ReceptionProblem {
     SettingsNotRead,   // its time stamp setting could not be read, so no packet splits
     InvalidTimeStamp,  // a time stamp did not read as a date and time; reading stopped
     BarcodesUnread,    // packets that could not be listed; the others are in the rows
+    Cancelled,         // the user ended the reading
+    Stalled,           // the line gave no usable answer for too long
 };
+
+// How long a reading may go without an answer or new upload bytes before it ends itself.
+inline constexpr std::chrono::milliseconds kReadingStallLimit{15000};
 
 // What one reading of the scanner gave.
 struct Reception {
@@ -53,13 +59,15 @@ struct Reception {
     // ID, the separator's first character, name, CR LF.
     std::string serial;
     std::string scannerRecord;
-    // What the unit said of itself after the rows (a listed reception).
+    // What the unit said of itself (before the upload).
     UnitHealth health;
 };
 
 // Reads every stored barcode of the scanner on the open port into rows, with the settings'
 // data format and field separator (an empty separator counts as ";"), identifying the unit
 // in `registry` first. The scanner library reports the upload's progress to its handler.
+// A reading the user cancels (ScannerLibrary::CancelReading) or that stalls ends with the
+// unit put to sleep, nothing listed and nothing complete.
 Reception receiveBarcodes(ScannerLibrary& scanner, const Settings& settings,
                           const ScannerRegistry& registry);
 

@@ -38,7 +38,84 @@ bool answersParameter(const Frame& frame, int32_t code) {
            frame.strings[0][0] == static_cast<uint8_t>(code);
 }
 
+// The unit drops what it is doing when DTR stays low for more than about a second.
+constexpr std::chrono::milliseconds kAbortDtrLow{1100};
+
 }  // namespace
+
+// The line as the library uses it: while a reading is watched, it gives up at the next read
+// or wait once the watch says so, and it lets the caller's wait handler run about every
+// 50 ms of waiting.
+class Cs1504Library::WatchedLine final : public Transport {
+  public:
+    WatchedLine(std::unique_ptr<Transport> line, Cs1504Library& library)
+        : line_(std::move(line)), library_(library) {}
+
+    bool write(std::span<const uint8_t> bytes) override { return !halted() && line_->write(bytes); }
+    int read(std::span<uint8_t> out, Clock::time_point deadline) override {
+        for (;;) {
+            if (halted()) return -1;
+            const int got = line_->read(out, std::min(deadline, line_->now() + kSlice));
+            if (got != 0 || line_->now() >= deadline) return got;
+            library_.reportWaiting();
+        }
+    }
+    bool setDtr(bool high) override { return line_->setDtr(high); }
+    void discardInput() override { line_->discardInput(); }
+    void wait(std::chrono::milliseconds duration) override {
+        const auto end = line_->now() + duration;
+        while (!halted() && line_->now() < end) {
+            line_->wait(
+                std::min(kSlice, std::chrono::ceil<std::chrono::milliseconds>(end - line_->now())));
+            if (line_->now() < end) library_.reportWaiting();
+        }
+    }
+    Clock::time_point now() override { return line_->now(); }
+
+  private:
+    static constexpr std::chrono::milliseconds kSlice{50};
+    bool halted() { return library_.stop_.halted(line_->now()); }
+    std::unique_ptr<Transport> line_;
+    Cs1504Library& library_;
+};
+
+bool Cs1504Library::Watch::halted(Transport::Clock::time_point now) {
+    if (!active) return false;
+    if (reason == ReadingStop::None && cancelled) reason = ReadingStop::Cancelled;
+    if (reason == ReadingStop::None && stallLimit.count() > 0 && now - lastProgress > stallLimit)
+        reason = ReadingStop::Stalled;
+    return reason != ReadingStop::None;
+}
+
+void Cs1504Library::WatchReading(std::chrono::milliseconds stallLimit) {
+    stop_ = Watch{};
+    stop_.active = true;
+    stop_.stallLimit = stallLimit;
+    stop_.lastProgress = transport_ ? transport_->now() : Transport::Clock::now();
+}
+
+void Cs1504Library::CancelReading() {
+    if (stop_.active) stop_.cancelled = true;
+}
+
+void Cs1504Library::EndWatch() {
+    const bool stopped = stop_.reason != ReadingStop::None;
+    const ReadingStop reason = stop_.reason;
+    stop_ = Watch{};
+    if (!stopped || !session_ || busy_) return;
+    // In the middle of an answer the unit hears nothing: DTR low makes it drop it (a line
+    // without modem lines cannot), then a fresh session sends it to sleep.
+    if (transport_->setDtr(false)) {
+        transport_->wait(kAbortDtrLow);
+        transport_->setDtr(true);
+    }
+    transport_->discardInput();
+    session_->forget();
+    upload_.reset();
+    if (session_->open()) session_->powerDown();
+    // Why the watch stopped stays readable until the next one.
+    stop_.reason = reason;
+}
 
 Cs1504Library::Cs1504Library(std::unique_ptr<PortOpener> opener, cs1504::LinkTiming timing)
     : opener_(std::move(opener)), timing_(timing) {}
@@ -61,9 +138,11 @@ int32_t Cs1504Library::OpenScannerPort(int32_t portIndex) {
     if (portIndex < 0 || portIndex >= kPortCount) return BadArgument;
     if (transport_ && openPort_ == portIndex) return Ok;
     closePort();
-    transport_ = opener_->open(portIndex);
-    if (!transport_) return OpenFailed;
+    auto line = opener_->open(portIndex);
+    if (!line) return OpenFailed;
+    transport_ = std::make_unique<WatchedLine>(std::move(line), *this);
     session_ = std::make_unique<cs1504::Session>(*transport_, timing_);
+    session_->setAnswerObserver([this] { stop_.progressed(transport_->now()); });
     openPort_ = portIndex;
     return Ok;
 }
@@ -106,6 +185,12 @@ bool Cs1504Library::upload() {
     UploadProgress progress{0, static_cast<int>(cs1504::kMaxResponseBytes), 0, false};
     session_->setReceiveObserver(Command::UploadBarcodes, [&](std::span<const uint8_t> received) {
         progress.bytes = static_cast<int>(received.size());
+        // Bytes beyond the most an upload brought so far (a resent one starts again from
+        // the first) are progress.
+        if (received.size() > stop_.uploadBytes) {
+            stop_.uploadBytes = received.size();
+            stop_.progressed(transport_->now());
+        }
         progress.barcodes =
             static_cast<int>(cs1504::wholeCountedStrings(received, kSerialNumberSize));
         reportUploadProgress(progress);

@@ -44,6 +44,10 @@ class Cs1504Library final : public ScannerLibrary {
     int32_t FormatTimeStamp(const uint8_t* stamp, char* text, int32_t capacity) override;
     // From the Interrogate answer the session has, and one Get time.
     UnitHealth ReadUnitHealth() override;
+    void WatchReading(std::chrono::milliseconds stallLimit) override;
+    void CancelReading() override;
+    ReadingStop readingStop() const override { return stop_.reason; }
+    void EndWatch() override;
 
     // Beyond the thirteen operations, for what a unit tells of itself: the answer to
     // Interrogate (serial number, battery state in the system status), and its clock as the
@@ -52,7 +56,21 @@ class Cs1504Library final : public ScannerLibrary {
     int32_t readUnitInfo(cs1504::UnitInfo& info);
     int32_t readScannerClock(uint8_t* clock);
 
+    // The watch of a reading, which the line checks at each read and wait.
+    struct Watch {
+        bool active = false;
+        bool cancelled = false;
+        Transport::Clock::duration stallLimit{};
+        Transport::Clock::time_point lastProgress{};
+        size_t uploadBytes = 0;  // the most bytes of an upload seen in this watch
+        ReadingStop reason = ReadingStop::None;
+        // True (with the reason) once the line is to give up.
+        bool halted(Transport::Clock::time_point now);
+        void progressed(Transport::Clock::time_point now) { lastProgress = now; }
+    };
+
   private:
+    class WatchedLine;
     // The barcodes of one upload, kept so that the program can fetch them one by one.
     struct Upload {
         std::array<uint8_t, 8> serialNumber{};
@@ -73,4 +91,5 @@ class Cs1504Library final : public ScannerLibrary {
     std::unique_ptr<cs1504::Session> session_;
     int32_t openPort_ = -1;
     std::optional<Upload> upload_;
+    Watch stop_;
 };

@@ -84,6 +84,7 @@ bool Session::open() {
             std::copy_n(reply.frame.fixed.begin() + 2, 8, unit_.serialNumber.begin());
             unit_.softwareVersion.assign(reply.frame.fixed.begin() + 10, reply.frame.fixed.end());
             open_ = true;
+            if (answered_) answered_();
             return true;
         }
         if (reply.outcome == Outcome::PortFailed) return false;
@@ -101,7 +102,10 @@ Reply Session::exchange(Command command, const std::vector<Bytes>& strings, cons
         reply = sendOnce(frame, command, timing_.responseStart);
         switch (reply.outcome) {
             case Outcome::Answered:
-                if (!check || check(reply.frame)) return reply;
+                if (!check || check(reply.frame)) {
+                    if (answered_) answered_();
+                    return reply;
+                }
                 reply.outcome = Outcome::Garbled;
                 drain();
                 break;

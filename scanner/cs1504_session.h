@@ -90,6 +90,9 @@ class Session {
         observer_ = std::move(observer);
     }
     const UnitInfo& unit() const { return unit_; }
+    // Hears each answer that counts: an Interrogate answered, an exchange's answer that
+    // passed its check.
+    void setAnswerObserver(std::function<void()> observer) { answered_ = std::move(observer); }
 
   private:
     void wakeUp();
@@ -103,6 +106,7 @@ class Session {
     UnitInfo unit_;
     Command observed_ = Command::UploadBarcodes;
     ReceiveObserver observer_;
+    std::function<void()> answered_;
     bool open_ = false;
     bool dtrHigh_ = true;  // a port comes up with DTR raised
     Transport::Clock::time_point lastActivity_{};

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 
@@ -61,6 +62,22 @@ class ScannerLibrary {
     // of the unit on the open port. Unknown from a library that cannot tell.
     virtual UnitHealth ReadUnitHealth() { return {}; }
 
+    // A reading that can end early, beyond the thirteen operations. WatchReading starts the
+    // watch: from then on CancelReading (from an event handler the operation lets run)
+    // ends the running operation at its next read or wait, and so does a stretch of
+    // `stallLimit` without an answer or new upload bytes (0: no limit); every operation
+    // fails after that until EndWatch, which ends the watch and, after a stop, makes the
+    // unit drop what it was doing and sleep. readingStop says why the watch stopped.
+    enum class ReadingStop { None, Cancelled, Stalled };
+    virtual void WatchReading(std::chrono::milliseconds stallLimit) { (void)stallLimit; }
+    virtual void CancelReading() {}
+    virtual ReadingStop readingStop() const { return ReadingStop::None; }
+    virtual void EndWatch() {}
+    // Called about every 50 ms while an operation waits for the line, so that the windows
+    // stay responsive (and a cancel can be taken) when no bytes come; the same rules as for
+    // the progress handler.
+    void setWaitHandler(std::function<void()> handler) { waiting_ = std::move(handler); }
+
     // Sees the progress of an upload (within CountStoredBarcodes, or a FetchBarcode that has
     // to upload); none when empty. The handler may let the windows repaint, but the operation
     // is still running: an operation called from within it fails without touching the unit.
@@ -72,9 +89,13 @@ class ScannerLibrary {
     void reportUploadProgress(const UploadProgress& progress) const {
         if (uploadProgress_) uploadProgress_(progress);
     }
+    void reportWaiting() const {
+        if (waiting_) waiting_();
+    }
 
   private:
     UploadProgressHandler uploadProgress_;
+    std::function<void()> waiting_;
 };
 
 // The process-wide library. Until one is installed it is a library whose every operation

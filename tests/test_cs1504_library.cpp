@@ -53,6 +53,53 @@ class TestCs1504Library : public QObject {
     Q_OBJECT
 
   private slots:
+    // A watched reading: a line that brings nothing usable for the stall limit ends it, a
+    // cancel from the wait handler ends it at once; either way the unit is sent to sleep
+    // once the line is sound, and nothing else is stopped.
+    void aWatchedReadingEndsOnAStallOrACancel() {
+        {
+            Bench bench;
+            bench.device.barcodes = {{0x0B, "4006381333931", kStamp}};
+            bench.line.answersToGarble = 100000;
+            const auto began = bench.line.now;
+            bench.library.WatchReading(std::chrono::milliseconds(2000));
+            QVERIFY(bench.library.CountStoredBarcodes() < 0);
+            QCOMPARE(bench.library.readingStop(), ScannerLibrary::ReadingStop::Stalled);
+            const auto took = bench.line.now - began;
+            QVERIFY(took >= std::chrono::milliseconds(2000) &&
+                    took < std::chrono::milliseconds(2300));
+            bench.line.answersToGarble = 0;
+            bench.library.EndWatch();
+            QCOMPARE(bench.lastCommand(), uint8_t(Command::PowerDown));
+            QCOMPARE(bench.device.barcodes.size(), size_t(1));
+            // The next reading works as ever.
+            bench.library.ResetScannerLink();
+            bench.library.WatchReading(std::chrono::milliseconds(2000));
+            QCOMPARE(bench.library.CountStoredBarcodes(), 1);
+            QCOMPARE(bench.library.readingStop(), ScannerLibrary::ReadingStop::None);
+            bench.library.EndWatch();
+        }
+        {
+            Bench bench;
+            bench.device.connected = false;
+            int waits = 0;
+            bench.library.setWaitHandler([&] {
+                if (++waits == 3) bench.library.CancelReading();
+            });
+            const auto began = bench.line.now;
+            bench.library.WatchReading(std::chrono::milliseconds(0));
+            QVERIFY(bench.library.CountStoredBarcodes() < 0);
+            QCOMPARE(bench.library.readingStop(), ScannerLibrary::ReadingStop::Cancelled);
+            QVERIFY(bench.line.now - began < std::chrono::milliseconds(400));
+            bench.library.EndWatch();
+            // A cancel outside a watch changes nothing.
+            bench.library.CancelReading();
+            bench.device.connected = true;
+            bench.library.ResetScannerLink();
+            QCOMPARE(bench.library.CountStoredBarcodes(), 0);
+        }
+    }
+
     // Ports
 
     void portIndexesOutsideTheRangeFailCleanly() {

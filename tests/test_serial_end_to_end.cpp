@@ -403,7 +403,6 @@ class SerialEndToEndTest : public QObject {
             hotkeys_->pressId(66);
             hotkeys_->pressId(99);
             Wedge->SendTimerTimer();
-            ReceiveForm->close();
             MainForm->Empfangen1Click();
             MainForm->ScanChangeButtonClick();
             stillOpen = ReceiveForm->isVisible();
@@ -463,6 +462,59 @@ class SerialEndToEndTest : public QObject {
         // Closing asked about the unsaved list, and only that.
         QCOMPARE(boxes.shown().size(), size_t(1));
         QCOMPARE(boxes.shown()[0].caption, QString("Liste wurde noch nicht gespeichert !"));
+    }
+
+    // "Abbrechen" (its button, or Escape) while the barcodes arrive, as the window system
+    // hands the events over: the reading ends, nothing is listed, saved or erased, and the
+    // unit is sent to sleep.
+    void aReadingIsCancelled_data() {
+        QTest::addColumn<bool>("byEscape");
+        QTest::newRow("Abbrechen") << false;
+        QTest::newRow("Escape") << true;
+    }
+    void aReadingIsCancelled() {
+        QFETCH(bool, byEscape);
+        QVERIFY(start(pacedUnit(), std::string(kSerialText) + ";AB12;Lager\r\n", {}, true));
+        ConfigForm->TransDelCheckBox->setChecked(true);
+        MessageBoxRecorder boxes;
+        QString buttonWhileReading;
+        connect(ReceiveForm, &TReceiveForm::receiving, this, [&](int n) {
+            if (!buttonWhileReading.isEmpty() || n < 5) return;
+            QPushButton* cancel = ReceiveForm->CloseButton;
+            buttonWhileReading = cancel->text();
+            const QPointF at = QRectF(cancel->rect()).center();
+            for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease})
+                if (!byEscape)
+                    QCoreApplication::postEvent(
+                        cancel, new QMouseEvent(type, at, cancel->mapToGlobal(at), Qt::LeftButton,
+                                                type == QEvent::MouseButtonPress ? Qt::LeftButton
+                                                                                 : Qt::NoButton,
+                                                Qt::NoModifier));
+            for (const QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease})
+                if (byEscape)
+                    QCoreApplication::postEvent(ReceiveForm,
+                                                new QKeyEvent(type, Qt::Key_Escape, {}));
+        });
+        QString status;
+        int rowsShown = -1;
+        bool saveOffered = true;
+        receive([&](TReceiveForm& window) {
+            status = window.statusText();
+            rowsShown = window.ListBoxAll->rowCount();
+            saveOffered = window.ListeSpeichernButton->isEnabled();
+        });
+        QCOMPARE(buttonWhileReading, QString("Abbrechen"));
+        QCOMPARE(ReceiveForm->CloseButton->text(), QString("Schliessen"));
+        QCOMPARE(status, QString(" Lesen abgebrochen: nichts gespeichert, nichts gelöscht"));
+        QCOMPARE(rowsShown, 0);
+        QVERIFY(!saveOffered);
+        QVERIFY(boxes.shown().empty());
+        // Closed with "erase after the transfer" on: the unit keeps every barcode, asleep.
+        QCOMPARE(unit().barcodes.size(), size_t(kPacedBarcodes));
+        QCOMPARE(commandsSeen("02 02 00"), 0);
+        QVERIFY(emulator_->log().lastIndexOf("-> 05 02") >
+                emulator_->log().lastIndexOf("-> 07 02"));
+        QVERIFY(!QFile::exists(path("Data.txt")));
     }
 
     // --- Registering the scanner, its parameters and its clock

@@ -85,6 +85,13 @@ inline constexpr char kSettingsNotWritten[] = "Unable to write to %1";
 inline constexpr char kScannerListNotSaved[] =
     "Die Scanner-Liste wurde nicht gespeichert: %1 konnte beim Start nicht gelesen werden "
     "und wäre sonst überschrieben worden.";
+// --- A reading ended early
+inline constexpr char kReadingStalled[] =
+    "Die Leitung zum Scanner gab 15 Sekunden lang keine brauchbare Antwort; das Lesen wurde "
+    "beendet. Auf dem Scanner wurde nichts gelöscht.";
+inline constexpr char kStatusCancelled[] =
+    " Lesen abgebrochen: nichts gespeichert, nichts gelöscht";
+inline constexpr char kCancelReading[] = "Abbrechen";
 // --- What the unit tells of itself
 inline constexpr char kLowBattery[] = "Batterie des Scanners schwach.";
 inline constexpr char kClockLost[] =

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -26,10 +27,16 @@ constexpr int kExposeWaitMs = 500;
 
 // Drops the user's clicks and keys while it is installed on the application. Held back
 // until the reading ends, a click on "Speichern" would save the new list before the user
-// had seen it.
+// had seen it. The one way out goes through: clicks on `cancel` and the Escape key.
 class UserInputDropper : public QObject {
   public:
-    bool eventFilter(QObject*, QEvent* event) override {
+    explicit UserInputDropper(QWidget* cancel) : cancel_(cancel) {}
+    bool eventFilter(QObject* receiver, QEvent* event) override {
+        if (cancel_ && receiver == cancel_) return false;
+        if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease ||
+            event->type() == QEvent::ShortcutOverride) {
+            if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) return false;
+        }
         switch (event->type()) {
             case QEvent::MouseButtonPress:
             case QEvent::MouseButtonRelease:
@@ -50,10 +57,13 @@ class UserInputDropper : public QObject {
                 return false;
         }
     }
+
+  private:
+    QWidget* cancel_;
 };
 
-void processEventsDroppingInput() {
-    UserInputDropper dropper;
+void processEventsDroppingInput(QWidget* cancel = nullptr) {
+    UserInputDropper dropper(cancel);
     QCoreApplication::instance()->installEventFilter(&dropper);
     QCoreApplication::processEvents();
     QCoreApplication::instance()->removeEventFilter(&dropper);
@@ -130,10 +140,14 @@ void TReceiveForm::showProgress(const UploadProgress& progress) {
         ReceiveProgress->setFormat(shown);
         emit receiving(progress.barcodes);
     }
-    if (progress.done || !lastRepaint_.isValid() || lastRepaint_.elapsed() >= kRepaintIntervalMs) {
-        lastRepaint_.start();
-        processEventsDroppingInput();
-    }
+    if (progress.done) lastRepaint_.invalidate();
+    letEventsThrough();
+}
+
+void TReceiveForm::letEventsThrough() {
+    if (lastRepaint_.isValid() && lastRepaint_.elapsed() < kRepaintIntervalMs) return;
+    lastRepaint_.start();
+    processEventsDroppingInput(CloseButton);
 }
 
 void TReceiveForm::showCaptions(DataFormat option) {
@@ -150,7 +164,15 @@ void TReceiveForm::GetScannerData() {
     reading_ = true;
     scanner.setUploadProgressHandler(
         [this](const UploadProgress& progress) { showProgress(progress); });
-    const auto finished = qScopeGuard([this] { reading_ = false; });
+    // While no bytes come, the window stays responsive all the same; "Abbrechen", Escape
+    // and the close box end the reading.
+    scanner.setWaitHandler([this] { letEventsThrough(); });
+    CloseButton->setText(texts::kCancelReading);
+    const auto finished = qScopeGuard([this, &scanner] {
+        reading_ = false;
+        scanner.setWaitHandler({});
+        CloseButton->setText(texts::kClose);
+    });
     ReceiveProgress->setRange(0, 1);
     ReceiveProgress->setValue(0);
     ReceiveProgress->setFormat(QString(texts::kProgressBarcodes).arg(0));
@@ -223,6 +245,7 @@ void TReceiveForm::showReception(const Settings& settings) {
     // A reception that ends before the first row leaves nothing to save: saving the empty
     // list would only overwrite the data file with nothing.
     ListeSpeichernButton->setEnabled(reception_.listed);
+    if (reception_.problem == ReceptionProblem::Cancelled) setStatusText(texts::kStatusCancelled);
     if (reception_.listed && reception_.problem != ReceptionProblem::InvalidTimeStamp)
         setStatusText(QString(texts::kStatusReceived).arg(reception_.count) +
                       (reception_.health.lowBattery ? texts::kStatusLowBattery : "") +
@@ -245,6 +268,11 @@ std::optional<TReceiveForm::ReadingWarning> TReceiveForm::warningFor(const Recep
                                       .arg(reception.problemBarcode)
                                       .arg(fromCp1252(reception.problemText)),
                                   texts::kReceptionError};
+        case ReceptionProblem::Cancelled:
+            // The user asked for it; the status says what became of the barcodes.
+            return std::nullopt;
+        case ReceptionProblem::Stalled:
+            return ReadingWarning{texts::kReadingStalled, texts::kCommunicationError};
         case ReceptionProblem::BarcodesUnread:
             return ReadingWarning{
                 QString(texts::kBarcodesUnread).arg(reception.problemBarcode).arg(reception.count),
@@ -280,8 +308,12 @@ void TReceiveForm::clearList() {
 
 void TReceiveForm::done(int result) {
     // Not in the middle of a reading, which would go on filling a closed window and leave the
-    // scanner's barcodes to a close handler that never saw them.
-    if (reading_) return;
+    // scanner's barcodes to a close handler that never saw them: the reading is cancelled,
+    // and the window stays open to say so.
+    if (reading_) {
+        scannerLibrary().CancelReading();
+        return;
+    }
     bool keepOpen = false;
     FormClose(keepOpen);
     if (!keepOpen) QDialog::done(result);

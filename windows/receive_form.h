@@ -93,6 +93,9 @@ class TReceiveForm : public QDialog {
     static std::optional<ReadingWarning> warningFor(const Reception& reception);
     void showOnScreen();
     void showProgress(const UploadProgress& progress);
+    // Lets the windows repaint, and the way out of the reading through, twenty times a
+    // second.
+    void letEventsThrough();
 
     ProgramData& data_;
     bool reading_ = false;
