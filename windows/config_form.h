@@ -167,6 +167,7 @@ class TConfigForm : public QDialog {
     QWidget* createTransferPage();
     QWidget* createFilePage();
     QWidget* createWedgePage();
+    void layOutWedgePage(QWidget* page);
     QWidget* createParameterPage();
     QWidget* createSerialNumberPage();
     void connectHandlers();

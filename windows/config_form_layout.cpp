@@ -272,7 +272,17 @@ QWidget* TConfigForm::createWedgePage() {
     for (QWidget* control :
          {static_cast<QWidget*>(FieldSepCombo), static_cast<QWidget*>(StringTermCombo)})
         control->setFixedWidth(90);
+    WedgeCommandsNote = named(new QLabel(wedgeCommandsNote(), page), "WedgeCommandsNote");
+    WedgeCommandsNote->setWordWrap(true);
+    WedgeCommandsNote->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    WedgeCommandsNote->setVisible(!globalHotkeys().grabsKeys());
+    layOutWedgePage(page);
+    setTabChain({SendHotkeyEdit, ClearHotkeyEdit, FieldSepCombo, StringTermCombo, LinePauseSpin,
+                 KeyPauseSpin});
+    return page;
+}
 
+void TConfigForm::layOutWedgePage(QWidget* page) {
     auto* grid = new QGridLayout(page);
     grid->setContentsMargins(16, 24, 16, 12);
     grid->setHorizontalSpacing(12);
@@ -293,17 +303,10 @@ QWidget* TConfigForm::createWedgePage() {
     grid->addWidget(LinePauseSpin, 5, 1, Qt::AlignLeft);
     grid->addWidget(KeyPauseLabel, 6, 0);
     grid->addWidget(KeyPauseSpin, 6, 1, Qt::AlignLeft);
-    WedgeCommandsNote = named(new QLabel(wedgeCommandsNote(), page), "WedgeCommandsNote");
-    WedgeCommandsNote->setWordWrap(true);
-    WedgeCommandsNote->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    WedgeCommandsNote->setVisible(!globalHotkeys().grabsKeys());
     grid->setRowMinimumHeight(7, 12);
     grid->addWidget(WedgeCommandsNote, 8, 0, 1, 4);
     grid->setColumnStretch(3, 1);
     grid->setRowStretch(9, 1);
-    setTabChain({SendHotkeyEdit, ClearHotkeyEdit, FieldSepCombo, StringTermCombo, LinePauseSpin,
-                 KeyPauseSpin});
-    return page;
 }
 
 QWidget* TConfigForm::createParameterPage() {

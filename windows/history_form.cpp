@@ -112,7 +112,26 @@ THistoryForm::THistoryForm(ProgramData& data, KeyboardWedge* wedge, QWidget* par
     setWindowTitle(texts::kHistoryWindowTitle);
     resize(720, 520);
     auto* column = new QVBoxLayout(this);
+    column->addLayout(createSearchRow());
+    createLists(column);
+    column->addLayout(createButtonRow());
+    SaveDialog.filter = "Text Datei|*.txt|Alle|*.*";
+    SaveDialog.defaultExtension = "txt";
 
+    connect(FindButton, &QPushButton::clicked, this, &THistoryForm::FindButtonClick);
+    connect(SearchEdit, &QLineEdit::returnPressed, this, &THistoryForm::FindButtonClick);
+    connect(ShowAllButton, &QPushButton::clicked, this, &THistoryForm::ShowAllButtonClick);
+    connect(SaveAsButton, &QPushButton::clicked, this, &THistoryForm::SaveAsButtonClick);
+    connect(ResendButton, &QPushButton::clicked, this, &THistoryForm::ResendButtonClick);
+    connect(CopyButton, &QPushButton::clicked, this, &THistoryForm::CopyButtonClick);
+    connect(CloseButton, &QPushButton::clicked, this, &QDialog::close);
+    connect(KeepDaysEdit, &QSpinBox::valueChanged, this,
+            [this](int days) { data_.settings.historyKeepDays = days; });
+    connect(ReceptionList->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this] { showRows(); });
+}
+
+QHBoxLayout* THistoryForm::createSearchRow() {
     auto* searchRow = new QHBoxLayout;
     searchRow->addWidget(new QLabel(texts::kHistorySearch, this));
     SearchEdit = new QLineEdit(this);
@@ -121,8 +140,10 @@ THistoryForm::THistoryForm(ProgramData& data, KeyboardWedge* wedge, QWidget* par
     ShowAllButton = new QPushButton(texts::kHistoryShowAll, this);
     searchRow->addWidget(FindButton);
     searchRow->addWidget(ShowAllButton);
-    column->addLayout(searchRow);
+    return searchRow;
+}
 
+void THistoryForm::createLists(QVBoxLayout* column) {
     ReceptionList = new QTableView(this);
     model_ = new HistoryListModel(this);
     ReceptionList->setModel(model_);
@@ -141,7 +162,9 @@ THistoryForm::THistoryForm(ProgramData& data, KeyboardWedge* wedge, QWidget* par
     RowList->setSelectionMode(QAbstractItemView::ExtendedSelection);
     RowList->setColumnWidth(0, 50);
     column->addWidget(RowList, 2);
+}
 
+QHBoxLayout* THistoryForm::createButtonRow() {
     auto* bottom = new QHBoxLayout;
     bottom->addWidget(new QLabel(texts::kHistoryKeep, this));
     KeepDaysEdit = new QSpinBox(this);
@@ -157,22 +180,7 @@ THistoryForm::THistoryForm(ProgramData& data, KeyboardWedge* wedge, QWidget* par
         button->setAutoDefault(false);
         bottom->addWidget(button);
     }
-    column->addLayout(bottom);
-
-    SaveDialog.filter = "Text Datei|*.txt|Alle|*.*";
-    SaveDialog.defaultExtension = "txt";
-
-    connect(FindButton, &QPushButton::clicked, this, &THistoryForm::FindButtonClick);
-    connect(SearchEdit, &QLineEdit::returnPressed, this, &THistoryForm::FindButtonClick);
-    connect(ShowAllButton, &QPushButton::clicked, this, &THistoryForm::ShowAllButtonClick);
-    connect(SaveAsButton, &QPushButton::clicked, this, &THistoryForm::SaveAsButtonClick);
-    connect(ResendButton, &QPushButton::clicked, this, &THistoryForm::ResendButtonClick);
-    connect(CopyButton, &QPushButton::clicked, this, &THistoryForm::CopyButtonClick);
-    connect(CloseButton, &QPushButton::clicked, this, &QDialog::close);
-    connect(KeepDaysEdit, &QSpinBox::valueChanged, this,
-            [this](int days) { data_.settings.historyKeepDays = days; });
-    connect(ReceptionList->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-            [this] { showRows(); });
+    return bottom;
 }
 
 THistoryForm::~THistoryForm() {

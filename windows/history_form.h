@@ -9,12 +9,14 @@ class HistoryBrowser;
 class HistoryListModel;
 class KeyboardWedge;
 class ProgramData;
+class QHBoxLayout;
 class QLabel;
 class QLineEdit;
 class QPushButton;
 class QSpinBox;
 class QTableView;
 class QTreeWidget;
+class QVBoxLayout;
 
 // The history window ("Verlauf"): the receptions the history keeps, newest first, the rows of
 // the one selected, a search by barcode across all, and for a reception "Speichern unter …"
@@ -55,6 +57,9 @@ class THistoryForm : public QDialog {
     void CopyButtonClick();
 
   private:
+    QHBoxLayout* createSearchRow();
+    void createLists(QVBoxLayout* column);
+    QHBoxLayout* createButtonRow();
     void showRows();
     void showCount();
 
