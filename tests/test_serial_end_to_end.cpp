@@ -14,6 +14,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSerialPort>
+#include <QStatusBar>
 #include <QTimeEdit>
 #include <QWindow>
 #include <QtTest>
@@ -32,6 +33,7 @@
 #include "text/date_time_format.h"
 #include "ui/delimited_list_box.h"
 #include "ui/message_box.h"
+#include "ui/picture_button.h"
 #include "ui/radio_group.h"
 #include "windows/application.h"
 #include "windows/clock_dialog.h"
@@ -515,6 +517,35 @@ class SerialEndToEndTest : public QObject {
         QVERIFY(emulator_->log().lastIndexOf("-> 05 02") >
                 emulator_->log().lastIndexOf("-> 07 02"));
         QVERIFY(!QFile::exists(path("Data.txt")));
+    }
+
+    // A wedge transfer's reading, cancelled by a click on the main window's reading button:
+    // nothing typed, nothing erased, and the main window says so.
+    void aWedgeReadingIsCancelledFromTheMainWindow() {
+        QVERIFY(start(pacedUnit(), std::string(kSerialText) + ";AB12;Lager\r\n", {}, true));
+        ConfigForm->TransDelCheckBox->setChecked(true);
+        MainForm->show();
+        MessageBoxRecorder boxes;
+        bool clicked = false;
+        connect(ReceiveForm, &TReceiveForm::receiving, this, [&](int n) {
+            if (clicked || n < 5) return;
+            clicked = true;
+            QWidget* button = MainForm->RecvButton;
+            const QPointF at = QRectF(button->rect()).center();
+            for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease})
+                QCoreApplication::postEvent(
+                    button, new QMouseEvent(
+                                type, at, button->mapToGlobal(at), Qt::LeftButton,
+                                type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
+                                Qt::NoModifier));
+        });
+        Wedge->SendTimerTimer();
+        QVERIFY(clicked);
+        QCOMPARE(MainForm->KeyStatus->currentMessage(),
+                 QString(" Lesen abgebrochen: nichts getippt, nichts gelöscht"));
+        QCOMPARE(unit().barcodes.size(), size_t(kPacedBarcodes));
+        QCOMPARE(commandsSeen("02 02 00"), 0);
+        QVERIFY(boxes.shown().empty());
     }
 
     // --- Registering the scanner, its parameters and its clock

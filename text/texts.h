@@ -211,6 +211,7 @@ inline constexpr char kWedgeNoBarcodes[] = " Keine Barcodes auf dem Scanner";
 inline constexpr char kWedgeNothingTyped[] =
     " Nichts getippt: der Scanner wurde nicht ganz gelesen";
 inline constexpr char kWedgeNotAllTyped[] = " Nicht alle Barcodes getippt";
+inline constexpr char kWedgeCancelled[] = " Lesen abgebrochen: nichts getippt, nichts gelöscht";
 // The configuration page of the keyboard wedge, as its tab shows it and messages name it.
 inline constexpr char kWedgePage[] = "KB-Wedge";
 // Its pace for slow targets.

@@ -14,6 +14,7 @@
 #include "system/serial_transport.h"
 #include "text/texts.h"
 #include "ui/message_box.h"
+#include "ui/picture_button.h"
 #include "ui/qt_text.h"
 #include "windows/finish_transfer.h"
 #include "windows/main_form.h"
@@ -49,6 +50,7 @@ class WedgeActivity {
 
 // How a transfer ended, for the main window's status bar.
 QString outcomeText(const Reception& reception, bool typed) {
+    if (reception.problem == ReceptionProblem::Cancelled) return texts::kWedgeCancelled;
     if (!reception.complete) return texts::kWedgeNothingTyped;
     if (!typed) return texts::kWedgeNotAllTyped;
     if (reception.rows.empty()) return texts::kWedgeNoBarcodes;
@@ -121,7 +123,10 @@ void KeyboardWedge::SendTimerTimer() {
     });
     // A box before the typing would take the focus from the target.
     receive_->reportAfterReading = false;
+    // The main window's reading button cancels it.
+    receive_->cancelControl = main_ ? main_->RecvButton : nullptr;
     receive_->GetScannerData();
+    receive_->cancelControl = nullptr;
     receive_->reportAfterReading = true;
     disconnect(progress);
     const Reception reception = receive_->reception();

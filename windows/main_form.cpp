@@ -96,7 +96,7 @@ void TMainForm::createPanel() {
     setRecvPicture(RecvPicture::Warning);
 
     connect(SpeedButton1, &QToolButton::clicked, this, &TMainForm::Ende1Click);
-    connect(RecvButton, &QToolButton::clicked, this, &TMainForm::Empfangen1Click);
+    connect(RecvButton, &QToolButton::clicked, this, &TMainForm::RecvButtonClick);
     connect(ScanChangeButton, &QToolButton::clicked, this, &TMainForm::ScanChangeButtonClick);
 }
 
@@ -149,6 +149,14 @@ void TMainForm::endWedgeActivity(const QString& outcome) {
     else
         KeyStatus->showMessage(outcome, 60000);
     setWindowTitle(texts::kMainWindowTitle);
+}
+
+void TMainForm::RecvButtonClick() {
+    // The one click that reaches the window while a wedge transfer reads: it cancels that.
+    if (receive_ && receive_->isReading())
+        scannerLibrary().CancelReading();
+    else
+        Empfangen1Click();
 }
 
 void TMainForm::Empfangen1Click() {

@@ -57,6 +57,8 @@ class TMainForm : public QMainWindow {
     void endWedgeActivity(const QString& outcome = {});
 
     void Empfangen1Click();
+    // Empfangen1Click, or while a wedge transfer reads, its cancel.
+    void RecvButtonClick();
     // The history window; without a history (it could not be opened at the start) a message.
     void Verlauf1Click();
     void ScanChangeButtonClick();

@@ -27,12 +27,15 @@ constexpr int kExposeWaitMs = 500;
 
 // Drops the user's clicks and keys while it is installed on the application. Held back
 // until the reading ends, a click on "Speichern" would save the new list before the user
-// had seen it. The one way out goes through: clicks on `cancel` and the Escape key.
+// had seen it. The ways out go through: clicks on `cancel` (and `alsoCancel`) and the
+// Escape key.
 class UserInputDropper : public QObject {
   public:
-    explicit UserInputDropper(QWidget* cancel) : cancel_(cancel) {}
+    UserInputDropper(QWidget* cancel, QWidget* alsoCancel)
+        : cancel_(cancel), alsoCancel_(alsoCancel) {}
     bool eventFilter(QObject* receiver, QEvent* event) override {
         if (cancel_ && receiver == cancel_) return false;
+        if (alsoCancel_ && receiver == alsoCancel_) return false;
         if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease ||
             event->type() == QEvent::ShortcutOverride) {
             if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) return false;
@@ -60,10 +63,11 @@ class UserInputDropper : public QObject {
 
   private:
     QWidget* cancel_;
+    QWidget* alsoCancel_;
 };
 
-void processEventsDroppingInput(QWidget* cancel = nullptr) {
-    UserInputDropper dropper(cancel);
+void processEventsDroppingInput(QWidget* cancel = nullptr, QWidget* alsoCancel = nullptr) {
+    UserInputDropper dropper(cancel, alsoCancel);
     QCoreApplication::instance()->installEventFilter(&dropper);
     QCoreApplication::processEvents();
     QCoreApplication::instance()->removeEventFilter(&dropper);
@@ -147,7 +151,7 @@ void TReceiveForm::showProgress(const UploadProgress& progress) {
 void TReceiveForm::letEventsThrough() {
     if (lastRepaint_.isValid() && lastRepaint_.elapsed() < kRepaintIntervalMs) return;
     lastRepaint_.start();
-    processEventsDroppingInput(CloseButton);
+    processEventsDroppingInput(CloseButton, cancelControl);
 }
 
 void TReceiveForm::showCaptions(DataFormat option) {

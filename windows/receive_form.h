@@ -56,6 +56,9 @@ class TReceiveForm : public QDialog {
     // it in the history gave. The window shows it at the end of the reading; the wedge, which
     // must not take the focus from the target before the typing, shows it itself after.
     bool reportAfterReading = true;
+    // Another control whose clicks reach it while the window reads (hidden, for the wedge):
+    // the main window's button that cancels the reading.
+    QWidget* cancelControl = nullptr;
     const std::optional<ReadingWarning>& readingWarning() const { return warning_; }
     // Notes in the history how the last reception was delivered; a failure is reported.
     void noteDelivery(HistoryDelivery delivery, const std::string& file);
