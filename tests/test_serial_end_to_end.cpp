@@ -105,6 +105,21 @@ class PaintWatch : public QObject {
     }
 };
 
+// A click, or a key pressed and released, posted to `target` as the window system hands the
+// events over: they arrive when the program next lets events through.
+void postClick(QWidget* target) {
+    const QPointF at = QRectF(target->rect()).center();
+    for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease})
+        QCoreApplication::postEvent(
+            target,
+            new QMouseEvent(type, at, target->mapToGlobal(at), Qt::LeftButton,
+                            type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
+                            Qt::NoModifier));
+}
+void postKey(QWidget* target, Qt::Key key, const QString& text = {}) {
+    for (const QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease})
+        QCoreApplication::postEvent(target, new QKeyEvent(type, key, {}, text));
+}
 }  // namespace
 
 class SerialEndToEndTest : public QObject {
@@ -437,16 +452,8 @@ class SerialEndToEndTest : public QObject {
         connect(ReceiveForm, &TReceiveForm::receiving, this, [&](int n) {
             if (clicked || n < 5) return;
             clicked = true;
-            QPushButton* save = ReceiveForm->ListeSpeichernButton;
-            const QPointF at = QRectF(save->rect()).center();
-            for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease})
-                QCoreApplication::postEvent(
-                    save, new QMouseEvent(
-                              type, at, save->mapToGlobal(at), Qt::LeftButton,
-                              type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
-                              Qt::NoModifier));
-            for (const QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease})
-                QCoreApplication::postEvent(save, new QKeyEvent(type, Qt::Key_Space, {}, " "));
+            postClick(ReceiveForm->ListeSpeichernButton);
+            postKey(ReceiveForm->ListeSpeichernButton, Qt::Key_Space, " ");
         });
         bool savedBeforeSeen = true;
         std::vector<std::string> rows;
@@ -482,20 +489,11 @@ class SerialEndToEndTest : public QObject {
         QString buttonWhileReading;
         connect(ReceiveForm, &TReceiveForm::receiving, this, [&](int n) {
             if (!buttonWhileReading.isEmpty() || n < 5) return;
-            QPushButton* cancel = ReceiveForm->CloseButton;
-            buttonWhileReading = cancel->text();
-            const QPointF at = QRectF(cancel->rect()).center();
-            for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease})
-                if (!byEscape)
-                    QCoreApplication::postEvent(
-                        cancel, new QMouseEvent(type, at, cancel->mapToGlobal(at), Qt::LeftButton,
-                                                type == QEvent::MouseButtonPress ? Qt::LeftButton
-                                                                                 : Qt::NoButton,
-                                                Qt::NoModifier));
-            for (const QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease})
-                if (byEscape)
-                    QCoreApplication::postEvent(ReceiveForm,
-                                                new QKeyEvent(type, Qt::Key_Escape, {}));
+            buttonWhileReading = ReceiveForm->CloseButton->text();
+            if (byEscape)
+                postKey(ReceiveForm, Qt::Key_Escape);
+            else
+                postClick(ReceiveForm->CloseButton);
         });
         QString status;
         int rowsShown = -1;
@@ -530,14 +528,7 @@ class SerialEndToEndTest : public QObject {
         connect(ReceiveForm, &TReceiveForm::receiving, this, [&](int n) {
             if (clicked || n < 5) return;
             clicked = true;
-            QWidget* button = MainForm->RecvButton;
-            const QPointF at = QRectF(button->rect()).center();
-            for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease})
-                QCoreApplication::postEvent(
-                    button, new QMouseEvent(
-                                type, at, button->mapToGlobal(at), Qt::LeftButton,
-                                type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
-                                Qt::NoModifier));
+            postClick(MainForm->RecvButton);
         });
         Wedge->SendTimerTimer();
         QVERIFY(clicked);
