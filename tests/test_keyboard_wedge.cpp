@@ -12,6 +12,7 @@
 
 #include "file_helpers.h"
 #include "platform/command_hotkeys.h"
+#include "platform/desktop_notifications.h"
 #include "platform/recording/recording_keyboard.h"
 #include "scanner/cs1504_codec.h"
 #include "scanner/cs1504_library.h"
@@ -111,6 +112,8 @@ class KeyboardWedgeTest : public QObject {
     std::unique_ptr<TConfigForm> config_;
     std::unique_ptr<TReceiveForm> receive_;
     std::unique_ptr<TdlgTime> clock_;
+    // The desktop's notifications, as "summary|body".
+    QStringList notifications_;
 
     // The windows as the program creates them, the platform services installed first.
     void createWindows(const std::string& scannerList = kKnownScanner, TMainForm* main = nullptr) {
@@ -154,8 +157,13 @@ class KeyboardWedgeTest : public QObject {
         setKeyboardOutput(keyboard_.get());
         hotkeys_ = std::make_unique<InstalledHotkeys>();
         boxes_ = std::make_unique<MessageBoxRecorder>();
+        notifications_.clear();
+        setDesktopNotifier([this](const QString& summary, const QString& body) {
+            notifications_ << summary + "|" + body;
+        });
     }
     void cleanup() {
+        setDesktopNotifier({});
         destroyTransferWindows(config_, receive_, clock_);
         main_.reset();
         boxes_.reset();
@@ -492,6 +500,8 @@ class KeyboardWedgeTest : public QObject {
                                       "Barcodes werden getippt: 2 - Lorvant",
                                       "              Q&Z Lorvant"}));
         QCOMPARE(main.KeyStatusText->text(), QString("   Konfiguriert für CS1504"));
+        // The desktop says it too, in its corner, once.
+        QCOMPARE(notifications_, QStringList{"2 Barcodes getippt|"});
         // The target window kept the keyboard focus throughout.
         QCOMPARE(QApplication::activeWindow(), &target);
         QVERIFY(activeThroughout);
@@ -514,6 +524,10 @@ class KeyboardWedgeTest : public QObject {
         QCOMPARE(keysBefore.size(), size_t(1));
         QVERIFY(keysBefore[0] > 0);
         QCOMPARE(keysBefore[0], keyboard_->events().size());
+        QCOMPARE(notifications_.size(), 1);
+        QVERIFY2(notifications_[0].startsWith("2 Barcodes getippt|") &&
+                     notifications_[0].contains("Batterie"),
+                 qPrintable(notifications_[0]));
     }
 
     void clockSynchronisedAndUnitClearedAfterTheTyping() {
@@ -571,6 +585,8 @@ class KeyboardWedgeTest : public QObject {
         Wedge->SendTimerTimer();
         QCOMPARE(underTheBox,
                  QStringList{"              Q&Z Lorvant| Nicht alle Barcodes getippt"});
+        QCOMPARE(notifications_,
+                 QStringList{"Nicht alle Barcodes getippt|Keine Tastatur für Wayland."});
         boxes_.reset();
         boxes_ = std::make_unique<MessageBoxRecorder>();
         Wedge->SendTimerTimer();
@@ -685,6 +701,11 @@ class KeyboardWedgeTest : public QObject {
         QCOMPARE(commandsSent(cs1504::Command::ClearBarcodes), 0);
         QCOMPARE(unit_.device.barcodes.size(), size_t(2));
         QCOMPARE(receive_->ListBoxAll->rowCount(), 0);
+        // The notification tells why, as the reading's message does.
+        QCOMPARE(notifications_.size(), 1);
+        QCOMPARE(notifications_[0].section('|', 0, 0),
+                 QString("Nichts getippt: der Scanner wurde nicht ganz gelesen"));
+        QVERIFY(!notifications_[0].section('|', 1).isEmpty());
     }
 
     void unreadableTimeStampTypesNothingAndKeepsTheBarcodes() {
@@ -717,6 +738,10 @@ class KeyboardWedgeTest : public QObject {
         QVERIFY(keyboard_->events().empty());
         QCOMPARE(unit_.device.barcodes.size(), size_t(2));
         QCOMPARE(unit_.device.clock, (std::array<uint8_t, 6>{1, 2, 3, 4, 5, 6}));
+        QCOMPARE(notifications_.size(), 1);
+        QVERIFY2(notifications_[0].startsWith("Nichts getippt: der Scanner-Port ist nicht "
+                                              "geöffnet|Port kann nicht intialisiert werden\n"),
+                 qPrintable(notifications_[0]));
 
         // The calls made: reset and open, nothing after, not even a close.
         ScriptedScannerLibrary scripted;

@@ -11,6 +11,7 @@
 #include <QtTest>
 
 #include "file_helpers.h"
+#include "platform/desktop_notifications.h"
 #include "platform/portal/desktop_portals.h"
 #include "platform/portal/portal_global_hotkeys.h"
 #include "platform/portal/portal_keyboard_output.h"
@@ -131,6 +132,9 @@ class PortalWedgeTest : public QObject {
         if (!KeymapCompositor::available()) QSKIP("sway or wtype is missing");
         QVERIFY2(desktop_.start(), qPrintable(desktop_.errorText()));
         QVERIFY2(compositor_.start(kLayout), qPrintable(compositor_.errorText()));
+        // The session bus is the desktop's only in the last test, made then: nothing may
+        // reach for it before.
+        setDesktopNotifier([](const QString&, const QString&) {});
     }
 
     void init() {

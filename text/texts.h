@@ -211,7 +211,19 @@ inline constexpr char kWedgeNoBarcodes[] = " Keine Barcodes auf dem Scanner";
 inline constexpr char kWedgeNothingTyped[] =
     " Nichts getippt: der Scanner wurde nicht ganz gelesen";
 inline constexpr char kWedgeNotAllTyped[] = " Nicht alle Barcodes getippt";
+inline constexpr char kWedgeNothingRead[] = " Nichts getippt: der Scanner-Port ist nicht geöffnet";
 inline constexpr char kWedgeCancelled[] = " Lesen abgebrochen: nichts getippt, nichts gelöscht";
+// The tray icon in keyboard-wedge mode: its menu, and its tooltip (the state, then what the
+// main window's status bar says).
+inline constexpr char kTraySend[] = "Barcodes senden";
+inline constexpr char kTrayClear[] = "Scanner löschen";
+inline constexpr char kTrayConfiguration[] = "Konfiguration …";
+inline constexpr char kTrayQuit[] = "Beenden";
+inline constexpr char kTrayToolTip[] = "Lorvant: %1%2";
+inline constexpr char kTrayReady[] = "bereit";
+inline constexpr char kTrayReading[] = "liest den Scanner";
+inline constexpr char kTrayTyping[] = "tippt";
+inline constexpr char kTrayFailed[] = "Fehler";
 // The configuration page of the keyboard wedge, as its tab shows it and messages name it.
 inline constexpr char kWedgePage[] = "KB-Wedge";
 // Its pace for slow targets.

@@ -8,6 +8,7 @@
 #include "core/reception_history.h"
 #include "core/transfers.h"
 #include "core/vocabulary.h"
+#include "platform/desktop_notifications.h"
 #include "platform/global_hotkeys.h"
 #include "platform/keyboard_output.h"
 #include "scanner/scanner_library.h"
@@ -30,21 +31,22 @@ bool receiveWindowOpen(const TReceiveForm* receive) {
     return receive && (receive->isVisible() || receive->isReading());
 }
 
-// While a wedge transfer runs, the main window says so; once it ends, how it ended.
+// While a wedge transfer runs, the main window and the tray say so; once it ends, how it
+// ended. However the transfer ends, it ends once.
 class WedgeActivity {
   public:
-    explicit WedgeActivity(TMainForm* main) : main_(main) {}
-    void show(const QString& text) {
-        if (main_ && !finished_) main_->showWedgeActivity(text);
+    explicit WedgeActivity(KeyboardWedge& wedge) : wedge_(wedge) {}
+    void show(WedgeState state, const QString& text) {
+        if (!finished_) wedge_.showActivity(state, text);
     }
-    void finish(const QString& outcome) {
-        if (main_ && !finished_) main_->endWedgeActivity(outcome);
+    void finish(const QString& outcome, const QString& why = {}, bool failed = false) {
+        if (!finished_) wedge_.endActivity(outcome, why, failed);
         finished_ = true;
     }
     ~WedgeActivity() { finish({}); }
 
   private:
-    TMainForm* main_;
+    KeyboardWedge& wedge_;
     bool finished_ = false;
 };
 
@@ -55,6 +57,20 @@ QString outcomeText(const Reception& reception, bool typed) {
     if (!typed) return texts::kWedgeNotAllTyped;
     if (reception.rows.empty()) return texts::kWedgeNoBarcodes;
     return QString(texts::kWedgeTyped).arg(reception.rows.size());
+}
+
+// Why a transfer typed less than all, for the notification, and what the unit said of its
+// battery and clock.
+QString whyText(const Reception& reception, bool typed,
+                const std::optional<TReceiveForm::ReadingWarning>& warning) {
+    QStringList lines;
+    if (!reception.complete && warning) lines << warning->text;
+    if (reception.complete && !typed) {
+        const std::string problem = keyboardOutput().problem();
+        lines << (problem.empty() ? QString(texts::kNotAllTyped) : fromCp1252(problem));
+    }
+    if (const QString health = unitHealthText(reception.health); !health.isEmpty()) lines << health;
+    return lines.join("\n");
 }
 }  // namespace
 
@@ -110,16 +126,18 @@ void KeyboardWedge::SendTimerTimer() {
     scanner.ResetScannerLink();
     const int32_t port = data_.settings.port;
     if (scanner.OpenScannerPort(port) != 0) {
-        showWarning(portOpenFailureText(port), texts::kPortNotOpenedCaption);
+        const QString why = portOpenFailureText(port);
+        endActivity(texts::kWedgeNothingRead, why, true);
+        showWarning(why, texts::kPortNotOpenedCaption);
         return;
     }
     wedgeBarcodesInTransit = true;
     const auto inTransit = qScopeGuard([this] { wedgeBarcodesInTransit = false; });
     // The user sees that the program is at work, and the focus stays with the target.
-    WedgeActivity activity(main_);
-    activity.show(QString(texts::kWedgeReading).arg(0));
+    WedgeActivity activity(*this);
+    activity.show(WedgeState::Reading, QString(texts::kWedgeReading).arg(0));
     const auto progress = connect(receive_, &TReceiveForm::receiving, this, [&activity](int n) {
-        activity.show(QString(texts::kWedgeReading).arg(n));
+        activity.show(WedgeState::Reading, QString(texts::kWedgeReading).arg(n));
     });
     // A box before the typing would take the focus from the target.
     receive_->reportAfterReading = false;
@@ -140,7 +158,9 @@ void KeyboardWedge::SendTimerTimer() {
     if (typed && !reception.rows.empty()) receive_->noteDelivery(HistoryDelivery::Typed, {});
     receive_->clearList();
     // From here on the main window tells how the transfer ended, also under its messages.
-    activity.finish(outcomeText(reception, typed));
+    const bool failed = !typed && reception.problem != ReceptionProblem::Cancelled;
+    activity.finish(outcomeText(reception, typed), whyText(reception, typed, readingWarning),
+                    failed);
     // Barcodes leave the scanner only when the reception read them all and every one was typed.
     finishTransfer(data_, afterTransfer(data_.settings, reception, typed));
     // The barcodes are typed, erased or kept by now; the user may clear the scanner again
@@ -171,9 +191,10 @@ void KeyboardWedge::typeResend() {
     const auto done = qScopeGuard([this] { wedgeTransferRunning = false; });
     const Resend resend = std::move(*resend_);
     resend_.reset();
-    WedgeActivity activity(main_);
+    WedgeActivity activity(*this);
     const bool typed = typeReceivedRows(resend.reception);
-    activity.finish(outcomeText(resend.reception, typed));
+    activity.finish(outcomeText(resend.reception, typed),
+                    whyText(resend.reception, typed, std::nullopt), !typed);
     if (!typed) return reportNotAllTyped();
     std::string error;
     if (!resend.deliveredBefore && data_.history)
@@ -182,10 +203,30 @@ void KeyboardWedge::typeResend() {
 
 bool KeyboardWedge::typeReceivedRows(const Reception& reception) {
     if (reception.rows.empty()) return true;
-    if (main_) {
-        main_->showWedgeActivity(QString(texts::kWedgeTyping).arg(reception.rows.size()));
-        // At once: while the keys go out, no events are processed.
-        main_->KeyStatus->repaint();
-    }
+    showActivity(WedgeState::Typing, QString(texts::kWedgeTyping).arg(reception.rows.size()));
+    // At once: while the keys go out, no events are processed.
+    if (main_) main_->KeyStatus->repaint();
     return typeReception(reception, data_.settings, keyboardOutput());
+}
+
+void KeyboardWedge::showActivity(WedgeState state, const QString& text) {
+    if (main_) main_->showWedgeActivity(text);
+    emit stateChanged(state, text);
+}
+
+void KeyboardWedge::endActivity(const QString& outcome, const QString& why, bool failed) {
+    if (main_) main_->endWedgeActivity(outcome);
+    // A transfer that ends without a word (the scope left early) tells nobody anything.
+    if (outcome.isEmpty()) return emit stateChanged(WedgeState::Ready, {});
+    emit stateChanged(failed ? WedgeState::Failed : WedgeState::Ready, outcome.trimmed());
+    notifyDesktop(outcome.trimmed(), why);
+    emit transferEnded(outcome, why, failed);
+}
+
+bool KeyboardWedge::isReading() const {
+    return reading(receive_);
+}
+
+void KeyboardWedge::cancelReading() {
+    if (isReading()) scannerLibrary().CancelReading();
 }

@@ -12,6 +12,9 @@ class ProgramData;
 class TMainForm;
 class TReceiveForm;
 
+// What the wedge is doing, for the tray icon.
+enum class WedgeState { Ready, Reading, Typing, Failed };
+
 // The keyboard wedge: two global hotkeys, one that reads the scanner and types every barcode
 // line into whatever application has the focus, one that clears the scanner. It reads with
 // the receive window hidden and shows its work in the main window's status bar.
@@ -41,6 +44,22 @@ class KeyboardWedge : public QObject {
     // main window says so until then. A reception not delivered before counts as typed.
     void resendOnHotkey(Reception reception, int64_t id, bool deliveredBefore);
     bool resendPending() const { return resend_.has_value(); }
+
+    // Cancels the reading of a transfer (or of the receive window) that is under way.
+    void cancelReading();
+    bool isReading() const;
+    bool isBusy() const { return wedgeTransferRunning || isReading(); }
+
+    // What a transfer shows while it runs (the main window's status text), and once it ends.
+    void showActivity(WedgeState state, const QString& text);
+    // `outcome` as the status bar shows it, `why` the reason when not all went well, and
+    // what the unit said of its battery and clock.
+    void endActivity(const QString& outcome, const QString& why, bool failed);
+
+  signals:
+    void stateChanged(WedgeState state, const QString& text);
+    // A transfer has ended (the desktop is notified of it).
+    void transferEnded(const QString& outcome, const QString& why, bool failed);
 
   private:
     // Types every row of a reception, each closed by the terminator key. False when not

@@ -10,6 +10,8 @@
 #include <QStatusBar>
 #include <QThread>
 #include <QWindow>
+#include <initializer_list>
+#include <vector>
 
 #include "core/barcode_reception.h"
 #include "scanner/scanner_library.h"
@@ -31,11 +33,11 @@ constexpr int kExposeWaitMs = 500;
 // Escape key.
 class UserInputDropper : public QObject {
   public:
-    UserInputDropper(QWidget* cancel, QWidget* alsoCancel)
-        : cancel_(cancel), alsoCancel_(alsoCancel) {}
+    explicit UserInputDropper(std::initializer_list<QWidget*> ways) : ways_(ways) {}
     bool eventFilter(QObject* receiver, QEvent* event) override {
-        if (cancel_ && receiver == cancel_) return false;
-        if (alsoCancel_ && receiver == alsoCancel_) return false;
+        for (QWidget* way : ways_) {
+            if (way && receiver == way) return false;
+        }
         if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease ||
             event->type() == QEvent::ShortcutOverride) {
             if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) return false;
@@ -62,12 +64,11 @@ class UserInputDropper : public QObject {
     }
 
   private:
-    QWidget* cancel_;
-    QWidget* alsoCancel_;
+    std::vector<QWidget*> ways_;
 };
 
-void processEventsDroppingInput(QWidget* cancel = nullptr, QWidget* alsoCancel = nullptr) {
-    UserInputDropper dropper(cancel, alsoCancel);
+void processEventsDroppingInput(std::initializer_list<QWidget*> ways = {}) {
+    UserInputDropper dropper(ways);
     QCoreApplication::instance()->installEventFilter(&dropper);
     QCoreApplication::processEvents();
     QCoreApplication::instance()->removeEventFilter(&dropper);
@@ -151,7 +152,7 @@ void TReceiveForm::showProgress(const UploadProgress& progress) {
 void TReceiveForm::letEventsThrough() {
     if (lastRepaint_.isValid() && lastRepaint_.elapsed() < kRepaintIntervalMs) return;
     lastRepaint_.start();
-    processEventsDroppingInput(CloseButton, cancelControl);
+    processEventsDroppingInput({CloseButton, cancelControl, trayMenu});
 }
 
 void TReceiveForm::showCaptions(DataFormat option) {
@@ -195,11 +196,16 @@ void TReceiveForm::GetScannerData() {
     reportRecording(recorded_);
 }
 
-void reportUnitHealth(const UnitHealth& health) {
+QString unitHealthText(const UnitHealth& health) {
     QStringList said;
     if (health.lowBattery) said << texts::kLowBattery;
     if (health.clockLost) said << texts::kClockLost;
-    if (!said.isEmpty()) showWarning(said.join("\n"), texts::kUnitHealthCaption);
+    return said.join("\n");
+}
+
+void reportUnitHealth(const UnitHealth& health) {
+    if (const QString said = unitHealthText(health); !said.isEmpty())
+        showWarning(said, texts::kUnitHealthCaption);
 }
 
 void reportReadingWarning(const std::optional<TReceiveForm::ReadingWarning>& warning) {

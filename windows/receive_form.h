@@ -59,6 +59,8 @@ class TReceiveForm : public QDialog {
     // Another control whose clicks reach it while the window reads (hidden, for the wedge):
     // the main window's button that cancels the reading.
     QWidget* cancelControl = nullptr;
+    // The tray icon's menu, whose one command during a reading is "Abbrechen".
+    QWidget* trayMenu = nullptr;
     const std::optional<ReadingWarning>& readingWarning() const { return warning_; }
     // Notes in the history how the last reception was delivered; a failure is reported.
     void noteDelivery(HistoryDelivery delivery, const std::string& file);
@@ -111,6 +113,8 @@ class TReceiveForm : public QDialog {
 // Tells the user what recording a reception in the history gave: that it is not in the
 // history, or that the history had to begin anew.
 void reportRecording(const HistoryRecord& recorded);
+// What the unit said of its battery and clock, a line each; empty when all is well.
+QString unitHealthText(const UnitHealth& health);
 // One message for a low battery and a clock that lost power, when the unit said so.
 void reportUnitHealth(const UnitHealth& health);
 // Shows the warning of a reading, if it has one.
