@@ -3,6 +3,7 @@
 #include <QFont>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QMenu>
 #include <QTranslator>
 #include <exception>
 #include <memory>
@@ -19,6 +20,7 @@
 #include "windows/pass_form.h"
 #include "windows/program_start.h"
 #include "windows/receive_form.h"
+#include "windows/wedge_tray.h"
 
 LorvantApplication::LorvantApplication(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationName(kApplicationTitle);
@@ -67,6 +69,8 @@ THistoryForm* HistoryForm = nullptr;
 namespace {
 // What the windows show and edit; it outlives them and is saved at the end of the run.
 std::unique_ptr<ProgramData> programData;
+// The keyboard wedge's tray icon, where the desktop has a tray.
+std::unique_ptr<WedgeTray> tray;
 }  // namespace
 
 void createStartWindows() {
@@ -88,6 +92,10 @@ void createDialogs() {
     ConfigForm->setClockDialog(dlgTime);
     MainForm->setDialogs(ConfigForm, ReceiveForm, PassForm, InfoForm);
     MainForm->setHistoryWindow(HistoryForm);
+    // Made here, once the main window shows: asking the desktop for its tray takes a moment.
+    tray = std::make_unique<WedgeTray>(programData->settings, *Wedge, *MainForm);
+    ReceiveForm->trayMenu = tray->menu();
+    QObject::connect(MainForm, &TMainForm::configurationClosed, tray.get(), &WedgeTray::update);
 }
 
 void createApplicationWindows() {
@@ -97,6 +105,7 @@ void createApplicationWindows() {
 
 void destroyApplicationWindows() {
     if (programData) endRun(*programData);
+    tray.reset();
     delete HistoryForm;
     HistoryForm = nullptr;
     delete PassForm;

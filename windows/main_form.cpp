@@ -198,7 +198,9 @@ void TMainForm::Ende1Click() {
 void TMainForm::Konfiguration1Click() {
     // The dialogs come right after the main window has shown.
     if (!password_ || !config_) return;
-    if (showModal(password_) == ModalOk) showModal(config_);
+    if (showModal(password_) != ModalOk) return;
+    showModal(config_);
+    emit configurationClosed();
 }
 
 void TMainForm::Info1Click() {

@@ -66,6 +66,10 @@ class TMainForm : public QMainWindow {
     void Konfiguration1Click();
     void Info1Click();
 
+  signals:
+    // The configuration window was closed: a setting may have changed.
+    void configurationClosed();
+
   private:
     void createPanel();
     void createStatusBar();
