@@ -22,21 +22,6 @@ constexpr const char* kConnectionName = "lorvant-portal-test";
 constexpr const char* kFrontEnd = "/usr/libexec/xdg-desktop-portal";
 constexpr uid_t kNobody = 65534;
 
-const char* kBusConfig =
-    R"(<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
- "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
-<busconfig>
-  <type>session</type>
-  <listen>unix:dir=%1</listen>
-  <auth>EXTERNAL</auth>
-  <policy context="default">
-    <allow send_destination="*" eavesdrop="true"/>
-    <allow eavesdrop="true"/>
-    <allow own="*"/>
-  </policy>
-</busconfig>
-)";
-
 bool writeFile(const QString& path, const QByteArray& bytes) {
     QFile file(path);
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
@@ -48,11 +33,10 @@ PortalDesktop::~PortalDesktop() {
     QDBusConnection::disconnectFromBus(kConnectionName);
     stop(portal_);
     stop(standIn_);
-    stop(bus_);
 }
 
 bool PortalDesktop::available() {
-    return QFile::exists(kFrontEnd) && !QStandardPaths::findExecutable("dbus-daemon").isEmpty();
+    return QFile::exists(kFrontEnd) && PrivateSessionBus::available();
 }
 
 void PortalDesktop::stop(QProcess& process) {
@@ -67,9 +51,9 @@ bool PortalDesktop::startProcess(QProcess& process, const QString& program,
                                  const QProcessEnvironment& environment) {
     process.setProcessEnvironment(environment);
     process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    // Only the bus's address is read; output nobody reads would fill the pipe and stop the
-    // process while the test waits for it in a blocking call.
-    if (&process != &bus_) process.setStandardOutputFile(QProcess::nullDevice());
+    // Output nobody reads would fill the pipe and stop the process while the test waits for
+    // it in a blocking call.
+    process.setStandardOutputFile(QProcess::nullDevice());
     process.start(program, arguments);
     return process.waitForStarted(kStartTimeoutMs) || fail(program + ": " + process.errorString());
 }
@@ -82,11 +66,10 @@ bool PortalDesktop::fail(const QString& why) {
 bool PortalDesktop::start() {
     if (!home_.isValid()) return fail("no temporary folder");
     const QString root = home_.path();
-    for (const char* folder : {"config", "data", "cache", "state", "runtime", "portals", "bus"})
+    for (const char* folder : {"config", "data", "cache", "state", "runtime", "portals"})
         QDir(root).mkpath(folder);
     QFile::setPermissions(root + "/runtime",
                           QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    writeFile(root + "/bus.conf", QString(kBusConfig).arg(root + "/bus").toUtf8());
     writeFile(root + "/portals/lorvanttest.portal",
               QString("[portal]\nDBusName=%1\nInterfaces=org.freedesktop.impl.portal."
                       "RemoteDesktop;org.freedesktop.impl.portal.GlobalShortcuts;\nUseIn=%2\n")
@@ -103,16 +86,8 @@ bool PortalDesktop::start() {
     environment.remove("DISPLAY");
     environment.remove("WAYLAND_DISPLAY");
 
-    if (!startProcess(bus_, "dbus-daemon",
-                      {"--config-file=" + root + "/bus.conf", "--nofork", "--print-address"},
-                      environment))
-        return false;
-    QDeadlineTimer deadline(kStartTimeoutMs);
-    QByteArray output;
-    while (!output.contains('\n') && bus_.waitForReadyRead(deadline.remainingTime()))
-        output += bus_.readAllStandardOutput();
-    address_ = QString::fromUtf8(output).trimmed();
-    if (address_.isEmpty()) return fail("dbus-daemon printed no address");
+    if (!sessionBus_.start(root, environment)) return fail(sessionBus_.errorText());
+    address_ = sessionBus_.address();
     if (!bus().isConnected()) return fail("cannot connect to " + address_);
     environment.insert("DBUS_SESSION_BUS_ADDRESS", address_);
 
@@ -126,16 +101,12 @@ bool PortalDesktop::start() {
 }
 
 QDBusConnection PortalDesktop::bus() const {
-    return QDBusConnection::connectToBus(address_, kConnectionName);
+    return sessionBus_.connection(kConnectionName);
 }
 
 bool PortalDesktop::waitForName(const QString& name) {
-    QDeadlineTimer deadline(kStartTimeoutMs);
-    while (!deadline.hasExpired()) {
-        if (bus().interface()->isServiceRegistered(name)) return true;
-        QThread::msleep(20);
-    }
-    return fail(name + " did not appear on the bus");
+    return sessionBus_.waitForName(kConnectionName, name) ||
+           fail(name + " did not appear on the bus");
 }
 
 void PortalDesktop::control(const QString& method, const QVariantList& arguments) const {

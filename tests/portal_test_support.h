@@ -6,13 +6,15 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include "private_session_bus.h"
+
 // What the desktop portal tests run against: the real xdg-desktop-portal front end on a
 // private session bus, with a stand-in desktop (tests/portal_standin_backend.cpp) as its
 // RemoteDesktop and GlobalShortcuts backend; and a headless sway whose keyboard layout is
 // a given set of characters.
 
-// The private bus (allow-all policy, no service folders, so nothing starts by itself),
-// the stand-in and the front end, with HOME and the XDG folders in a temporary folder.
+// The private bus, the stand-in and the front end, with HOME and the XDG folders in a temporary
+// folder.
 class PortalDesktop {
   public:
     ~PortalDesktop();
@@ -49,7 +51,7 @@ class PortalDesktop {
     static void stop(QProcess& process);
 
     QTemporaryDir home_;
-    QProcess bus_;
+    PrivateSessionBus sessionBus_;
     QProcess standIn_;
     QProcess portal_;
     QString address_;
