@@ -1,5 +1,7 @@
+#include <QAbstractEventDispatcher>
 #include <QCoreApplication>
 #include <QTimer>
+#include <memory>
 
 #include "app/command_line.h"
 #include "app/commands.h"
@@ -71,8 +73,17 @@ int main(int argc, char** argv) {
             }))
             reportChannelUnavailable(channel.problem());
         MainForm->show();
-        // The dialogs are not needed to show the main window; they come right after it.
-        QTimer::singleShot(0, [] { createDialogs(); });
+        // The dialogs are not needed to show the main window; they come right after it, once
+        // the event loop has handed the window to the window system (which it does when it
+        // is about to wait), so that making them does not hold the window back.
+        auto dialogsOnce = std::make_shared<QMetaObject::Connection>();
+        *dialogsOnce = QObject::connect(QAbstractEventDispatcher::instance(),
+                                        &QAbstractEventDispatcher::aboutToBlock, [dialogsOnce] {
+                                            QObject::disconnect(*dialogsOnce);
+                                            QTimer::singleShot(0, [] { createDialogs(); });
+                                        });
+        // Should the loop never wait, they come all the same (a second call does nothing).
+        QTimer::singleShot(250, [] { createDialogs(); });
         app.exec();
         destroyApplicationWindows();
     } catch (const std::exception& error) {

@@ -79,11 +79,14 @@ void createStartWindows() {
     ReceiveForm = new TReceiveForm(*programData, MainForm);
     Wedge = new KeyboardWedge(*programData, MainForm, ReceiveForm);
     MainForm->setDialogs(nullptr, ReceiveForm, nullptr, nullptr);
-    startRun(*programData, MainForm);
+    // The history is not needed to show the main window (its first creation takes a few
+    // milliseconds of disk writes); it opens with the dialogs, right after.
+    startRun(*programData, MainForm, false);
 }
 
 void createDialogs() {
     if (ConfigForm) return;
+    openRunHistory(*programData);
     ConfigForm = new TConfigForm(*programData, MainForm);
     InfoForm = new TInfoForm(MainForm);
     dlgTime = new TdlgTime(MainForm);

@@ -37,8 +37,9 @@ extern THistoryForm* HistoryForm;
 // What the run needs before its main window shows: the program data, loaded (startRun), the
 // main window with its status, the receive window and the keyboard wedge.
 void createStartWindows();
-// The dialogs the main window opens: configuration, info, clock and password. The program
-// makes them once its main window is on the screen; a second call does nothing.
+// The reception history, and the dialogs the main window opens: configuration, info,
+// clock, password, history, and the wedge's tray icon. The program makes them once its main
+// window is on the screen; a second call does nothing.
 void createDialogs();
 // Both, in that order.
 void createApplicationWindows();

@@ -16,10 +16,12 @@
 
 namespace {
 std::unique_ptr<SqliteHistory> history;
+}  // namespace
 
 // The history beside the settings, or in the user's data folder when installed; a file that
 // is no history of ours is moved aside (and said so), and without one the program runs on.
-void openHistory(ProgramData& data) {
+void openRunHistory(ProgramData& data) {
+    if (history) return;
     QString notice;
     history = SqliteHistory::open(historyPath(), notice);
     data.history = history.get();
@@ -27,6 +29,8 @@ void openHistory(ProgramData& data) {
     // Keeping N days: what is older goes at the start.
     pruneHistory(data.history, data.settings.historyKeepDays, currentDateTime());
 }
+
+namespace {
 
 // A save to the data file that the end of the last run cut short is taken back, so the
 // file holds what it held before it; with the counter on, that save went to the last
@@ -75,11 +79,11 @@ void saveScannerList(const ProgramData& data) {
 }
 }  // namespace
 
-void startRun(ProgramData& data, TMainForm* main) {
+void startRun(ProgramData& data, TMainForm* main, bool openHistoryNow) {
     data.loadSettings(programDirectory(), dataDirectory());
     recoverDataFiles(data.settings);
     loadScannerList(data);
-    openHistory(data);
+    if (openHistoryNow) openRunHistory(data);
     // A file held by another running copy stays closed: saving then changes nothing on disk
     // and loading only resets the choices to the table.
     data.parameters.openFile(data.parametersPath());
