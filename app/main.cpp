@@ -84,7 +84,7 @@ int main(int argc, char** argv) {
                                         });
         // Should the loop never wait, they come all the same (a second call does nothing).
         QTimer::singleShot(250, [] { createDialogs(); });
-        app.exec();
+        if (!terminationRequested()) app.exec();
         destroyApplicationWindows();
     } catch (const std::exception& error) {
         showErrorMessage(QString::fromLocal8Bit(error.what()));

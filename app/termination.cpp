@@ -11,6 +11,7 @@
 
 namespace {
 int signalPipe[2] = {-1, -1};
+bool requested = false;
 
 void onSignal(int) {
     // Only async-signal-safe work here: the event loop picks the byte up.
@@ -25,6 +26,7 @@ void quitOnTerminationSignals(QCoreApplication& application) {
     QObject::connect(notifier, &QSocketNotifier::activated, &application, [&application] {
         char byte = 0;
         [[maybe_unused]] const ssize_t read = ::read(signalPipe[1], &byte, 1);
+        requested = true;
         application.exit(0);
     });
     struct sigaction action {};
@@ -33,6 +35,13 @@ void quitOnTerminationSignals(QCoreApplication& application) {
     action.sa_flags = SA_RESTART;
     for (int signal : {SIGTERM, SIGINT, SIGHUP}) sigaction(signal, &action, nullptr);
 }
+
+bool terminationRequested() {
+    return requested;
+}
 #else
 void quitOnTerminationSignals(QCoreApplication&) {}
+bool terminationRequested() {
+    return false;
+}
 #endif

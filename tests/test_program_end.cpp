@@ -57,6 +57,33 @@ class ProgramEndTest : public QObject {
         // Installed, nothing is written beside the executable.
         if (bin != settings) QCOMPARE(QDir(bin).entryList(QDir::Files), QStringList{"lorvant"});
     }
+
+    // A signal while the start's first message is up (here: no scanner list) ends the
+    // program there, as at any other time, instead of closing the message and running on.
+    void terminationSignalDuringTheStartsMessageEndsTheProgram() {
+        QTemporaryDir dir;
+        QTemporaryDir runtime;
+        QVERIFY(dir.isValid() && runtime.isValid());
+        QVERIFY(QFile::copy(LORVANT_PROGRAM, dir.filePath("lorvant")));
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("QT_QPA_PLATFORM", "offscreen");
+        environment.insert("LORVANT_COM1", "/dev/null");
+        environment.insert("XDG_RUNTIME_DIR", runtime.path());
+        process.setProcessEnvironment(environment);
+        process.start(dir.filePath("lorvant"), {});
+        QVERIFY(process.waitForStarted());
+        // The lock is taken right before the signals are handled; whether the message is up
+        // yet or comes next, the signal waits for its loop.
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(runtime.filePath("lorvant/lorvant.lock")), 10000);
+        QTest::qWait(200);
+        ::kill(static_cast<pid_t>(process.processId()), SIGTERM);
+        QVERIFY(process.waitForFinished(10000));
+        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+        QVERIFY2(process.exitCode() == 0, process.readAllStandardError().constData());
+        // It ended as a run ends: the settings are written.
+        QVERIFY(QFile::exists(dir.filePath("LVconfig.ini")));
+    }
 };
 
 QTEST_GUILESS_MAIN(ProgramEndTest)
