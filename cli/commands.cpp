@@ -186,6 +186,94 @@ bool storable(const std::string& given, std::string& bytes, QString& problem, bo
 
 }  // namespace
 
+namespace {
+
+// In the history before anything leaves or is erased; what went wrong there is said.
+HistoryRecord recordInHistory(ProgramData& data, const Reception& reception) {
+    const HistoryRecord recorded =
+        recordReception(data.history, reception, data.scanners, currentDateTime());
+    if (!recorded.notice.empty()) printError(QString::fromStdString(recorded.notice));
+    if (!recorded.problem.empty())
+        printError(QString(texts::kNotInHistory).arg(QString::fromStdString(recorded.problem)));
+    return recorded;
+}
+
+// Where the reception went: delivered or not, the line that says so, and a failure's status.
+struct Delivery {
+    bool delivered = true;
+    QString summary;
+    int status = 0;
+};
+
+class ReceptionDelivery {
+  public:
+    ReceptionDelivery(const CliOptions& options, ProgramData& data, const Reception& reception)
+        : options_(options),
+          data_(data),
+          reception_(reception),
+          recorded_(recordInHistory(data, reception)),
+          bytes_(options.json ? receptionJsonLines(reception, data.scanners.find(reception.serial))
+                              : receptionBytes(reception, data.settings)) {}
+
+    Delivery toFile() {
+        const Settings& settings = data_.settings;
+        // --output names the file itself; the counter numbers the configured one.
+        const bool counted = !options_.output && settings.counterActive;
+        const auto pathFor = [&](int32_t counter) {
+            return options_.output ? *options_.output : dataFilePath(settings, counter);
+        };
+        const std::string next = pathFor(counted ? data_.nextFileCounter() : 0);
+        if (emptyReceptionOverwritesData(reception_, settings, next)) {
+            // The window program asks first; here nobody can be asked, so the file stays.
+            printError(QString(clitexts::kEmptyUnitKeepsFile).arg(pathText(next)));
+            return {false, {}, 0};
+        }
+        const std::string path = pathFor(counted ? data_.takeFileCounter() : 0);
+        std::string reason;
+        const bool saved =
+            options_.json
+                ? writeDataFile(path, bytes_, settings.saveOption == SaveOption::Append, reason)
+                : saveReception(reception_, settings, path, reason);
+        if (!saved) {
+            printError(QString(texts::kDataNotSaved)
+                           .arg(pathText(path), QString::fromUtf8(reason.c_str())) +
+                       "\n" + clitexts::kScannerKeepsBarcodes);
+            return {false, {}, kNotWritten};
+        }
+        noteDelivery(path);
+        return {true, QString(clitexts::kSavedTo).arg(reception_.rows.size()).arg(pathText(path)),
+                0};
+    }
+
+    Delivery toStandardOutput() {
+        std::string reason;
+        if (!writeStandardOutput(bytes_, reason)) {
+            printError(QString(clitexts::kStandardOutputFailed)
+                           .arg(QString::fromLocal8Bit(reason.c_str())) +
+                       "\n" + clitexts::kScannerKeepsBarcodes);
+            return {false, {}, kNotWritten};
+        }
+        noteDelivery("-");
+        return {true, QString(clitexts::kWrittenToOutput).arg(reception_.rows.size()), 0};
+    }
+
+  private:
+    void noteDelivery(const std::string& file) {
+        std::string error;
+        if (recorded_.id &&
+            !data_.history->markDelivered(recorded_.id, HistoryDelivery::Saved, file, error))
+            printError(QString(texts::kNotInHistory).arg(QString::fromStdString(error)));
+    }
+
+    const CliOptions& options_;
+    ProgramData& data_;
+    const Reception& reception_;
+    const HistoryRecord recorded_;
+    const std::string bytes_;
+};
+
+}  // namespace
+
 int runReceive(const CliOptions& options, ProgramData& data) {
     ScannerPort port(data.settings.port, options.port);
     if (const int status = port.open()) return status;
@@ -206,69 +294,15 @@ int runReceive(const CliOptions& options, ProgramData& data) {
     if (reception.health.lowBattery) printError(texts::kLowBattery);
     if (reception.health.clockLost) printError(texts::kClockLost);
 
-    // In the history before anything leaves or is erased.
-    const HistoryRecord recorded =
-        recordReception(data.history, reception, data.scanners, currentDateTime());
-    if (!recorded.notice.empty()) printError(QString::fromStdString(recorded.notice));
-    if (!recorded.problem.empty())
-        printError(QString(texts::kNotInHistory).arg(QString::fromStdString(recorded.problem)));
-    const auto noteDelivery = [&](const std::string& file) {
-        std::string error;
-        if (recorded.id &&
-            !data.history->markDelivered(recorded.id, HistoryDelivery::Saved, file, error))
-            printError(QString(texts::kNotInHistory).arg(QString::fromStdString(error)));
-    };
-
-    const Settings& settings = data.settings;
-    const std::string bytes =
-        options.json ? receptionJsonLines(reception, data.scanners.find(reception.serial))
-                     : receptionBytes(reception, settings);
+    ReceptionDelivery delivery(options, data, reception);
     const bool toFile = options.output || (!options.toStdout && !options.json);
-    bool delivered = true;
-    QString summary;
-    if (toFile) {
-        // --output names the file itself; the counter numbers the configured one.
-        const bool counted = !options.output && settings.counterActive;
-        const auto pathFor = [&](int32_t counter) {
-            return options.output ? *options.output : dataFilePath(settings, counter);
-        };
-        const std::string next = pathFor(counted ? data.nextFileCounter() : 0);
-        if (emptyReceptionOverwritesData(reception, settings, next)) {
-            // The window program asks first; here nobody can be asked, so the file stays.
-            printError(QString(clitexts::kEmptyUnitKeepsFile).arg(pathText(next)));
-            delivered = false;
-        } else {
-            const std::string path = pathFor(counted ? data.takeFileCounter() : 0);
-            std::string reason;
-            const bool saved =
-                options.json
-                    ? writeDataFile(path, bytes, settings.saveOption == SaveOption::Append, reason)
-                    : saveReception(reception, settings, path, reason);
-            if (!saved) {
-                printError(QString(texts::kDataNotSaved)
-                               .arg(pathText(path), QString::fromUtf8(reason.c_str())) +
-                           "\n" + clitexts::kScannerKeepsBarcodes);
-                return kNotWritten;
-            }
-            noteDelivery(path);
-            summary = QString(clitexts::kSavedTo).arg(reception.rows.size()).arg(pathText(path));
-        }
-    } else {
-        std::string reason;
-        if (!writeStandardOutput(bytes, reason)) {
-            printError(QString(clitexts::kStandardOutputFailed)
-                           .arg(QString::fromLocal8Bit(reason.c_str())) +
-                       "\n" + clitexts::kScannerKeepsBarcodes);
-            return kNotWritten;
-        }
-        noteDelivery("-");
-        summary = QString(clitexts::kWrittenToOutput).arg(reception.rows.size());
-    }
+    const Delivery done = toFile ? delivery.toFile() : delivery.toStandardOutput();
+    if (done.status) return done.status;
     if (interruptionSignal())
-        return interrupted(port,
-                           delivered ? clitexts::kInterruptedAfterSave : clitexts::kInterrupted);
-    if (errorIsTerminal() && !summary.isEmpty()) printError(summary);
-    return finishReception(port, data, reception, eraseWanted(options, settings, toFile));
+        return interrupted(
+            port, done.delivered ? clitexts::kInterruptedAfterSave : clitexts::kInterrupted);
+    if (errorIsTerminal() && !done.summary.isEmpty()) printError(done.summary);
+    return finishReception(port, data, reception, eraseWanted(options, data.settings, toFile));
 }
 
 int runInfo(const CliOptions& options, ProgramData& data) {
