@@ -24,6 +24,20 @@ void withoutRuntimeFolderWarning(QtMsgType type, const QMessageLogContext& conte
     if (message.startsWith("QStandardPaths: XDG_RUNTIME_DIR not set")) return;
     qtMessages(type, context, message);
 }
+
+// The dialogs are not needed to show the main window; they come right after it, once the
+// event loop has handed the window to the window system (which it does when it is about to
+// wait), so that making them does not hold the window back.
+void createDialogsOnceShown() {
+    auto once = std::make_shared<QMetaObject::Connection>();
+    *once = QObject::connect(QAbstractEventDispatcher::instance(),
+                             &QAbstractEventDispatcher::aboutToBlock, [once] {
+                                 QObject::disconnect(*once);
+                                 QTimer::singleShot(0, [] { createDialogs(); });
+                             });
+    // Should the loop never wait, they come all the same (a second call does nothing).
+    QTimer::singleShot(250, [] { createDialogs(); });
+}
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -73,17 +87,7 @@ int main(int argc, char** argv) {
             }))
             reportChannelUnavailable(channel.problem());
         MainForm->show();
-        // The dialogs are not needed to show the main window; they come right after it, once
-        // the event loop has handed the window to the window system (which it does when it
-        // is about to wait), so that making them does not hold the window back.
-        auto dialogsOnce = std::make_shared<QMetaObject::Connection>();
-        *dialogsOnce = QObject::connect(QAbstractEventDispatcher::instance(),
-                                        &QAbstractEventDispatcher::aboutToBlock, [dialogsOnce] {
-                                            QObject::disconnect(*dialogsOnce);
-                                            QTimer::singleShot(0, [] { createDialogs(); });
-                                        });
-        // Should the loop never wait, they come all the same (a second call does nothing).
-        QTimer::singleShot(250, [] { createDialogs(); });
+        createDialogsOnceShown();
         if (!terminationRequested()) app.exec();
         destroyApplicationWindows();
     } catch (const std::exception& error) {
