@@ -9,6 +9,7 @@
 
 #include "emulator_launcher.h"
 #include "file_helpers.h"
+#include "program_process.h"
 #include "wedge_scans.h"
 #include "x11_test_support.h"
 
@@ -90,38 +91,21 @@ void WedgeEndToEndTest::initTestCase() {
 }
 
 void WedgeEndToEndTest::cleanupTestCase() {
-    if (program_.state() == QProcess::NotRunning) return;
-    program_.terminate();
-    if (!program_.waitForFinished(slowX)) program_.kill();
-    program_.waitForFinished(5000);
-    // The program ends on the termination signal like closing it, without a failure (a
-    // sanitizer finding would be one); so does the emulator.
-    QCOMPARE(program_.exitStatus(), QProcess::NormalExit);
-    QVERIFY2(program_.exitCode() == 0, qPrintable(diagnosis()));
+    // The program ends on the termination signal like closing it; so does the emulator.
+    QVERIFY2(endProgram(program_), qPrintable(diagnosis()));
     QVERIFY2(emulator_.stop(), qPrintable(emulator_.log().right(2000)));
 }
 
 // The program takes its files from the directory of its executable, so it runs as a copy
 // in a folder holding the settings file and the scanner list.
 bool WedgeEndToEndTest::startProgram() {
-    const QString executable = programDir_.filePath("lorvant");
-    if (!QFile::copy(QStringLiteral(LORVANT_PROGRAM), executable)) return false;
     const QString row = "0a1b2c3d4e5f6071;E2E;Wedge\r\n";
     if (!putFile(programDir_.filePath("LVconfig.ini"), kSettings) ||
         !putFile(programDir_.filePath("LVserial.dat"), row.toStdString()))
         return false;
-
-    auto environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("DISPLAY", server_.display());
-    environment.insert("QT_QPA_PLATFORM", "xcb");
-    environment.remove("WAYLAND_DISPLAY");
-    environment.insert("XDG_RUNTIME_DIR", runtimeDir_.path());
-    environment.insert("LORVANT_COM1", emulator_.portPath());
-    program_.setProcessEnvironment(environment);
-    program_.setWorkingDirectory(programDir_.path());
-    program_.setProcessChannelMode(QProcess::MergedChannels);
-    program_.start(executable, {});
-    return program_.waitForStarted(slowX);
+    return startProgramIn(
+        program_, programDir_.path(),
+        programEnvironment(server_.display(), runtimeDir_.path(), emulator_.portPath()));
 }
 
 bool WedgeEndToEndTest::pressUntilTaken(const QStringList& keys,

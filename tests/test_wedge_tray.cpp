@@ -14,6 +14,7 @@
 #include "emulator_launcher.h"
 #include "file_helpers.h"
 #include "private_session_bus.h"
+#include "program_process.h"
 #include "wedge_scans.h"
 #include "x11_test_support.h"
 
@@ -142,32 +143,17 @@ void WedgeTrayTest::initTestCase() {
     QVERIFY2(emulator_.start({"--data", unitPath, "--lose-interrogates", "9", "--log"}),
              qPrintable(emulator_.errorText()));
 
-    const QString executable = programDir_.filePath("lorvant");
-    QVERIFY(QFile::copy(QStringLiteral(LORVANT_PROGRAM), executable));
     QVERIFY(putFile(programDir_.filePath("LVconfig.ini"), kSettings));
     QVERIFY(putFile(programDir_.filePath("LVserial.dat"), "0a1b2c3d4e5f6071;E2E;Tray\r\n"));
-    auto environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("DISPLAY", server_.display());
-    environment.insert("QT_QPA_PLATFORM", "xcb");
-    environment.remove("WAYLAND_DISPLAY");
+    auto environment =
+        programEnvironment(server_.display(), runtimeDir_.path(), emulator_.portPath());
     environment.remove("XDG_CURRENT_DESKTOP");
-    environment.insert("XDG_RUNTIME_DIR", runtimeDir_.path());
     environment.insert("DBUS_SESSION_BUS_ADDRESS", bus_.address());
-    environment.insert("LORVANT_COM1", emulator_.portPath());
-    program_.setProcessEnvironment(environment);
-    program_.setWorkingDirectory(programDir_.path());
-    program_.setProcessChannelMode(QProcess::MergedChannels);
-    program_.start(executable, {});
-    QVERIFY(program_.waitForStarted(slowX));
+    QVERIFY(startProgramIn(program_, programDir_.path(), environment));
 }
 
 void WedgeTrayTest::cleanupTestCase() {
-    if (program_.state() == QProcess::NotRunning) return;
-    program_.terminate();
-    if (!program_.waitForFinished(slowX)) program_.kill();
-    program_.waitForFinished(5000);
-    QCOMPARE(program_.exitStatus(), QProcess::NormalExit);
-    QVERIFY2(program_.exitCode() == 0, qPrintable(diagnosis()));
+    QVERIFY2(endProgram(program_), qPrintable(diagnosis()));
     QVERIFY2(emulator_.stop(), qPrintable(emulator_.log().right(2000)));
 }
 
