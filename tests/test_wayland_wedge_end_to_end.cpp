@@ -64,7 +64,6 @@ class WaylandWedgeEndToEndTest : public QObject {
     // terminal focused again.
     bool startScannerAndProgram();
     void stopProgram();
-    int storedBarcodes() const;
     QString diagnosis() const;
 
     SwaySession session_;
@@ -120,11 +119,6 @@ void WaylandWedgeEndToEndTest::stopProgram() {
     program_.waitForFinished(5000);
 }
 
-int WaylandWedgeEndToEndTest::storedBarcodes() const {
-    cs1504::Device unit;
-    return emulator_.state(unit) ? int(unit.barcodes.size()) : -1;
-}
-
 QString WaylandWedgeEndToEndTest::diagnosis() const {
     return "focused: " + session_.focusedAppId() +
            "\nreceived: " + QString::fromUtf8(session_.received().toPercentEncoding(" :.;!@|-")) +
@@ -161,7 +155,7 @@ void WaylandWedgeEndToEndTest::sendBindingTypesEveryBarcode() {
                               qPrintable(diagnosis()), slow);
     // The barcode holding the list's delimiter arrives whole.
     QCOMPARE(session_.received().mid(start), expected);
-    QTRY_COMPARE_WITH_TIMEOUT(storedBarcodes(), 0, slow);
+    QTRY_COMPARE_WITH_TIMEOUT(emulator_.storedBarcodes(), 0, slow);
     QCOMPARE(program_.state(), QProcess::Running);
 }
 
@@ -176,10 +170,10 @@ void WaylandWedgeEndToEndTest::eraseBindingEmptiesTheScanner() {
     QVERIFY(session_.pressKeys(kSendBinding));
     QTRY_VERIFY2_WITH_TIMEOUT(session_.received().size() - start >= expectedBytes().size(),
                               qPrintable(diagnosis()), slow);
-    QCOMPARE(storedBarcodes(), int(std::size(kScans)));
+    QCOMPARE(emulator_.storedBarcodes(), int(std::size(kScans)));
     const QByteArray before = session_.received();
     QVERIFY(session_.pressKeys(kEraseBinding));
-    QTRY_COMPARE_WITH_TIMEOUT(storedBarcodes(), 0, slow);
+    QTRY_COMPARE_WITH_TIMEOUT(emulator_.storedBarcodes(), 0, slow);
     QCOMPARE(session_.received(), before);
 }
 

@@ -61,7 +61,6 @@ class WedgeEndToEndTest : public QObject {
     bool pressUntilTaken(const QStringList& keys, const std::function<bool()>& taken);
     // The recorded text without those unanswered hotkey presses.
     QString typedText();
-    int storedBarcodes() const;
     QString diagnosis();
 
     XvfbServer server_;
@@ -133,11 +132,6 @@ QString WedgeEndToEndTest::typedText() {
     return text;
 }
 
-int WedgeEndToEndTest::storedBarcodes() const {
-    cs1504::Device unit;
-    return emulator_.state(unit) ? int(unit.barcodes.size()) : -1;
-}
-
 QString WedgeEndToEndTest::diagnosis() {
     return QStringLiteral("%1 presses unanswered, %2 keys recorded\n")
                .arg(unansweredPresses_)
@@ -169,7 +163,7 @@ void WedgeEndToEndTest::sendHotkeyTypesEveryBarcode() {
         if (key.state & controlMask_) QCOMPARE(key.keycode, unsigned(sKey));
     }
     // The scanner keeps the barcodes: clearing after a transfer is off.
-    QCOMPARE(storedBarcodes(), int(std::size(kScans)));
+    QCOMPARE(emulator_.storedBarcodes(), int(std::size(kScans)));
     qInfo("%s: %d hotkey presses went unanswered", qPrintable(layout), unansweredPresses_);
 }
 
@@ -186,9 +180,9 @@ void WedgeEndToEndTest::sendCommandTypesEveryBarcode() {
 }
 
 void WedgeEndToEndTest::clearHotkeyEmptiesTheScanner() {
-    QCOMPARE(storedBarcodes(), int(std::size(kScans)));
+    QCOMPARE(emulator_.storedBarcodes(), int(std::size(kScans)));
     recorder_.clear();
-    QVERIFY2(pressUntilTaken(kClearHotkey, [this] { return storedBarcodes() == 0; }),
+    QVERIFY2(pressUntilTaken(kClearHotkey, [this] { return emulator_.storedBarcodes() == 0; }),
              qPrintable(diagnosis()));
     QCOMPARE(typedText(), QString());
     QCOMPARE(program_.state(), QProcess::Running);

@@ -102,7 +102,6 @@ class WedgeTrayTest : public QObject {
     MenuEntry entry(const QString& label);
     void click(const QString& label);
     QString typedText();
-    int storedBarcodes() const;
     QString diagnosis();
 
     XvfbServer server_;
@@ -247,11 +246,6 @@ QString WedgeTrayTest::typedText() {
     return text;
 }
 
-int WedgeTrayTest::storedBarcodes() const {
-    cs1504::Device unit;
-    return emulator_.state(unit) ? int(unit.barcodes.size()) : -1;
-}
-
 QString WedgeTrayTest::diagnosis() {
     return "notifications: " + notifications_.received.join(" / ") +
            "\nprogram: " + QString::fromLocal8Bit(program_.readAll()) +
@@ -293,7 +287,7 @@ void WedgeTrayTest::readingCancelledFromTheMenuTypesNothingAndKeepsTheBarcodes()
     QCOMPARE(toolTip(), QString("Lorvant: bereit\nLesen abgebrochen: nichts getippt, nichts "
                                 "gelöscht"));
     QCOMPARE(typedText(), QString());
-    QCOMPARE(storedBarcodes(), int(std::size(kScans)));
+    QCOMPARE(emulator_.storedBarcodes(), int(std::size(kScans)));
 }
 
 // Sent from the menu, every barcode is typed into the window with the focus, the scanner is
@@ -308,7 +302,7 @@ void WedgeTrayTest::sendFromTheMenuTypesEveryBarcodeAndTheDesktopSaysSo() {
     QCOMPARE(notifications_.received[1], QString("3 Barcodes getippt|"));
     QCOMPARE(notifications_.replaced, (QList<uint>{0, 101}));
     QCOMPARE(toolTip(), QString("Lorvant: bereit\n3 Barcodes getippt"));
-    QTRY_COMPARE_WITH_TIMEOUT(storedBarcodes(), 0, slowX);
+    QTRY_COMPARE_WITH_TIMEOUT(emulator_.storedBarcodes(), 0, slowX);
     QCOMPARE(program_.state(), QProcess::Running);
 }
 

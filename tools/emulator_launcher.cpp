@@ -54,3 +54,8 @@ QString EmulatorLauncher::log() const {
     QFile file(directory_.filePath("stderr.txt"));
     return file.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(file.readAll()) : QString();
 }
+
+int EmulatorLauncher::storedBarcodes() const {
+    cs1504::Device unit;
+    return state(unit) ? int(unit.barcodes.size()) : -1;
+}

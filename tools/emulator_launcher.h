@@ -25,6 +25,8 @@ class EmulatorLauncher {
     QString portPath() const { return portPath_; }
     // The unit as the emulator last wrote it down; false when that cannot be read.
     bool state(cs1504::Device& device) const;
+    // How many barcodes the unit holds by that state; -1 when it cannot be read.
+    int storedBarcodes() const;
     QString errorText() const { return errorText_; }
     // What it wrote to stderr (transactions when started with --log).
     QString log() const;
