@@ -264,9 +264,10 @@ bool appendToFile(const std::string& path, const std::string& bytes, std::string
     }
     // Where the folder takes no new file there is no undo record; the single write still
     // keeps a half block from a process that is ended.
-    const FileIdentity identity = identityOf(fd);
     UndoRecord record{end, end + static_cast<long long>(bytes.size())};
 #ifndef _WIN32
+    // On Windows the file's identity is no part of the record: it has no inode.
+    const FileIdentity identity = identityOf(fd);
     record.device = static_cast<unsigned long long>(identity.device);
     record.inode = static_cast<unsigned long long>(identity.inode);
 #endif
