@@ -1,6 +1,8 @@
-// The Windows side of the file layers, run under Wine against the Win32 API it implements:
-// the settings file as the Windows profile functions make it, the safe replace of a file,
-// appends to the data file, and the parameter file held by one program alone.
+// The Windows side of the file layers and the Win32 backends, run under Wine against the
+// Win32 API it implements: the settings file as the Windows profile functions make it, the
+// safe replace of a file, appends to the data file, the parameter file held by one program
+// alone; and, on the X server scripts/test-windows.sh starts, typing into a Win32 edit
+// control and hotkeys pressed on the keyboard.
 #define DOCTEST_CONFIG_IMPLEMENT_WITH_MAIN
 #include <doctest.h>
 #include <io.h>
@@ -16,6 +18,9 @@
 #include "formats/file_bytes.h"
 #include "formats/parameter_file.h"
 #include "formats/profile_file.h"
+#include "platform/win32/win32_global_hotkeys.h"
+#include "platform/win32/win32_keyboard_output.h"
+#include "text/cp1252.h"
 
 namespace {
 
@@ -182,4 +187,124 @@ TEST_CASE("the parameter file is held by one program alone and keeps its 400 byt
     // A shorter image later leaves the rest of the 400 bytes.
     REQUIRE(first.writeImage(std::string(10, '\x01')));
     CHECK(first.readImage(1000) == std::string(10, '\x01') + std::string(390, '\x5A'));
+}
+
+namespace {
+
+// Lets the window system's messages through for `ms` milliseconds, or until `done` says so.
+template <typename Done>
+bool pumpUntil(Done done, DWORD ms) {
+    const DWORD start = GetTickCount();
+    while (!done()) {
+        if (GetTickCount() - start > ms) return false;
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+        Sleep(5);
+    }
+    return true;
+}
+
+// A Win32 edit control in a window of its own, with the keyboard focus.
+HWND focusedEdit() {
+    const HWND edit = CreateWindowExW(
+        0, L"EDIT", L"",
+        WS_OVERLAPPEDWINDOW | WS_VISIBLE | ES_MULTILINE | ES_WANTRETURN | ES_AUTOVSCROLL, 0, 0, 600,
+        200, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    if (!edit) return nullptr;
+    SetForegroundWindow(edit);
+    SetFocus(edit);
+    if (!pumpUntil([&] { return GetFocus() == edit; }, 5000)) return nullptr;
+    // Until the X server has given the window the focus too.
+    pumpUntil([] { return false; }, 300);
+    return edit;
+}
+
+// Presses keys on the X server as a user would, through XTEST (xdotool, a program of the
+// machine Wine runs on, which Wine starts as such).
+bool pressOnTheXServer(const std::string& keys) {
+    std::string command = "Z:\\usr\\bin\\xdotool mousemove 100 100 key " + keys;
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process))
+        return false;
+    WaitForSingleObject(process.hProcess, 10000);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return true;
+}
+
+std::wstring textOf(HWND window) {
+    std::wstring text(size_t(GetWindowTextLengthW(window)) + 1, L'\0');
+    text.resize(size_t(GetWindowTextW(window, text.data(), int(text.size()))));
+    return text;
+}
+
+}  // namespace
+
+// On the X server the script starts, with the keyboard layout it names: a barcode line as the
+// wedge types it (the characters, Tab between the fields, Enter at the end) arrives exactly
+// in a Win32 edit control with the focus. "@" is an AltGr key on the German layout, "Ä" a key
+// there and no key on the US one (it then goes out as a Unicode key event).
+TEST_CASE("a barcode line typed through the Win32 backend arrives in an edit control") {
+    const char* layout = std::getenv("LORVANT_WINDOWS_LAYOUT");
+    if (!layout) {
+        MESSAGE("no X server with a known layout: not typed");
+        return;
+    }
+    CAPTURE(layout);
+    const HWND edit = focusedEdit();
+    REQUIRE(edit != nullptr);
+    const std::string barcode = "K\xC4SE-42@xyz!";
+    Win32KeyboardOutput output;
+    output.beginTransfer(barcode, {vk::Tab, vk::Return});
+    for (const char c : barcode) output.typeCharacter(c);
+    output.pressVirtualKey(vk::Tab);
+    for (const char c : std::string("08:14:37")) output.typeCharacter(c);
+    output.pressVirtualKey(vk::Return);
+    CHECK(output.endTransfer());
+
+    const std::wstring expected = L"K\u00C4SE-42@xyz!\t08:14:37\r\n";
+    pumpUntil([&] { return textOf(edit) == expected; }, 5000);
+    const std::wstring typed = textOf(edit);
+    std::string shown;
+    for (const wchar_t c : typed) shown += c < 0x80 ? char(c) : '?';
+    CAPTURE(shown);
+    CHECK(typed == expected);
+    DestroyWindow(edit);
+}
+
+// A hotkey registered through the Win32 backend arrives as its id when its keys are pressed
+// on the keyboard (a Wine window has the focus: Wine sees only the keys its windows get).
+TEST_CASE("a hotkey registered through the Win32 backend arrives as its id") {
+    if (!std::getenv("LORVANT_WINDOWS_LAYOUT")) {
+        MESSAGE("no X server: no keys pressed");
+        return;
+    }
+    const HWND edit = focusedEdit();
+    REQUIRE(edit != nullptr);
+    Win32GlobalHotkeys hotkeys;
+    std::vector<int> arrived;
+    hotkeys.setHandler([&](HotkeyId id) { arrived.push_back(id); });
+    const HotkeyModifiers altCtrl = HotkeyModifiers(HotkeyModifier::Alt).with(HotkeyModifier::Ctrl);
+    REQUIRE(hotkeys.registerHotkey(kSendHotkeyId, altCtrl, VirtualKey{'S'}));
+    REQUIRE(hotkeys.registerHotkey(kClearHotkeyId, altCtrl, VirtualKey{'D'}));
+    REQUIRE(pressOnTheXServer("ctrl+alt+s"));
+    CHECK(pumpUntil([&] { return arrived.size() == 1; }, 5000));
+    REQUIRE(pressOnTheXServer("ctrl+alt+d"));
+    CHECK(pumpUntil([&] { return arrived.size() == 2; }, 5000));
+    // A key without its modifiers is no hotkey; it reaches the window.
+    REQUIRE(pressOnTheXServer("s"));
+    CHECK(pumpUntil([&] { return textOf(edit) == L"s"; }, 5000));
+    CHECK(arrived == std::vector<int>{kSendHotkeyId, kClearHotkeyId});
+    // Unregistered, the combination reaches the window instead.
+    hotkeys.unregisterHotkey(kSendHotkeyId);
+    REQUIRE(pressOnTheXServer("ctrl+alt+s"));
+    pumpUntil([] { return false; }, 500);
+    CHECK(arrived.size() == 2);
+    DestroyWindow(edit);
 }
