@@ -9,7 +9,16 @@
 #ifdef _WIN32
 #include <fcntl.h>
 #include <io.h>
+#include <share.h>
+#include <stdlib.h>
 #include <sys/stat.h>
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
 #else
 #include <fcntl.h>
 #include <sys/file.h>
@@ -66,9 +75,24 @@ std::string germanReason(int error) {
 }
 
 #ifdef _WIN32
+// Opened so that no other program writes the file meanwhile: a second writer (another
+// running copy appending) waits its turn for up to five seconds, as the lock makes it on
+// other systems, and then fails with EWOULDBLOCK.
 int openFile(const std::string& path, bool append) {
     (void)append;
-    return _open(path.c_str(), _O_WRONLY | _O_CREAT | _O_BINARY, _S_IREAD | _S_IWRITE);
+    for (int tries = 0; tries < 2500; ++tries) {
+        int fd = -1;
+        const errno_t error = _sopen_s(&fd, path.c_str(), _O_WRONLY | _O_CREAT | _O_BINARY,
+                                       _SH_DENYWR, _S_IREAD | _S_IWRITE);
+        if (error == 0) return fd;
+        if (_doserrno != ERROR_SHARING_VIOLATION) {
+            errno = error;
+            return -1;
+        }
+        Sleep(2);
+    }
+    errno = EWOULDBLOCK;
+    return -1;
 }
 long long fileEnd(int fd) {
     return _lseeki64(fd, 0, SEEK_END);
@@ -87,7 +111,7 @@ bool flushFile(int fd) {
 void closeFile(int fd) {
     _close(fd);
 }
-// Windows keeps a second writer out by its sharing rules.
+// The sharing mode of openFile keeps a second writer out.
 bool lockFile(int) {
     return true;
 }
@@ -246,6 +270,10 @@ bool fail(std::string& reason, int error) {
 
 bool appendToFile(const std::string& path, const std::string& bytes, std::string& reason) {
     const int fd = openFile(path, true);
+    if (fd < 0 && errno == EWOULDBLOCK) {
+        reason = "Die Datei wird gerade von einem anderen Programm beschrieben.";
+        return false;
+    }
     if (fd < 0) return fail(reason, errno);
     if (!lockFile(fd)) {
         const int error = errno;

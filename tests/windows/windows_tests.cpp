@@ -2,8 +2,9 @@
 // Win32 API it implements: the settings file as the Windows profile functions make it, the
 // safe replace of a file, appends to the data file, the parameter file held by one program
 // alone; and, on the X server scripts/test-windows.sh starts, typing into a Win32 edit
-// control and hotkeys pressed on the keyboard.
-#define DOCTEST_CONFIG_IMPLEMENT_WITH_MAIN
+// control and hotkeys pressed on the keyboard. Started as "--save-loop FILE" or
+// "--append-loop FILE" it is the helper that the kill tests end part way.
+#define DOCTEST_CONFIG_IMPLEMENT
 #include <doctest.h>
 #include <io.h>
 #include <windows.h>
@@ -307,4 +308,89 @@ TEST_CASE("a hotkey registered through the Win32 backend arrives as its id") {
     pumpUntil([] { return false; }, 500);
     CHECK(arrived.size() == 2);
     DestroyWindow(edit);
+}
+
+namespace {
+
+// The helper's two contents: a save leaves the one or the other, whole.
+std::string saveContent(int n) {
+    return std::string(200000, n % 2 ? 'B' : 'A') + "\r\n";
+}
+constexpr char kBlock[] = "4006381333931;12:00:00;01.12.2026\r\n";
+constexpr int kBlockRows = 2000;
+
+// Saves, or appends a block of rows, until it is ended.
+int runLoop(const std::string& mode, const std::string& path) {
+    std::string block;
+    for (int i = 0; i < kBlockRows; ++i) block += kBlock;
+    for (int n = 0;; ++n) {
+        std::string reason;
+        if (mode == "--save-loop") writeFileAtomically(path, saveContent(n), &reason);
+        if (mode == "--append-loop") writeDataFile(path, block, true, reason);
+    }
+}
+
+// Starts `copies` of this program as the helper, lets them work for `ms` milliseconds and
+// ends them as the task manager would.
+bool killedAfter(const std::string& mode, const std::string& path, DWORD ms, int copies = 1) {
+    char self[MAX_PATH];
+    GetModuleFileNameA(nullptr, self, MAX_PATH);
+    std::string command = "\"" + std::string(self) + "\" " + mode + " \"" + path + "\"";
+    std::vector<PROCESS_INFORMATION> started;
+    for (int i = 0; i < copies; ++i) {
+        STARTUPINFOA startup{};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION process{};
+        std::string line = command;
+        if (CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                           &startup, &process))
+            started.push_back(process);
+    }
+    Sleep(ms);
+    for (const PROCESS_INFORMATION& process : started) {
+        TerminateProcess(process.hProcess, 9);
+        WaitForSingleObject(process.hProcess, 10000);
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+    }
+    return int(started.size()) == copies;
+}
+
+}  // namespace
+
+// A save ended at any moment leaves the old file or the new one, whole, and the next save
+// works; an append ended at any moment is taken back by the next save, so the file holds
+// whole blocks only, also when two copies append at once.
+TEST_CASE("saves and appends killed part way leave whole files") {
+    Folder folder("killed");
+    const std::string settings = folder.file("LVconfig.ini");
+    const std::string data = folder.file("Data.txt");
+    for (int round = 0; round < 6; ++round) {
+        CAPTURE(round);
+        REQUIRE(killedAfter("--save-loop", settings, 150 + 37 * round));
+        const std::string left = bytesOf(settings);
+        if (left != "(unreadable)") CHECK((left == saveContent(0) || left == saveContent(1)));
+        std::string reason;
+        CHECK_MESSAGE(writeFileAtomically(settings, "after\r\n", &reason), reason);
+        CHECK(bytesOf(settings) == "after\r\n");
+
+        fs::remove(data);
+        // Two running copies appending at once take turns under the file's lock.
+        REQUIRE(killedAfter("--append-loop", data, 150 + 37 * round, 2));
+        recoverDataFile(data);
+        const std::string rows = readFileBytes(data).value_or("");
+        const size_t blockSize = std::string(kBlock).size() * kBlockRows;
+        CHECK(rows.size() % blockSize == 0);
+        std::string whole;
+        while (whole.size() < rows.size()) whole += kBlock;
+        CHECK((rows == whole));
+    }
+}
+
+int main(int argc, char** argv) {
+    if (argc == 3 &&
+        (std::string(argv[1]) == "--save-loop" || std::string(argv[1]) == "--append-loop"))
+        return runLoop(argv[1], argv[2]);
+    doctest::Context context(argc, argv);
+    return context.run();
 }
