@@ -10,6 +10,8 @@ namespace {
 constexpr char kService[] = "org.freedesktop.Notifications";
 constexpr char kPath[] = "/org/freedesktop/Notifications";
 constexpr char kInterface[] = "org.freedesktop.Notifications";
+// The installed desktop entry: it names the program and gives the icon.
+constexpr char kDesktopEntry[] = "org.lorvant.Lorvant";
 // The id the service gave the last notification: the next one takes its place.
 uint lastNotification = 0;
 DesktopNotifier installedNotifier;
@@ -24,10 +26,9 @@ void notifyDesktop(const QString& summary, const QString& body) {
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected()) return;
     QDBusMessage call = QDBusMessage::createMethodCall(kService, kPath, kInterface, "Notify");
-    // The desktop entry names the program and gives the icon where the service shows one.
-    const QVariantMap hints{{"desktop-entry", QStringLiteral("org.lorvant.Lorvant")}};
-    call << QStringLiteral("Lorvant") << lastNotification << QStringLiteral("org.lorvant.Lorvant")
-         << summary << body << QStringList() << hints << int(-1);
+    const QVariantMap hints{{"desktop-entry", QString(kDesktopEntry)}};
+    call << QStringLiteral("Lorvant") << lastNotification << QString(kDesktopEntry) << summary
+         << body << QStringList() << hints << int(-1);
     auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(call));
     QObject::connect(watcher, &QDBusPendingCallWatcher::finished, watcher,
                      [](QDBusPendingCallWatcher* finished) {

@@ -220,7 +220,6 @@ void KeyboardWedge::endActivity(const QString& outcome, const QString& why, bool
     if (outcome.isEmpty()) return emit stateChanged(WedgeState::Ready, {});
     emit stateChanged(failed ? WedgeState::Failed : WedgeState::Ready, outcome.trimmed());
     notifyDesktop(outcome.trimmed(), why);
-    emit transferEnded(outcome, why, failed);
 }
 
 bool KeyboardWedge::isReading() const {

@@ -58,8 +58,6 @@ class KeyboardWedge : public QObject {
 
   signals:
     void stateChanged(WedgeState state, const QString& text);
-    // A transfer has ended (the desktop is notified of it).
-    void transferEnded(const QString& outcome, const QString& why, bool failed);
 
   private:
     // Types every row of a reception, each closed by the terminator key. False when not

@@ -100,10 +100,6 @@ void WedgeTray::update() {
     icon_->show();
 }
 
-bool WedgeTray::isShown() const {
-    return icon_ && icon_->isVisible();
-}
-
 void WedgeTray::showState(WedgeState state, const QString& text) {
     const bool reading = state == WedgeState::Reading;
     CancelAction->setVisible(reading);

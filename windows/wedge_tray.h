@@ -24,7 +24,6 @@ class WedgeTray : public QObject {
 
     // Shows the icon in keyboard-wedge mode where the desktop has a tray, hides it otherwise.
     void update();
-    bool isShown() const;
 
     QAction* SendAction = nullptr;
     QAction* ClearAction = nullptr;
