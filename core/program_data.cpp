@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "formats/profile_file.h"
+#include "text/cp1252.h"
 
 ProgramData::ProgramData() = default;
 ProgramData::~ProgramData() = default;
@@ -26,8 +27,13 @@ void ProgramData::loadSettings(const std::string& directory, const std::string& 
     columnCount = 0;
     settingsFile_ = std::make_unique<ProfileFile>(settingsPath());
     Settings defaults;
-    defaults.dataFile = dataDirectory + "Data.txt";
+    defaults.dataFile = cp1252::fromFileSystemName(dataDirectory) + "Data.txt";
     settings = readSettingsFrom(*settingsFile_, defaults);
+    // Earlier versions stored the default name as the file system spells it; such a name
+    // (valid UTF-8 with letters beyond ASCII) would no longer lead to its folder.
+    const std::string asText = cp1252::fromUtf8(settings.dataFile);
+    if (asText != settings.dataFile && cp1252::toFileSystemName(asText) == settings.dataFile)
+        settings.dataFile = asText;
 }
 
 bool ProgramData::saveSettings(std::string* error) {

@@ -11,19 +11,8 @@
 #include "scanner/scanner_library.h"
 #include "text/cp1252.h"
 
-namespace {
-// The settings keep the name in Windows-1252; the file system wants its own encoding.
-std::string fileSystemName(const std::string& cp1252Name) {
-#ifdef _WIN32
-    return cp1252Name;
-#else
-    return cp1252::toUtf8(cp1252Name);
-#endif
-}
-}  // namespace
-
 std::string dataFilePath(const Settings& settings, int32_t counter) {
-    const std::string name = fileSystemName(settings.dataFile);
+    const std::string name = cp1252::toFileSystemName(settings.dataFile);
     return settings.counterActive ? counterFileName(name, counter) : name;
 }
 

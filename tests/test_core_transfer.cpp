@@ -3,6 +3,7 @@
 #include <QtTest>
 
 #include "core/barcode_reception.h"
+#include "core/program_data.h"
 #include "core/transfers.h"
 #include "platform/recording/recording_keyboard.h"
 #include "scanner/cs1504_codec.h"
@@ -82,6 +83,31 @@ class CoreTransferTest : public QObject {
         QCOMPARE(eraseReceivedScanner(*unit_.library, "8899aabbccddeeff"),
                  EraseOutcome::OtherScanner);
         QCOMPARE(unit_.device.barcodes.size(), size_t(2));
+    }
+
+    // The settings file keeps the data file's name in Windows-1252, the file system in UTF-8:
+    // a folder with umlauts must be the same folder on both sides, whether the name came as
+    // the default, was stored so by an earlier version, or was chosen in the window.
+    void aFolderWithUmlautsIsTheSameFolderInTheSettingsAndOnDisk() {
+        const QString folder = dir_.filePath(QString::fromUtf8("J\u00fcrgens L\u00e4ger"));
+        QVERIFY(QDir().mkpath(folder));
+        const std::string onDisk = nativePath(folder) + "/";
+        const std::string inSettings = dir_.path().toStdString() + "/J\xFCrgens L\xE4ger/";
+        ProgramData data;
+        data.loadSettings(onDisk, onDisk);
+        QCOMPARE(data.settings.dataFile, inSettings + "Data.txt");
+        QVERIFY(putFile(folder + "/LVconfig.ini",
+                        "[DataFile]\r\nPathAndName=" + onDisk + "Alt.txt\r\n"));
+        data.loadSettings(onDisk, onDisk);
+        QCOMPARE(data.settings.dataFile, inSettings + "Alt.txt");
+        QVERIFY(putFile(folder + "/LVconfig.ini",
+                        "[DataFile]\r\nPathAndName=" + inSettings + "Neu.txt\r\n"));
+        data.loadSettings(onDisk, onDisk);
+        QCOMPARE(data.settings.dataFile, inSettings + "Neu.txt");
+        const Reception reception = receiveBarcodes(*unit_.library, data.settings, registry_);
+        std::string reason;
+        QVERIFY(saveReception(reception, data.settings, dataFilePath(data.settings, 0), reason));
+        QCOMPARE(fileBytes(folder + "/Neu.txt").substr(0, 15), std::string("4006381333931;1"));
     }
 
     void theClockAndEraseRule() {

@@ -93,6 +93,22 @@ std::string fromUtf8(std::string_view utf8, char replacement) {
     return out;
 }
 
+std::string toFileSystemName(std::string_view name) {
+#ifdef _WIN32
+    return std::string(name);
+#else
+    return toUtf8(name);
+#endif
+}
+
+std::string fromFileSystemName(std::string_view fileSystemName) {
+#ifdef _WIN32
+    return std::string(fileSystemName);
+#else
+    return fromUtf8(fileSystemName);
+#endif
+}
+
 char toUpper(char byte) {
     const auto b = static_cast<unsigned char>(byte);
     if (b >= 'a' && b <= 'z') return static_cast<char>(b - 0x20);

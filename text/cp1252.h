@@ -17,6 +17,12 @@ std::string toUtf8(std::string_view bytes);
 // each malformed sequence (overlong forms, surrogates and stray bytes included).
 std::string fromUtf8(std::string_view utf8, char replacement = '?');
 
+// File names: the program keeps them in Windows-1252, as its files store them; the file
+// system spells them in its own encoding (UTF-8, except on Windows, where the code page
+// is the one these bytes are in). A character the code page lacks becomes "?".
+std::string toFileSystemName(std::string_view name);
+std::string fromFileSystemName(std::string_view fileSystemName);
+
 // Upper case as the Windows rule for this code page has it: a-z, the accented letters
 // and umlauts (ä -> Ä), š œ ž ÿ; ß and µ have no capital and stay.
 char toUpper(char byte);

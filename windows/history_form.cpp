@@ -264,8 +264,7 @@ void THistoryForm::SaveAsButtonClick() {
     const int index = selectedReception();
     if (!browser_ || index < 0) return;
     if (SaveDialog.fileName.isEmpty())
-        SaveDialog.initialDirectory =
-            QFileInfo(QFile::decodeName(data_.settings.dataFile.c_str())).absolutePath();
+        SaveDialog.initialDirectory = QFileInfo(fromCp1252(data_.settings.dataFile)).absolutePath();
     if (!SaveDialog.execute(this)) return;
     const std::string path = QFile::encodeName(SaveDialog.fileName).toStdString();
     const HistoryEntry& entry = browser_->entries()[size_t(index)];
