@@ -20,6 +20,7 @@
 #include "core/transfers.h"
 #include "formats/data_file.h"
 #include "formats/reception.h"
+#include "system/scanner_list_messages.h"
 #include "text/clock.h"
 #include "text/cp1252.h"
 #include "text/texts.h"
@@ -412,22 +413,12 @@ int runRegister(const CliOptions& options, ProgramData& data) {
     if (row < 0) row = data.scanners.add(serial);
     data.scanners.setIdAndName(row, id, name);
 
-    const std::string path = data.scannersPath();
     std::string error;
-    switch (data.saveScanners(&error)) {
-        case ScannerRegistry::SaveResult::Saved:
-        case ScannerRegistry::SaveResult::Unchanged:
-            break;
-        case ScannerRegistry::SaveResult::NotReadAtStart:
-            printError(QString(texts::kScannerListNotSaved).arg(pathText(path)));
-            return kNotWritten;
-        case ScannerRegistry::SaveResult::BackupFailed:
-            printError(QString(texts::kScannerListNotKept)
-                           .arg(pathText(path), pathText(ScannerRegistry::backupPath(path))));
-            return kNotWritten;
-        case ScannerRegistry::SaveResult::Failed:
-            printError(fromCp1252Text(error));
-            return kNotWritten;
+    const ScannerRegistry::SaveResult saved = data.saveScanners(&error);
+    const QString notSaved = scannerListSaveProblem(saved, data.scannersPath(), error);
+    if (!notSaved.isEmpty()) {
+        printError(notSaved);
+        return kNotWritten;
     }
     const ScannerRegistry::Entry entry = data.scanners.entry(row);
     printLine(QString(clitexts::kRegistered)

@@ -13,6 +13,7 @@
 #include "core/program_data.h"
 #include "system/program_dir.h"
 #include "system/program_files.h"
+#include "system/scanner_list_messages.h"
 #include "system/sqlite_history.h"
 #include "text/clock.h"
 #include "text/cp1252.h"
@@ -39,16 +40,9 @@ int settleFiles(const CliOptions& options) {
 
 // The scanner list as the window program reads it, and what it says about it.
 void loadScannerList(ProgramData& data, bool missingIsNews) {
-    const ScannerRegistry::LoadReport report = data.loadScanners();
-    if (!report.error.empty() && (missingIsNews || !report.missing))
-        printError(QString::fromStdString(cp1252::toUtf8(report.error)));
-    if (report.cutAtLine > 0) {
-        const std::string path = data.scannersPath();
-        printError(QString(texts::kScannerListCut)
-                       .arg(QFile::decodeName(path.c_str()))
-                       .arg(report.cutAtLine)
-                       .arg(QFile::decodeName(ScannerRegistry::backupPath(path).c_str())));
-    }
+    const ScannerListLoadNews news = scannerListLoadNews(data.loadScanners(), data.scannersPath());
+    if (!news.error.isEmpty() && (missingIsNews || !news.missing)) printError(news.error);
+    if (!news.cutAt.isEmpty()) printError(news.cutAt);
 }
 
 }  // namespace

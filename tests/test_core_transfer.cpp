@@ -7,6 +7,8 @@
 #include "core/transfers.h"
 #include "platform/recording/recording_keyboard.h"
 #include "scanner/cs1504_codec.h"
+#include "system/scanner_list_messages.h"
+#include "text/texts.h"
 #include "unit_fixture.h"
 
 namespace {
@@ -108,6 +110,10 @@ class CoreTransferTest : public QObject {
         std::string reason;
         QVERIFY(saveReception(reception, data.settings, dataFilePath(data.settings, 0), reason));
         QCOMPARE(fileBytes(folder + "/Neu.txt").substr(0, 15), std::string("4006381333931;1"));
+        // The messages name the files as the file system spells them.
+        QCOMPARE(scannerListSaveProblem(ScannerRegistry::SaveResult::NotReadAtStart,
+                                        data.scannersPath(), ""),
+                 QString(texts::kScannerListNotSaved).arg(folder + "/LVserial.dat"));
     }
 
     void theClockAndEraseRule() {

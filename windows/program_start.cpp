@@ -1,11 +1,13 @@
 #include "windows/program_start.h"
 
+#include <QFile>
 #include <memory>
 
 #include "core/program_data.h"
 #include "core/transfers.h"
 #include "formats/data_file.h"
 #include "system/program_dir.h"
+#include "system/scanner_list_messages.h"
 #include "system/sqlite_history.h"
 #include "text/clock.h"
 #include "text/texts.h"
@@ -45,37 +47,16 @@ void recoverDataFiles(const Settings& settings) {
 // A missing or unreadable file is reported, the list then starts empty and loading goes on,
 // so parameters, status and hotkeys still come up.
 void loadScannerList(ProgramData& data) {
-    const ScannerRegistry::LoadReport report = data.loadScanners();
-    if (!report.error.empty()) showErrorMessage(fromCp1252(report.error));
-    if (report.cutAtLine > 0) {
-        showWarning(QString(texts::kScannerListCut)
-                        .arg(fromCp1252(data.scannersPath()))
-                        .arg(report.cutAtLine)
-                        .arg(fromCp1252(ScannerRegistry::backupPath(data.scannersPath()))),
-                    texts::kScannerListCutCaption);
-    }
+    const ScannerListLoadNews news = scannerListLoadNews(data.loadScanners(), data.scannersPath());
+    if (!news.error.isEmpty()) showErrorMessage(news.error);
+    if (!news.cutAt.isEmpty()) showWarning(news.cutAt, texts::kScannerListCutCaption);
 }
 
 void saveScannerList(const ProgramData& data) {
-    const std::string path = data.scannersPath();
     std::string error;
-    switch (data.saveScanners(&error)) {
-        case ScannerRegistry::SaveResult::Saved:
-        case ScannerRegistry::SaveResult::Unchanged:
-            break;
-        case ScannerRegistry::SaveResult::NotReadAtStart:
-            // A list that was there but could not be read is not replaced by this run's.
-            showErrorMessage(QString(texts::kScannerListNotSaved).arg(fromCp1252(path)));
-            break;
-        case ScannerRegistry::SaveResult::BackupFailed:
-            showErrorMessage(
-                QString(texts::kScannerListNotKept)
-                    .arg(fromCp1252(path), fromCp1252(ScannerRegistry::backupPath(path))));
-            break;
-        case ScannerRegistry::SaveResult::Failed:
-            showErrorMessage(fromCp1252(error));
-            break;
-    }
+    const ScannerRegistry::SaveResult result = data.saveScanners(&error);
+    const QString problem = scannerListSaveProblem(result, data.scannersPath(), error);
+    if (!problem.isEmpty()) showErrorMessage(problem);
 }
 }  // namespace
 
@@ -97,7 +78,8 @@ void startRun(ProgramData& data, TMainForm* main, bool openHistoryNow) {
 void endRun(ProgramData& data) {
     // Reported, but the scanner list below is saved all the same.
     if (!data.saveSettings(nullptr))
-        showErrorMessage(QString(texts::kSettingsNotWritten).arg(fromCp1252(data.settingsPath())));
+        showErrorMessage(QString(texts::kSettingsNotWritten)
+                             .arg(QFile::decodeName(data.settingsPath().c_str())));
     saveScannerList(data);
     data.history = nullptr;
     history.reset();
