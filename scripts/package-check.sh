@@ -47,7 +47,7 @@ deb="$build/lorvant_${version}_$(dpkg --print-architecture).deb"
 echo "$deb"
 depends="$(dpkg-deb -f "$deb" Depends)"
 echo "Depends: $depends"
-for needed in libqt6widgets6 libqt6serialport6 libqt6svg6 libx11-6 libxtst6 \
+for needed in libqt6widgets6 libqt6serialport6 libfontconfig1 libx11-6 libxtst6 \
   qt6-translations-l10n; do
   grep -qE "(^|, )$needed( |,|$)" <<<"$depends" || fail "Depends lacks $needed"
 done

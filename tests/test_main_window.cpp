@@ -227,6 +227,18 @@ class MainWindowTest : public QObject {
         }
     }
 
+    // The pictures come as the program's build rendered them: at the size a window shows
+    // them and at twice that, for screens that scale by two; the logo keeps its shape.
+    void picturesAtTheirSizes() {
+        for (const char* name : {"ende", "warning", "cs1504", "opticon", "scanchange"}) {
+            const QList<QSize> sizes = namedPicture(name).availableSizes();
+            QVERIFY2(sizes.contains(QSize(56, 56)) && sizes.contains(QSize(112, 112)), name);
+        }
+        QCOMPARE(namedPicture("logo").pixmap(33, 37).size(), QSize(33, 37));
+        QCOMPARE(namedPicture("program").pixmap(64, 64).size(), QSize(64, 64));
+        QVERIFY(namedPicture("no such picture").isNull());
+    }
+
     void menuEntriesWithoutShortcuts() {
         startWith("");
         const QList<QAction*> top = MainForm->menuBar()->actions();

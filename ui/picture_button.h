@@ -5,7 +5,7 @@
 #include <QToolButton>
 #include <vector>
 
-// One of the program's pictures, by name ("ende", "warning", ...), drawn from its SVG.
+// One of the program's pictures, by name ("ende", "warning", ...); null when there is none.
 QIcon namedPicture(const QString& name);
 
 // A flat button that shows a picture, with a hint as tooltip.
