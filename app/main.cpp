@@ -1,6 +1,7 @@
 #include <QAbstractEventDispatcher>
 #include <QCoreApplication>
 #include <QTimer>
+#include <functional>
 #include <memory>
 
 #include "app/command_line.h"
@@ -27,16 +28,21 @@ void withoutRuntimeFolderWarning(QtMsgType type, const QMessageLogContext& conte
 
 // The dialogs are not needed to show the main window; they come right after it, once the
 // event loop has handed the window to the window system (which it does when it is about to
-// wait), so that making them does not hold the window back.
-void createDialogsOnceShown() {
+// wait), so that making them does not hold the window back. `then` runs after them.
+void createDialogsOnceShown(std::function<void()> then) {
     auto once = std::make_shared<QMetaObject::Connection>();
+    auto create = [then = std::move(then)] {
+        if (ReceiveForm) return;  // made already
+        createDialogs();
+        then();
+    };
     *once = QObject::connect(QAbstractEventDispatcher::instance(),
-                             &QAbstractEventDispatcher::aboutToBlock, [once] {
+                             &QAbstractEventDispatcher::aboutToBlock, [once, create] {
                                  QObject::disconnect(*once);
-                                 QTimer::singleShot(0, [] { createDialogs(); });
+                                 QTimer::singleShot(0, create);
                              });
-    // Should the loop never wait, they come all the same (a second call does nothing).
-    QTimer::singleShot(250, [] { createDialogs(); });
+    // Should the loop never wait, they come all the same.
+    QTimer::singleShot(250, create);
 }
 }  // namespace
 
@@ -81,13 +87,15 @@ int main(int argc, char** argv) {
     setScannerLibrary(&scanner);
     try {
         createStartWindows();
-        // Requests are taken once the windows that handle them are there.
-        if (claim == InstanceChannel::Claim::Running && !channel.listen([](ChannelRequest request) {
-                handleChannelRequest(request, MainForm);
-            }))
-            reportChannelUnavailable(channel.problem());
         MainForm->show();
-        createDialogsOnceShown();
+        // Requests are taken once the windows that handle them are there; a command that
+        // comes before waits for that (deliverRequest).
+        createDialogsOnceShown([&channel, claim] {
+            if (claim == InstanceChannel::Claim::Running &&
+                !channel.listen(
+                    [](ChannelRequest request) { handleChannelRequest(request, MainForm); }))
+                reportChannelUnavailable(channel.problem());
+        });
         if (!terminationRequested()) app.exec();
         destroyApplicationWindows();
     } catch (const std::exception& error) {

@@ -28,6 +28,7 @@ inline void createTransferWindows(std::unique_ptr<TConfigForm>& config,
                                   std::unique_ptr<TReceiveForm>& receive,
                                   std::unique_ptr<TdlgTime>& clock, TMainForm* main = nullptr) {
     startRun(transferWindowsData(), main);
+    openRunServices(transferWindowsData());
     config = std::make_unique<TConfigForm>(transferWindowsData(), main);
     ConfigForm = config.get();
     receive = std::make_unique<TReceiveForm>(transferWindowsData());
@@ -69,6 +70,7 @@ class ConfigRun {
   private:
     static ProgramData& started(ProgramData& data, TMainForm* main) {
         startRun(data, main);
+        openRunServices(data);
         return data;
     }
     ProgramData& data_;

@@ -76,17 +76,19 @@ std::unique_ptr<WedgeTray> tray;
 void createStartWindows() {
     programData = std::make_unique<ProgramData>();
     MainForm = new TMainForm(*programData);
+    startRun(*programData, MainForm);
+}
+
+// Made once the main window is on the screen: none of them is needed to show it (together
+// they take about as long as the main window itself), and nothing can reach them before
+// the event loop runs. The receive window and the wedge come first, then the hotkeys the
+// wedge answers; the instance channel listens once all of them are there (main()).
+void createDialogs() {
+    if (ReceiveForm) return;
     ReceiveForm = new TReceiveForm(*programData, MainForm);
     Wedge = new KeyboardWedge(*programData, MainForm, ReceiveForm);
     MainForm->setDialogs(nullptr, ReceiveForm, nullptr, nullptr);
-    // The history is not needed to show the main window (its first creation takes a few
-    // milliseconds of disk writes); it opens with the dialogs, right after.
-    startRun(*programData, MainForm, false);
-}
-
-void createDialogs() {
-    if (ConfigForm) return;
-    openRunHistory(*programData);
+    openRunServices(*programData);
     ConfigForm = new TConfigForm(*programData, MainForm);
     InfoForm = new TInfoForm(MainForm);
     dlgTime = new TdlgTime(MainForm);
@@ -95,7 +97,7 @@ void createDialogs() {
     ConfigForm->setClockDialog(dlgTime);
     MainForm->setDialogs(ConfigForm, ReceiveForm, PassForm, InfoForm);
     MainForm->setHistoryWindow(HistoryForm);
-    // Made here, once the main window shows: asking the desktop for its tray takes a moment.
+    // Asking the desktop for its tray takes a moment.
     tray = std::make_unique<WedgeTray>(programData->settings, *Wedge, *MainForm);
     ReceiveForm->trayMenu = tray->menu();
     QObject::connect(MainForm, &TMainForm::configurationClosed, tray.get(), &WedgeTray::update);

@@ -34,12 +34,13 @@ extern TPassForm* PassForm;
 extern KeyboardWedge* Wedge;
 extern THistoryForm* HistoryForm;
 
-// What the run needs before its main window shows: the program data, loaded (startRun), the
-// main window with its status, the receive window and the keyboard wedge.
+// What the run needs before its main window shows: the program data, loaded (startRun), and
+// the main window with its status.
 void createStartWindows();
-// The reception history, and the dialogs the main window opens: configuration, info,
-// clock, password, history, and the wedge's tray icon. The program makes them once its main
-// window is on the screen; a second call does nothing.
+// The receive window, the keyboard wedge with the hotkeys, the reception history, and the
+// dialogs the main window opens: configuration, info, clock, password, history, and the
+// wedge's tray icon. The program makes them once its main window is on the screen; a
+// second call does nothing.
 void createDialogs();
 // Both, in that order.
 void createApplicationWindows();

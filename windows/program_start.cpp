@@ -18,7 +18,6 @@
 
 namespace {
 std::unique_ptr<SqliteHistory> history;
-}  // namespace
 
 // The history beside the settings, or in the user's data folder when installed; a file that
 // is no history of ours is moved aside (and said so), and without one the program runs on.
@@ -31,8 +30,6 @@ void openRunHistory(ProgramData& data) {
     // Keeping N days: what is older goes at the start.
     pruneHistory(data.history, data.settings.historyKeepDays, currentDateTime());
 }
-
-namespace {
 
 // A save to the data file that the end of the last run cut short is taken back, so the
 // file holds what it held before it; with the counter on, that save went to the last
@@ -60,19 +57,22 @@ void saveScannerList(const ProgramData& data) {
 }
 }  // namespace
 
-void startRun(ProgramData& data, TMainForm* main, bool openHistoryNow) {
+void startRun(ProgramData& data, TMainForm* main) {
     data.loadSettings(programDirectory(), dataDirectory());
     recoverDataFiles(data.settings);
     loadScannerList(data);
-    if (openHistoryNow) openRunHistory(data);
     // A file held by another running copy stays closed: saving then changes nothing on disk
     // and loading only resets the choices to the table.
     data.parameters.openFile(data.parametersPath());
     if (main) showScannerStatus(*main, data.scanners);
-    registerHotkeys(data.settings);
     // In keyboard-wedge mode the program starts minimised.
     if (data.settings.transferMode != TransferMode::FileTransfer && main)
         main->setWindowState(main->windowState() | Qt::WindowMinimized);
+}
+
+void openRunServices(ProgramData& data) {
+    registerHotkeys(data.settings);
+    openRunHistory(data);
 }
 
 void endRun(ProgramData& data) {
