@@ -6,6 +6,7 @@
 
 #include "app/command_line.h"
 #include "app/commands.h"
+#include "app/font_preload.h"
 #include "app/program_files.h"
 #include "app/termination.h"
 #include "platform/instance_channel.h"
@@ -68,6 +69,7 @@ int main(int argc, char** argv) {
             break;
     }
 
+    const FontConfigurationPreload fonts;
     LorvantApplication app(argc, argv);
     // Qt has taken its own options out of argv by now.
     const CommandLine leftover = leftoverArguments(std::vector<std::string>(argv + 1, argv + argc));
