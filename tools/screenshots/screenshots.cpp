@@ -88,8 +88,9 @@ void shoot(QWidget* window, const QString& name) {
 }
 
 void shootMainStates() {
-    DelimitedListBox* list = ConfigForm->SerieListBox;
-    const std::vector<std::string> saved = list->rows();
+    // The main window shows the state of the registered scanners; the list box shows them.
+    ScannerRegistry& scanners = ConfigForm->data().scanners;
+    const std::vector<std::string> saved = scanners.rows();
     const struct {
         const char* name;
         std::vector<std::string> rows;
@@ -99,11 +100,11 @@ void shootMainStates() {
         {"main-3-change-port", {"0000000000000001;AB12;Versand"}},
     };
     for (const auto& state : states) {
-        list->setRows(state.rows);
+        scanners.setRows(state.rows);
         ConfigForm->UpdateMainWindowStatus();
         shoot(MainForm, state.name);
     }
-    list->setRows(saved);
+    scanners.setRows(saved);
     ConfigForm->UpdateMainWindowStatus();
 }
 
@@ -112,12 +113,13 @@ void shootConfigPages() {
                            "config-4-einstellungen", "config-5-serie-nummern"};
     const int selected = ConfigForm->ConfigPages->currentIndex();
     // An empty scanner list would show nothing on the page "Serie Nummern".
-    DelimitedListBox* list = ConfigForm->SerieListBox;
-    const std::vector<std::string> saved = list->rows();
+    ScannerRegistry& scanners = ConfigForm->data().scanners;
+    const std::vector<std::string> saved = scanners.rows();
     if (saved.empty())
-        list->setRows({"0123456789abcdef;LG01;Lager Nord", "00a1b2c3d4e5f607;VS02;Versand",
-                       "0000000000000001;;"});
-    list->selectRow(0);
+        scanners.setRows({"0123456789abcdef;LG01;Lager Nord", "00a1b2c3d4e5f607;VS02;Versand",
+                          "0000000000000001;;"});
+    ConfigForm->showScanners();
+    ConfigForm->SerieListBox->selectRow(0);
     ConfigForm->SerieListBoxSelect();
     for (int page = 0; page < ConfigForm->ConfigPages->count(); ++page) {
         ConfigForm->ConfigPages->setCurrentIndex(page);
@@ -125,7 +127,8 @@ void shootConfigPages() {
     }
     ConfigForm->ConfigPages->setCurrentIndex(selected);
     ConfigForm->hide();
-    list->setRows(saved);
+    scanners.setRows(saved);
+    ConfigForm->showScanners();
 }
 
 void shootReceiveWindow() {
