@@ -33,9 +33,7 @@ void withoutRuntimeFolderWarning(QtMsgType type, const QMessageLogContext& conte
 void createDialogsOnceShown(std::function<void()> then) {
     auto once = std::make_shared<QMetaObject::Connection>();
     auto create = [then = std::move(then)] {
-        if (ReceiveForm) return;  // made already
-        createDialogs();
-        then();
+        if (createDialogs()) then();
     };
     *once = QObject::connect(QAbstractEventDispatcher::instance(),
                              &QAbstractEventDispatcher::aboutToBlock, [once, create] {

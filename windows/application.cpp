@@ -83,8 +83,8 @@ void createStartWindows() {
 // they take about as long as the main window itself), and nothing can reach them before
 // the event loop runs. The receive window and the wedge come first, then the hotkeys the
 // wedge answers; the instance channel listens once all of them are there (main()).
-void createDialogs() {
-    if (ReceiveForm) return;
+bool createDialogs() {
+    if (ReceiveForm) return false;
     ReceiveForm = new TReceiveForm(*programData, MainForm);
     Wedge = new KeyboardWedge(*programData, MainForm, ReceiveForm);
     MainForm->setDialogs(nullptr, ReceiveForm, nullptr, nullptr);
@@ -101,6 +101,7 @@ void createDialogs() {
     tray = std::make_unique<WedgeTray>(programData->settings, *Wedge, *MainForm);
     ReceiveForm->trayMenu = tray->menu();
     QObject::connect(MainForm, &TMainForm::configurationClosed, tray.get(), &WedgeTray::update);
+    return true;
 }
 
 void createApplicationWindows() {

@@ -40,8 +40,8 @@ void createStartWindows();
 // The receive window, the keyboard wedge with the hotkeys, the reception history, and the
 // dialogs the main window opens: configuration, info, clock, password, history, and the
 // wedge's tray icon. The program makes them once its main window is on the screen; a
-// second call does nothing.
-void createDialogs();
+// second call does nothing and returns false.
+bool createDialogs();
 // Both, in that order.
 void createApplicationWindows();
 // Saves the program data (endRun) and destroys the windows in reverse order.
