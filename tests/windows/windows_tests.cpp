@@ -367,9 +367,13 @@ TEST_CASE("saves and appends killed part way leave whole files") {
     const std::string data = folder.file("Data.txt");
     for (int round = 0; round < 6; ++round) {
         CAPTURE(round);
+        // What the file holds before the helper starts: nothing yet, then the last round's
+        // save. A helper that Wine has not started far enough to finish a save leaves that.
+        const std::string before = round == 0 ? "(unreadable)" : "after\r\n";
         REQUIRE(killedAfter("--save-loop", settings, 150 + 37 * round));
         const std::string left = bytesOf(settings);
-        if (left != "(unreadable)") CHECK((left == saveContent(0) || left == saveContent(1)));
+        INFO("left: " << left.size() << " bytes, starting " << left.substr(0, 8));
+        CHECK((left == before || left == saveContent(0) || left == saveContent(1)));
         std::string reason;
         CHECK_MESSAGE(writeFileAtomically(settings, "after\r\n", &reason), reason);
         CHECK(bytesOf(settings) == "after\r\n");
