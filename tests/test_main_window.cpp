@@ -11,6 +11,8 @@
 #include <QTimer>
 #include <QtTest>
 #include <cmath>
+#include <fstream>
+#include <sstream>
 #include <stdexcept>
 
 #include "core/main_window_state.h"
@@ -22,6 +24,7 @@
 #include "ui/delimited_list_box.h"
 #include "ui/message_box.h"
 #include "ui/picture_button.h"
+#include "ui/program_style.h"
 #include "windows/application.h"
 #include "windows/clock_dialog.h"
 #include "windows/config_form.h"
@@ -65,6 +68,14 @@ ShownStatus expectedStatus(MainWindowState state) {
     }
     // The designed look, before the rule has run.
     return {0, "", kRed, "Daten einlesen.", false};
+}
+
+// Whether a file whose path contains `part` is mapped into this process (a loaded library).
+bool loaded(const char* part) {
+    std::ifstream maps("/proc/self/maps");
+    std::stringstream text;
+    text << maps.rdbuf();
+    return text.str().find(part) != std::string::npos;
 }
 
 void compareStatus(const ShownStatus& shown, const ShownStatus& expected) {
@@ -127,6 +138,31 @@ class MainWindowTest : public QObject {
     void applicationObject() {
         QCOMPARE(QApplication::applicationName(), QString("Lorvant"));
         QCOMPARE(QString(kApplicationTitle), QString("Lorvant"));
+    }
+
+    // A menu bar asks the style for its overflow arrows when it is made. Qt's are PNG files,
+    // which an image reader reads only after loading every image format plugin (and Qt's SVG
+    // library with them); the program's style paints its own instead, in the buttons' text
+    // colour. The check comes before any test that makes the dialogs, which load plugins.
+    void menuBarLoadsNoImagePlugin() {
+        QVERIFY(qobject_cast<ProgramStyle*>(QApplication::style()));
+        QVERIFY2(!loaded("/imageformats/"), "loaded before the test");
+        QMainWindow window;
+        window.menuBar()->addMenu("Datei");
+        QVERIFY2(!loaded("/imageformats/"), "the menu bar loaded an image format plugin");
+        const QImage arrows = QApplication::style()
+                                  ->standardIcon(QStyle::SP_ToolBarHorizontalExtensionButton)
+                                  .pixmap(16, 16)
+                                  .toImage();
+        const QColor text = QApplication::palette().color(QPalette::ButtonText);
+        int painted = 0;
+        for (int y = 0; y < arrows.height(); ++y) {
+            for (int x = 0; x < arrows.width(); ++x) {
+                const QColor pixel = arrows.pixelColor(x, y);
+                if (pixel.alpha() == 255 && pixel.rgb() == text.rgb()) ++painted;
+            }
+        }
+        QVERIFY2(painted >= 6, qPrintable(QString::number(painted)));
     }
 
     void errorsInHandlersAreShownAndTheProgramCarriesOn() {

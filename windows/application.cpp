@@ -11,6 +11,7 @@
 #include "core/program_data.h"
 #include "text/texts.h"
 #include "ui/message_box.h"
+#include "ui/program_style.h"
 #include "windows/clock_dialog.h"
 #include "windows/config_form.h"
 #include "windows/history_form.h"
@@ -31,6 +32,7 @@ LorvantApplication::LorvantApplication(int& argc, char** argv) : QApplication(ar
     QFont font("MS Sans Serif", 8);
     font.setStyleHint(QFont::SansSerif);
     setFont(font);
+    useProgramStyle();
     installGermanTranslation(*this);
 }
 
