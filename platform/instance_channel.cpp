@@ -3,14 +3,12 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
-#include <QLocalSocket>
-#include <QPointer>
 #include <QThread>
-#include <QTimer>
 #include <optional>
 
+#include "platform/local_line.h"
+
 #ifdef Q_OS_UNIX
-#include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -22,7 +20,6 @@ namespace {
 constexpr int startWaitMs = 10000;
 constexpr int answerWaitMs = 30000;
 constexpr int retryMs = 50;
-constexpr qint64 longestRequest = 16;
 
 const char* requestWord(ChannelRequest request) {
     switch (request) {
@@ -71,21 +68,6 @@ QString socketPath(const QString& folder) {
     return folder + "/lorvant.socket";
 }
 
-// Only this user's processes may send requests; the folder keeps others out already, this
-// keeps them out should its mode ever be changed.
-bool fromThisUser(QLocalSocket& socket) {
-#ifdef SO_PEERCRED
-    struct ucred peer {};
-    socklen_t size = sizeof peer;
-    if (::getsockopt(int(socket.socketDescriptor()), SOL_SOCKET, SO_PEERCRED, &peer, &size) != 0)
-        return false;
-    return peer.uid == ::geteuid();
-#else
-    (void)socket;
-    return true;
-#endif
-}
-
 #else  // Windows: the temporary folder is the user's own; the pipe admits the user alone.
 
 QString channelFolder(QString*) {
@@ -96,10 +78,6 @@ QString socketPath(const QString&) {
     return "lorvant-" + qEnvironmentVariable("USERNAME");
 }
 
-bool fromThisUser(QLocalSocket&) {
-    return true;
-}
-
 #endif
 
 QString lockPath(const QString& folder) {
@@ -108,17 +86,16 @@ QString lockPath(const QString& folder) {
 
 // One request, acknowledged; false when nobody listens or no answer came.
 bool exchange(const QString& folder, ChannelRequest request, bool& connected) {
-    QLocalSocket socket;
-    socket.connectToServer(socketPath(folder));
-    connected = socket.waitForConnected(1000);
-    if (!connected) return false;
-    socket.write(QByteArray(requestWord(request)) + '\n');
-    socket.waitForBytesWritten(1000);
-    QDeadlineTimer deadline(answerWaitMs);
-    while (!socket.canReadLine() && socket.state() == QLocalSocket::ConnectedState &&
-           !deadline.hasExpired())
-        socket.waitForReadyRead(int(qMin<qint64>(deadline.remainingTime(), 1000)));
-    return socket.canReadLine() && socket.readLine().trimmed() == "ok";
+    const std::optional<QByteArray> answer = askOverLocalLine(
+        socketPath(folder), QByteArray(requestWord(request)) + '\n', answerWaitMs, connected);
+    return answer && answer->trimmed() == "ok";
+}
+
+std::optional<ChannelRequest> requestNamed(const QByteArray& word) {
+    for (auto candidate : {ChannelRequest::Send, ChannelRequest::Erase, ChannelRequest::Show}) {
+        if (word == requestWord(candidate)) return candidate;
+    }
+    return std::nullopt;
 }
 
 }  // namespace
@@ -153,52 +130,24 @@ InstanceChannel::Claim InstanceChannel::claim() {
 
 bool InstanceChannel::listen(std::function<void(ChannelRequest)> handler) {
     if (!lock_ || !lock_->isLocked()) return false;
-    handler_ = std::move(handler);
+    // Acknowledged before it is handled: an erase or a transfer keeps the program busy for
+    // a while.
+    server_ =
+        std::make_unique<LocalLineServer>([handler = std::move(handler)](const QByteArray& word) {
+            const std::optional<ChannelRequest> request = requestNamed(word);
+            if (!request) return LineReply{"unknown\n", {}};
+            return LineReply{"ok\n", [handler, request] {
+                                 if (handler) handler(*request);
+                             }};
+        });
     const QString path = socketPath(folder_);
-    // A socket left by a copy that crashed: the lock says nobody listens there any more.
-    QLocalServer::removeServer(path);
-    server_ = std::make_unique<QLocalServer>();
-    server_->setSocketOptions(QLocalServer::UserAccessOption);
     if (!server_->listen(path)) {
         problem_ = QStringLiteral("Die Verbindung %1 kann nicht angelegt werden: %2")
                        .arg(path, server_->errorString());
         server_.reset();
         return false;
     }
-    QObject::connect(server_.get(), &QLocalServer::newConnection, [this] { accept(); });
     return true;
-}
-
-void InstanceChannel::accept() {
-    while (QLocalSocket* socket = server_->nextPendingConnection()) {
-        QObject::connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-        if (!fromThisUser(*socket)) {
-            socket->abort();
-            continue;
-        }
-        // A client that never finishes its line is dropped.
-        QTimer::singleShot(5000, socket, [socket] { socket->abort(); });
-        QObject::connect(socket, &QLocalSocket::readyRead, socket,
-                         [this, socket = QPointer<QLocalSocket>(socket)] {
-                             if (!socket || !socket->canReadLine()) {
-                                 if (socket && socket->bytesAvailable() > longestRequest)
-                                     socket->abort();
-                                 return;
-                             }
-                             const QByteArray word = socket->readLine(longestRequest).trimmed();
-                             std::optional<ChannelRequest> request;
-                             for (auto candidate : {ChannelRequest::Send, ChannelRequest::Erase,
-                                                    ChannelRequest::Show}) {
-                                 if (word == requestWord(candidate)) request = candidate;
-                             }
-                             // Acknowledged before it is handled: an erase or a transfer
-                             // keeps the program busy for a while.
-                             socket->write(request ? "ok\n" : "unknown\n");
-                             socket->flush();
-                             socket->disconnectFromServer();
-                             if (request && handler_) handler_(*request);
-                         });
-    }
 }
 
 Delivery deliverRequest(ChannelRequest request, QString* problem) {

@@ -1,10 +1,11 @@
 #pragma once
 
-#include <QLocalServer>
 #include <QLockFile>
 #include <QString>
 #include <functional>
 #include <memory>
+
+class LocalLineServer;
 
 // What a wedge command or a second start asks of the running program.
 enum class ChannelRequest { Send, Erase, Show };
@@ -40,13 +41,10 @@ class InstanceChannel {
     QString problem() const { return problem_; }
 
   private:
-    void accept();
-
     QString folder_;
     QString problem_;
     std::unique_ptr<QLockFile> lock_;
-    std::unique_ptr<QLocalServer> server_;
-    std::function<void(ChannelRequest)> handler_;
+    std::unique_ptr<LocalLineServer> server_;
 };
 
 // Hands `request` to the running program and waits for its acknowledgement.

@@ -51,6 +51,11 @@ for needed in libqt6widgets6 libqt6serialport6 libfontconfig1 libx11-6 libxtst6 
   qt6-translations-l10n; do
   grep -qE "(^|, )$needed( |,|$)" <<<"$depends" || fail "Depends lacks $needed"
 done
+# The start loads neither Qt's SVG library (the pictures come rendered) nor Qt Network (the
+# instance channel is a Unix socket of the program's own).
+for unwanted in libqt6svg6 libqt6network6; do
+  if grep -qE "(^|, )$unwanted( |,|$)" <<<"$depends"; then fail "Depends has $unwanted"; fi
+done
 
 step "the package's files"
 # Every file the package installs, no more and no fewer (folders aside).
