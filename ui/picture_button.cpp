@@ -1,6 +1,5 @@
 #include "ui/picture_button.h"
 
-#include <QDir>
 #include <QImage>
 #include <QPixmap>
 #include <QResource>
@@ -16,18 +15,28 @@ namespace {
 // A picture as the program's build rendered it (resources/render_picture.cpp): width and
 // height, then premultiplied ARGB pixels. Null when the data is not that.
 QPixmap pixelsPicture(const QString& path) {
-    const QByteArray data = QResource(path).uncompressedData();
+    const QResource resource(path);
+    // Stored uncompressed in the program: the data stay where they are for the whole run.
+    if (resource.compressionAlgorithm() != QResource::NoCompression) return {};
+    const uchar* data = resource.data();
+    const qint64 length = resource.size();
     quint32 size[2] = {0, 0};
-    if (data.size() < qsizetype(sizeof size)) return {};
-    std::memcpy(size, data.constData(), sizeof size);
+    if (!data || length < qint64(sizeof size)) return {};
+    std::memcpy(size, data, sizeof size);
     if (size[0] == 0 || size[1] == 0 || size[0] > 1024 || size[1] > 1024 ||
-        data.size() != qsizetype(sizeof size + size[0] * size[1] * 4))
+        length != qint64(sizeof size + size[0] * size[1] * 4))
         return {};
-    const QImage image(reinterpret_cast<const uchar*>(data.constData()) + sizeof size, int(size[0]),
-                       int(size[1]), int(size[0] * 4), QImage::Format_ARGB32_Premultiplied);
-    // The image only points into `data`, which goes: the pixmap gets a copy.
-    return QPixmap::fromImage(image.copy());
+    // The pixmap takes the pixels where they lie; a change to it would copy them first.
+    return QPixmap::fromImage(QImage(data + sizeof size, int(size[0]), int(size[1]),
+                                     int(size[0] * 4), QImage::Format_ARGB32_Premultiplied));
 }
+// A folder of the resources, whose entries QResource tells without QDir's sorting and
+// filtering.
+class ResourceFolder : public QResource {
+  public:
+    using QResource::children;
+    using QResource::QResource;
+};
 }  // namespace
 
 QIcon namedPicture(const QString& name) {
@@ -35,9 +44,9 @@ QIcon namedPicture(const QString& name) {
     (void)registered;
     // Each size the windows show it at; the icon scales the nearest larger one to any other.
     QIcon picture;
-    const QDir folder(QStringLiteral(":/pictures/") + name);
-    for (const QString& file : folder.entryList(QDir::Files)) {
-        const QPixmap pixels = pixelsPicture(folder.filePath(file));
+    const QString folder = QStringLiteral(":/pictures/") + name + u'/';
+    for (const QString& file : ResourceFolder(folder).children()) {
+        const QPixmap pixels = pixelsPicture(folder + file);
         if (!pixels.isNull()) picture.addPixmap(pixels);
     }
     return picture;
