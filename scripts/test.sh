@@ -6,4 +6,6 @@ cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 scripts/build.sh
 cd "${LORVANT_BUILD_DIR:-build}"
-ctest --output-on-failure
+# The tests wait on serial lines, servers and child processes more than they compute: one at
+# a time per core.
+ctest --output-on-failure -j"$(nproc)"

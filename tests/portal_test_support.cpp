@@ -12,6 +12,7 @@
 #include <QThread>
 
 #include "platform/portal/wayland_keymap.h"
+#include "test_programs.h"
 
 namespace {
 

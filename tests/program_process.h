@@ -7,6 +7,8 @@
 #include <QProcess>
 #include <QString>
 
+#include "test_programs.h"
+
 inline constexpr int kProgramTimeoutMs = 20000;  // only reached when something is broken
 
 // The environment for the program on `display`, its channel in `runtimeFolder` (apart from

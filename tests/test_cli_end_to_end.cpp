@@ -11,6 +11,7 @@
 #include "file_helpers.h"
 #include "formats/parameter_file.h"
 #include "formats/parameter_table.h"
+#include "test_programs.h"
 #include "testing/cs1504_device.h"
 
 namespace {

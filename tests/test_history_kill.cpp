@@ -16,6 +16,7 @@
 #include "file_helpers.h"
 #include "kill_support.h"
 #include "system/sqlite_history.h"
+#include "test_programs.h"
 
 namespace {
 

@@ -7,6 +7,7 @@
 
 #include "file_helpers.h"
 #include "system/program_dir.h"
+#include "test_programs.h"
 
 class ProgramEndTest : public QObject {
     Q_OBJECT

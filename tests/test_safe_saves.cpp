@@ -20,6 +20,7 @@
 #include "file_helpers.h"
 #include "formats/parameter_table.h"
 #include "kill_support.h"
+#include "test_programs.h"
 
 namespace {
 

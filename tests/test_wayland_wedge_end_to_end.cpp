@@ -12,6 +12,7 @@
 #include "emulator_launcher.h"
 #include "file_helpers.h"
 #include "sway_session.h"
+#include "test_programs.h"
 #include "wedge_scans.h"
 
 namespace {

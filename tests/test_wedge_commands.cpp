@@ -16,6 +16,7 @@
 
 #include "emulator_launcher.h"
 #include "file_helpers.h"
+#include "test_programs.h"
 #include "testing/cs1504_device.h"
 
 namespace {
