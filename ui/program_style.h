@@ -6,7 +6,7 @@
 // -style option asks for), with the menu bar's overflow arrows drawn by the program. A menu
 // bar asks for those arrows when it is made. Qt's own are PNG files, and before an image
 // reader reads a PNG it loads every image format plugin (and with them Qt's SVG library):
-// that took about a tenth of the time to the main window. Ours are painted when shown,
+// that took about a millisecond of the start. Ours are painted when shown,
 // which is seldom: the main window's menu fits its width.
 class ProgramStyle : public QProxyStyle {
     Q_OBJECT
