@@ -6,7 +6,6 @@
 
 #include <QDeadlineTimer>
 #include <QFile>
-#include <QPointer>
 #include <QSocketNotifier>
 #include <QTimer>
 #include <cerrno>
@@ -192,12 +191,18 @@ bool LocalLineServer::listen(const QString& path) {
         return false;
     }
     listening->notifier = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
-    connect(listening->notifier.get(), &QSocketNotifier::activated, this, [this, fd] {
+    QSocketNotifier* notifier = listening->notifier.get();
+    connect(notifier, &QSocketNotifier::activated, this, [this, fd, notifier] {
         for (;;) {
             const int client = ::accept4(fd, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
             if (client < 0) {
-                if (errno == EINTR) continue;
-                return;  // none waiting (or one that went again)
+                if (errno == EINTR || errno == ECONNABORTED) continue;
+                if (errno == EAGAIN || errno == EWOULDBLOCK) return;  // none waiting
+                // Out of descriptors, say: the waiting client stays queued, and the notifier
+                // would call again at once; it rests a second instead of spinning.
+                notifier->setEnabled(false);
+                QTimer::singleShot(1000, notifier, [notifier] { notifier->setEnabled(true); });
+                return;
             }
             if (!fromThisUser(client)) {
                 ::close(client);
